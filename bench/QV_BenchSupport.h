@@ -1,0 +1,18 @@
+#pragma once
+// Every benchmark ends with one line per target:
+//   RESULT <name> figure=<value><unit> reference=<value><unit> ratio=<r> target<=<t>
+// where the figure and the reference were measured in the same run.
+
+#include <string>
+
+void PrintResult(const std::string& name, double figure, double reference, const std::string& unit,
+                 double target);
+
+// A figure without a measured reference (reported only): ratio and target are "n/a".
+void PrintFigure(const std::string& name, double figure, const std::string& unit);
+
+// Median wall time in microseconds of `runs` calls of fn.
+template <typename Fn>
+double MedianMicros(int runs, Fn&& fn);
+
+#include "QV_BenchSupport.inl"
