@@ -1,5 +1,7 @@
 #include "platform/QV_FileNames.h"
 
+#include "support/QV_TestSupport.h"
+
 #include <gtest/gtest.h>
 
 TEST(FileNames, ValidUtf8DecodesToItsCharacters)

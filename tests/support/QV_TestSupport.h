@@ -38,3 +38,7 @@ void ServeFor(int ms);
 // The source tree's root (fixtures) and the build folder (the built Data/).
 QString SourceDir();
 QString BuildDir();
+
+// Readable QString values in GoogleTest's failure messages.
+#include <ostream>
+inline void PrintTo(const QString& text, std::ostream* os) { *os << '"' << text.toStdString() << '"'; }
