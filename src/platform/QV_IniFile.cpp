@@ -137,13 +137,17 @@ bool ValidKey(QStringView key)
         && key.front() != u';';
 }
 
-// The text to store for a value so that reading gives it back, line breaks aside.
+// The text to store for a value so that reading gives it back, line breaks aside:
+// blanks at its ends or enclosing quotes that reading would strip are protected by
+// one more pair of quotes.
 QString StoredValue(const QString& value)
 {
     QString stored = value;
     stored.replace(u'\r', u' ').replace(u'\n', u' ');
-    const QStringView trimmed = TrimIniBlanks(stored);
-    if (trimmed.size() >= 2 && trimmed.front() == u'"' && trimmed.back() == u'"')
+    const auto blank = [](QChar c) { return c == u' ' || c == u'\t'; };
+    if (!stored.isEmpty()
+        && (blank(stored.front()) || blank(stored.back())
+            || (stored.size() >= 2 && stored.front() == u'"' && stored.back() == u'"')))
         stored = u'"' + stored + u'"';
     return stored;
 }

@@ -25,8 +25,8 @@ QString IniReadString(const QString& file, const QString& section, const QString
 // file is as it was. A value cannot hold a line break: each CR and LF is written as
 // a blank. A section name holding "]" and a key holding "=" (or starting with "["
 // or ";"), empty names and names with line breaks cannot be read back, so they are
-// refused with false. A value that would lose enclosing double quotes on reading
-// is written inside one more pair, so what is written is what is read.
+// refused with false. A value with blanks at its ends or enclosed in double quotes
+// is written inside one more pair of quotes, so what is written is what is read.
 bool IniWriteString(const QString& file, const QString& section, const QString& key, const QString& value);
 
 // The section names in file order, each once, spelt as at its first occurrence.
