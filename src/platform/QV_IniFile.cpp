@@ -10,7 +10,6 @@
 #include <mutex>
 
 #include <cerrno>
-#include <climits>
 #include <cstdlib>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -59,7 +58,7 @@ bool ReplaceFile(const QString& path, const QByteArray& bytes, const TIniFileRea
 {
     const QByteArray encoded = EncodeFileName(path);
     const qsizetype slash = encoded.lastIndexOf('/');
-    const QByteArray folder = slash < 0 ? QByteArray(".") : encoded.left(slash + 1);
+    const QByteArray folder = slash < 0 ? QByteArray() : encoded.left(slash + 1);
     QByteArray temp;
     int fd = -1;
     for (int attempt = 0; attempt < 16 && fd < 0; ++attempt) {
@@ -69,8 +68,10 @@ bool ReplaceFile(const QString& path, const QByteArray& bytes, const TIniFileRea
         if (fd < 0 && errno != EEXIST) return false;
     }
     if (fd < 0) return false;
-    bool ok = WriteAll(fd, bytes) && ::fsync(fd) == 0;
-    if (ok && old.State == TIniFileRead::fsRead) ok = ::fchmod(fd, old.Mode) == 0;
+    // The old rights apply before any content is written, so a private file never
+    // shows its content to others through the temporary one.
+    bool ok = old.State != TIniFileRead::fsRead || ::fchmod(fd, old.Mode) == 0;
+    ok = ok && WriteAll(fd, bytes) && ::fsync(fd) == 0;
     ok = ::close(fd) == 0 && ok;
     if (ok) ok = ::rename(temp.constData(), encoded.constData()) == 0;
     if (!ok) ::unlink(temp.constData());
