@@ -60,5 +60,5 @@ void ServeFor(int ms)
     }
 }
 
-QString SourceDir() { return qEnvironmentVariable("QV_SOURCE_DIR", QStringLiteral(".")); }
-QString BuildDir() { return qEnvironmentVariable("QV_BUILD_DIR", QDir::currentPath()); }
+QString SourceDir() { return QStringLiteral(QV_SOURCE_DIR); }
+QString BuildDir() { return QStringLiteral(QV_BUILD_DIR); }
