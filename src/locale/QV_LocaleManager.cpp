@@ -1,0 +1,34 @@
+#include "locale/QV_LocaleManager.h"
+
+#include "foundation/QV_System.h"
+#include "platform/QV_IniFile.h"
+
+TLocaleManager::TLocaleManager()
+{
+    Load();
+}
+
+void TLocaleManager::Load()
+{
+    LM_LIST.clear();
+    const QString file = ResolvePath(QStringLiteral("LangFile:\\"));
+    if (!PathExists(file, emFile)) return;
+    const TMemIniFile ini(file);
+    for (const QString& section : ini.Sections()) {
+        for (const auto& [key, value] : ini.SectionEntries(section)) {
+            auto entry = std::make_unique<TLocale>();
+            entry->LV_TYPE = section;
+            entry->LV_ID = key;
+            entry->LV_VALUE = value;
+            LM_LIST.push_back(std::move(entry));
+        }
+    }
+}
+
+QString TLocaleManager::GetLocalized(const QString& localeType, const QString& localeID, const QString& def) const
+{
+    // A few hundred entries, looked up only when texts are (re)loaded.
+    for (const auto& entry : LM_LIST)
+        if (entry->LV_TYPE == localeType && entry->LV_ID == localeID) return entry->LV_VALUE;
+    return def;
+}

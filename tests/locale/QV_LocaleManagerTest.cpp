@@ -1,0 +1,78 @@
+#include "locale/QV_LocaleManager.h"
+
+#include "foundation/QV_System.h"
+#include "platform/QV_IniFile.h"
+#include "support/QV_TestSupport.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+class LocaleTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        saved_ = AliasNames();
+        TAliasNames names = saved_;
+        names.AppPath = dir_.Path();
+        names.Lang = "Test";
+        SetAliasNames(names);
+    }
+    void TearDown() override { SetAliasNames(saved_); }
+
+    TTestDir dir_;
+    TAliasNames saved_;
+};
+
+} // namespace
+
+TEST_F(LocaleTest, WithoutALanguageFileEveryLookupAnswersItsDefault)
+{
+    TLocaleManager locale;
+    EXPECT_TRUE(locale.Entries().empty());
+    EXPECT_EQ(locale.GetLocalized("SelectTip", "Files.Count", "Selected:"), "Selected:");
+}
+
+TEST_F(LocaleTest, LooksUpSectionAndKeyExactly)
+{
+    dir_.WriteFile("Data/Language/Test.QVL", "[SelectTip]\r\n"
+                                             "Files.Count=Auswahl:\r\n"
+                                             "Files.Size=\r\n"
+                                             "[selecttip]\r\n"
+                                             "files.count=klein\r\n"
+                                             "[Devices]\r\n"
+                                             "DriveFixed = Lokaler Datenträger \r\n");
+    TLocaleManager locale;
+    const struct {
+        const char* section;
+        const char* key;
+        QString expected;
+    } cases[] = {
+        {"SelectTip", "Files.Count", "Auswahl:"},
+        {"SelectTip", "Files.Size", ""}, // an empty text is a text
+        {"selecttip", "files.count", "default"},
+        {"SelectTip", "FILES.COUNT", "default"},
+        {"Devices", "DriveFixed", QString::fromUtf8("Lokaler Datenträger")},
+        {"Devices", "DriveRemote", "default"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(locale.GetLocalized(c.section, c.key, "default"), c.expected) << c.section << "/" << c.key;
+}
+
+TEST(ShippedLanguageFile, HoldsTheTextsTheProgramAsksFor)
+{
+    const TMemIniFile ini(BuildDir() + "/Data/Language/English.QVL");
+    const struct {
+        const char* section;
+        const char* key;
+        const char* expected;
+    } cases[] = {
+        {"SelectTip", "Files.Count", "Selected:"},
+        {"SelectTip", "Files.Size", "Size:"},
+        {"Devices", "DriveFixed", "LocalDrive"},
+        {"Messages", "CannotRename", "Can not rename: "},
+        {"Messages", "PleaseRestart", "Please Restart Qorvel"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(ini.ReadString(c.section, c.key, "<missing>"), QString::fromUtf8(c.expected)) << c.section << "/" << c.key;
+}
