@@ -10,6 +10,26 @@
 
 namespace {
 
+bool Near(QRgb a, QRgb b) {
+  const int tolerance = 2;  // faint shadows may wobble by a level or two
+  return qAbs(qRed(a) - qRed(b)) <= tolerance && qAbs(qGreen(a) - qGreen(b)) <= tolerance &&
+         qAbs(qBlue(a) - qBlue(b)) <= tolerance && qAbs(qAlpha(a) - qAlpha(b)) <= tolerance;
+}
+
+// A nine-slice image stretches its middle columns across and its middle rows down:
+// each must be one repeated line, or the stretch smears whatever varies there.
+QString StretchFault(const QImage& image, const Insets& m) {
+  const QImage img = image.convertToFormat(QImage::Format_ARGB32);
+  const int w = img.width(), h = img.height();
+  for (int y = 0; y < h; ++y)
+    for (int x = m.left + 1; x < w - m.right; ++x)
+      if (!Near(img.pixel(x, y), img.pixel(m.left, y))) return QStringLiteral("column %1 differs in row %2").arg(x).arg(y);
+  for (int x = 0; x < w; ++x)
+    for (int y = m.top + 1; y < h - m.bottom; ++y)
+      if (!Near(img.pixel(x, y), img.pixel(x, m.top))) return QStringLiteral("row %1 differs in column %2").arg(y).arg(x);
+  return {};
+}
+
 class Checker {
  public:
   bool ok = true;
@@ -56,6 +76,8 @@ class Checker {
                  .arg(where, f)
                  .arg(image.width())
                  .arg(image.height()));
+      else if (const QString fault = StretchFault(image, e.margins); !fault.isEmpty())
+        Fail(where + ": " + f + " does not stretch cleanly, " + fault);
     }
     return e;
   }

@@ -201,7 +201,8 @@ QImage GroupRow(RowLook look) {
     case RowLook::Selected: FillRounded(p, QRectF(0, 0, w, h), 4, kAccentLight, kAccentLine); break;
     case RowLook::HotSelected: FillRounded(p, QRectF(0, 0, w, h), 4, kAccentSoft, kAccent); break;
   }
-  FillRounded(p, QRectF(10, 5, 3, 10), 1.5, kAccent);
+  // Exactly the stretched rows, so stretching keeps it a clean bar.
+  p.fillRect(QRectF(10, 5, 3, 10), kAccent);
   return image;
 }
 
@@ -278,7 +279,7 @@ bool BuildControlTheme(const QString& themeDir, const QString& breezeDir) {
 
   // Scroll bar, 40 px wide: a track shown on hover and a slim pan centred on it.
   w.Image("SmartScroll", "Image(Background)", "SmartScroll/ControlBack.png", ScrollTrack(),
-          WithWorkArea(Full({14, 9, 14, 9}), {15, 6, 15, 6}));
+          WithWorkArea(Full({20, 9, 19, 9}), {15, 6, 15, 6}));
   ImageEntry pan = Full({4, 6, 4, 6});
   pan.extra = "Width(10), Height(44)";
   w.Image("SmartScroll", "Image(ScrollButton)", "SmartScroll/ScrollButton.png", ScrollPan(), pan);
