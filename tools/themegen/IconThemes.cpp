@@ -15,16 +15,12 @@ struct Icon {
   IconStyle style;
 };
 
-// Buttons stretch their icon over the whole icon box, so the breathing room around
-// the glyph is part of the picture: about 30 % of a 48-px square, which leaves a
-// 25-px glyph in the quick bar and a 12-px one in the 24-px bars.
-int GlyphSize(IconStyle style, int size) { return style == IconStyle::Mono ? size * 34 / 48 : size * 32 / 48; }
-
+// Renders each icon into a `size` square with its artwork scaled to `glyph`.
 bool RenderAll(const QString& dir, const QString& breezeDir, const QList<Icon>& icons, int size,
-               QStringList* written) {
+               int (*glyph)(IconStyle, int), QStringList* written) {
   bool ok = true;
   for (const auto& icon : icons) {
-    const QImage image = RenderIcon(breezeDir, icon.breeze, icon.style, size, GlyphSize(icon.style, size));
+    const QImage image = RenderIcon(breezeDir, icon.breeze, icon.style, size, glyph(icon.style, size));
     if (image.isNull() || !SavePng(image, dir + "/" + icon.file + ".png")) {
       qWarning().noquote() << "icons: cannot make" << icon.file << "from" << icon.breeze;
       ok = false;
@@ -34,6 +30,18 @@ bool RenderAll(const QString& dir, const QString& breezeDir, const QList<Icon>& 
   }
   return ok;
 }
+
+// Buttons stretch their icon over the whole icon box, so the breathing room around
+// the glyph is part of the picture: about 30 % of a 48-px square, which leaves a
+// 25-px glyph in the quick bar and a 12-px one in the 24-px bars.
+int ButtonGlyph(IconStyle style, int size) { return style == IconStyle::Mono ? size * 34 / 48 : size * 32 / 48; }
+
+// Tab icons sit in a square as high as the tab (24 px): the glyph keeps a third of
+// the square free so it does not touch the tab's rounded edge.
+int TabGlyph(IconStyle, int size) { return size * 2 / 3; }
+
+// File icons carry the padding of their own artwork.
+int FullGlyph(IconStyle, int size) { return size; }
 
 constexpr auto M = IconStyle::Mono;
 constexpr auto C = IconStyle::Colour;
@@ -89,12 +97,6 @@ const QList<Icon> kCommands = {
     {"PathEdit", "edit-entry", M},
     {"Unknown", "image-missing", C},
 };
-
-// Tab icons sit in a square as high as the tab (24 px): the glyph keeps a third of
-// the square free so it does not touch the tab's rounded edge.
-QImage TabIcon(const QString& breezeDir, const QString& name, IconStyle style) {
-  return RenderIcon(breezeDir, name, style, 48, 32);
-}
 
 QImage CountBadge() {
   QImage image = NewImage(15, 16);
@@ -162,26 +164,15 @@ const QList<QPair<QString, QString>> kTypes = {
 bool BuildButtonTheme(const QString& themeDir, const QString& breezeDir) {
   bool ok = true;
   QStringList written;
-  ok &= RenderAll(themeDir, breezeDir, kCommands, 48, &written);
-
-  const struct {
-    QString file, breeze;
-    IconStyle style;
-  } tabs[] = {{"FileTab", "folder", C},
-              {"SearchTab", "system-search", M},
-              {"NewTab", "list-add", M}};
-  for (const auto& t : tabs) {
-    const QImage image = TabIcon(breezeDir, t.breeze, t.style);
-    if (image.isNull() || !SavePng(image, themeDir + "/" + t.file + ".png")) {
-      qWarning().noquote() << "buttons: cannot make" << t.file;
-      ok = false;
-    }
-  }
+  ok &= RenderAll(themeDir, breezeDir, kCommands, 48, ButtonGlyph, &written);
+  ok &= RenderAll(themeDir, breezeDir,
+                  {{"FileTab", "folder", C}, {"SearchTab", "system-search", M}, {"NewTab", "list-add", M}}, 48,
+                  TabGlyph, nullptr);
 
   // The recycle-bin button reads its own folder, named after its command.
   const QString bin = themeDir + "/Places.RecycleBin";
   ok &= RenderAll(bin, breezeDir, {{"RecycleBin.Full", "user-trash-full", C}, {"RecycleBin.Empty", "user-trash", C}},
-                  48, nullptr);
+                  48, ButtonGlyph, nullptr);
   ok &= SavePng(CountBadge(), bin + "/TipBack.png");
   ThemeFile binTheme;
   const ImageEntry stretch{DrawMode::Stretch, {0, 0, 0, 0}, {}, std::nullopt, {}};
@@ -225,17 +216,7 @@ bool BuildFileIconTheme(const QString& themeDir, const QString& breezeDir) {
       {"", "text-x-generic", C},
   };
   for (const auto& [ext, breeze] : kTypes) icons.append({ext, breeze, C});
-  QStringList written;
-  bool ok = true;
-  for (const auto& icon : icons) {
-    const QImage image = RenderIcon(breezeDir, icon.breeze, icon.style, 128, 128);
-    if (image.isNull() || !SavePng(image, themeDir + "/" + icon.file + ".png")) {
-      qWarning().noquote() << "file icons: cannot make" << icon.file << "from" << icon.breeze;
-      ok = false;
-      continue;
-    }
-    written << icon.file + ".png";
-  }
+  bool ok = RenderAll(themeDir, breezeDir, icons, 128, FullGlyph, nullptr);
   ThemeFile about;
   WriteAbout(about, "Breeze file-type and drive artwork, 128 px.");
   ok &= about.Save(themeDir + "/ThemeData.QVS");

@@ -28,15 +28,20 @@ QString ModeWord(DrawMode mode) {
   return "full";
 }
 
-// Sub-entry "Name[...]" inside a group's text.
-std::optional<int> SubInt(const QString& group, const QString& name) {
-  const int at = group.indexOf(name + "[", 0, Qt::CaseInsensitive);
+// Text between the delimiters after the first "name" + open, found
+// case-insensitively; the first occurrence wins, as in the program's reader.
+std::optional<QString> Enclosed(const QString& text, const QString& name, QChar open, QChar close) {
+  const int at = text.indexOf(name + open, 0, Qt::CaseInsensitive);
   if (at < 0) return std::nullopt;
-  const int open = at + name.size() + 1;
-  const int close = group.indexOf(']', open);
-  if (close < 0) return std::nullopt;
+  const int from = at + name.size() + 1;
+  const int to = text.indexOf(close, from);
+  if (to < 0) return std::nullopt;
+  return text.mid(from, to - from).trimmed();
+}
+
+std::optional<int> SubInt(const QString& group, const QString& name) {
   bool ok = false;
-  const int value = group.mid(open, close - open).trimmed().toInt(&ok);
+  const int value = Enclosed(group, name, '[', ']').value_or(QString()).toInt(&ok);
   return ok ? std::optional<int>(value) : std::nullopt;
 }
 
@@ -150,12 +155,7 @@ QList<QPair<QString, QString>> ThemeFile::Keys(const QString& section) const {
 }
 
 std::optional<QString> ParamValue(const QString& params, const QString& name) {
-  const int at = params.indexOf(name + "(", 0, Qt::CaseInsensitive);
-  if (at < 0) return std::nullopt;
-  const int open = at + name.size() + 1;
-  const int close = params.indexOf(')', open);
-  if (close < 0) return std::nullopt;
-  return params.mid(open, close - open).trimmed();
+  return Enclosed(params, name, '(', ')');
 }
 
 ParsedEntry ParseEntry(const QString& value) {
