@@ -45,6 +45,17 @@ QImage NewImage(int w, int h);
 // Starts anti-aliased painting on an image.
 void BeginPaint(QPainter& p, QImage& image);
 
+// A transparent image with an anti-aliased painter on it.
+struct Sheet {
+  QImage image;
+  QPainter p;
+  Sheet(int w, int h) : image(NewImage(w, h)) { BeginPaint(p, image); }
+  QImage Done() {
+    p.end();
+    return image;
+  }
+};
+
 // A rounded rectangle whose 1-px border sits on whole pixels: `rect` is the outer
 // edge of the shape in pixel coordinates.
 void FillRounded(QPainter& p, const QRectF& rect, qreal radius, const QColor& fill,

@@ -54,24 +54,22 @@ Insets Even(int n) { return {n, n, n, n}; }
 
 FontSpec Font(const QColor& color, int size = 10, bool bold = false) { return {"Calibri", color, size, bold}; }
 
-// A rounded plate filling the image; `inset` leaves room for a shadow around it.
+// A rounded plate filling the image.
 QImage Plate(int w, int h, qreal radius, const QColor& fill, const QColor& border) {
-  QImage image = NewImage(w, h);
-  QPainter p;
-  BeginPaint(p, image);
+  Sheet sheet(w, h);
+  QPainter& p = sheet.p;
   FillRounded(p, QRectF(0, 0, w, h), radius, fill, border);
-  return image;
+  return sheet.Done();
 }
 
 // A plate inside a soft shadow; the shadow lives in the draw offsets.
 QImage Floating(int w, int h, const Insets& shadow, qreal radius, const QColor& fill, const QColor& border) {
-  QImage image = NewImage(w, h);
-  QPainter p;
-  BeginPaint(p, image);
+  Sheet sheet(w, h);
+  QPainter& p = sheet.p;
   const QRectF plate(shadow.left, shadow.top, w - shadow.left - shadow.right, h - shadow.top - shadow.bottom);
   SoftShadow(p, plate, radius, qMin(shadow.left, shadow.right) + 1, 70, (shadow.bottom - shadow.top) / 2.0);
   FillRounded(p, plate, radius, fill, border);
-  return image;
+  return sheet.Done();
 }
 
 // A flat bar with a 1-px rule along its top or bottom edge.
@@ -93,13 +91,12 @@ enum class TabLook { Normal, Hot, Active, HotActive };
 // rule show below them.
 QImage Tab(TabLook look) {
   const int w = 40, h = 24;
-  QImage image = NewImage(w, h);
-  QPainter p;
-  BeginPaint(p, image);
+  Sheet sheet(w, h);
+  QPainter& p = sheet.p;
   const bool active = look == TabLook::Active || look == TabLook::HotActive;
   if (!active) {
     FillRoundedTop(p, QRectF(0, 0, w, h - 1), 6, 0, look == TabLook::Hot ? kTabHot : kTabIdle);
-    return image;
+    return sheet.Done();
   }
   FillRoundedTop(p, QRectF(0, 0, w, h), 6, 0, look == TabLook::HotActive ? kWhite : kBar, kLine, false);
   QPainterPath shape;
@@ -109,7 +106,7 @@ QImage Tab(TabLook look) {
   p.setPen(Qt::NoPen);
   p.setBrush(kAccent);
   p.drawPath(shape.intersected(band));
-  return image;
+  return sheet.Done();
 }
 
 QImage StripBack() {
@@ -123,54 +120,49 @@ QImage StripBack() {
 // Left-docked action bar: square on the window edge, rounded on its open side.
 QImage ActionBarBack(const Insets& shadow) {
   const int w = 24, h = 33;
-  QImage image = NewImage(w, h);
-  QPainter p;
-  BeginPaint(p, image);
+  Sheet sheet(w, h);
+  QPainter& p = sheet.p;
   const QRectF plate(-10, shadow.top, w - shadow.right + 10, h - shadow.top - shadow.bottom);
   SoftShadow(p, plate, 8, shadow.right, 60, 1.5);
   FillRounded(p, plate, 8, kBar, kLine);
-  return image;
+  return sheet.Done();
 }
 
 QImage ScrollTrack() {
-  QImage image = NewImage(40, 40);
-  QPainter p;
-  BeginPaint(p, image);
+  Sheet sheet(40, 40);
+  QPainter& p = sheet.p;
   FillRounded(p, QRectF(14, 3, 12, 34), 6, QColor(0, 0, 0, 20));
-  return image;
+  return sheet.Done();
 }
 
 QImage ScrollPan() {
-  QImage image = NewImage(10, 20);
-  QPainter p;
-  BeginPaint(p, image);
+  Sheet sheet(10, 20);
+  QPainter& p = sheet.p;
   FillRounded(p, QRectF(0, 0, 10, 20), 5, QColor(0x9a, 0xa1, 0xab));
-  return image;
+  return sheet.Done();
 }
 
 QImage MenuBack(const Insets& shadow) {
   const int w = 32, h = 62;
-  QImage image = NewImage(w, h);
-  QPainter p;
-  BeginPaint(p, image);
+  Sheet sheet(w, h);
+  QPainter& p = sheet.p;
   const QRectF plate(shadow.left, shadow.top, w - shadow.left - shadow.right, h - shadow.top - shadow.bottom);
   SoftShadow(p, plate, 8, 4, 80, 2);
   FillRounded(p, plate, 8, kWhite, kBorder);
   // Title band behind the caption row, closed by a rule.
   FillRoundedTop(p, QRectF(plate.left() + 1, plate.top() + 1, plate.width() - 2, 33), 7, 0, kBar);
   p.fillRect(QRectF(plate.left() + 1, plate.top() + 34, plate.width() - 2, 1), kLine);
-  return image;
+  return sheet.Done();
 }
 
 QImage Chevron(int size) {
-  QImage image = NewImage(size, size);
-  QPainter p;
-  BeginPaint(p, image);
+  Sheet sheet(size, size);
+  QPainter& p = sheet.p;
   QPen pen(kMuted, 1.6, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin);
   p.setPen(pen);
   const qreal c = size / 2.0;
   p.drawPolyline(QPolygonF({QPointF(c - 2, c - 4.5), QPointF(c + 2.5, c), QPointF(c - 2, c + 4.5)}));
-  return image;
+  return sheet.Done();
 }
 
 QImage Caret() {
@@ -192,9 +184,8 @@ enum class RowLook { Normal, Hot, Selected, HotSelected };
 // unscaled, the band between the margins stretches along the row.
 QImage GroupRow(RowLook look) {
   const int w = 64, h = 20;
-  QImage image = NewImage(w, h);
-  QPainter p;
-  BeginPaint(p, image);
+  Sheet sheet(w, h);
+  QPainter& p = sheet.p;
   switch (look) {
     case RowLook::Normal: p.fillRect(QRectF(0, h - 1, w, 1), kLine); break;
     case RowLook::Hot: FillRounded(p, QRectF(0, 0, w, h), 4, kAccentPale, QColor(0xd9, 0xe6, 0xf9)); break;
@@ -203,7 +194,7 @@ QImage GroupRow(RowLook look) {
   }
   // Exactly the stretched rows, so stretching keeps it a clean bar.
   p.fillRect(QRectF(10, 5, 3, 10), kAccent);
-  return image;
+  return sheet.Done();
 }
 
 QImage ItemBack(RowLook look) {

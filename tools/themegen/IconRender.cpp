@@ -35,10 +35,8 @@ QImage RenderIcon(const QString& breezeDir, const QString& name, IconStyle style
   }
   QSvgRenderer renderer(svg);
   if (!renderer.isValid()) return {};
-  QImage image = NewImage(size, size);
-  QPainter p;
-  BeginPaint(p, image);
+  Sheet sheet(size, size);
   const qreal at = (size - glyph) / 2.0;
-  renderer.render(&p, QRectF(at, at, glyph, glyph));
-  return image;
+  renderer.render(&sheet.p, QRectF(at, at, glyph, glyph));
+  return sheet.Done();
 }

@@ -99,11 +99,9 @@ const QList<Icon> kCommands = {
 };
 
 QImage CountBadge() {
-  QImage image = NewImage(15, 16);
-  QPainter p;
-  BeginPaint(p, image);
-  FillRounded(p, QRectF(0, 0.5, 15, 15), 7.5, palette::kAccent, palette::kWhite);
-  return image;
+  Sheet sheet(15, 16);
+  FillRounded(sheet.p, QRectF(0, 0.5, 15, 15), 7.5, palette::kAccent, palette::kWhite);
+  return sheet.Done();
 }
 
 // Type extension (lower case, no dot) to Breeze mime-type artwork.
