@@ -220,7 +220,7 @@ QImage Watermark(const QString& breezeDir, const QString& icon) {
   for (int y = 0; y < image.height(); ++y) {
     QRgb* line = reinterpret_cast<QRgb*>(image.scanLine(y));
     for (int x = 0; x < image.width(); ++x) {
-      const int shade = 255 - (255 - qGray(line[x])) * 12 / 100;
+      const int shade = 255 - (255 - qGray(line[x])) * 9 / 100;
       line[x] = qRgb(shade - (255 - shade) / 5, shade - (255 - shade) / 10, shade);
     }
   }

@@ -86,6 +86,74 @@ void Item(QPainter& p, Skin& s, const QRect& r, const QString& state, const QStr
   Text(p, r.adjusted(r.height() + 5, 0, 0, 0), caption, Qt::AlignCenter);
 }
 
+void Edit(QPainter& p, Skin& s, const QString& section, const QString& key, const QString& file, const QRect& r,
+          const QString& text, bool focused) {
+  s.Draw(p, section, key, file, r);
+  s.UseFont(p, section, focused ? "Text.Focused" : "Text.Normal");
+  const QRect work = s.WorkArea(section, "Image(Background)", r);
+  Text(p, work, text, Qt::AlignVCenter);
+  if (!focused) return;
+  const int caret = work.left() + p.fontMetrics().horizontalAdvance(text) - 2;
+  s.Draw(p, "SmartEdit", "Image(Select)", "SmartEdit/Select.png",
+         {work.left(), work.top(), p.fontMetrics().horizontalAdvance(text.left(4)), work.height()});
+  s.Draw(p, section, "Image(Cursor)", section + "/Cursor.png", {caret, work.top(), 5, work.height()});
+}
+
+// Search mode, for a close look only: the two search bars, their fields and the
+// progress bar.
+QImage SearchShot(Skin& s, int W, int H) {
+  QImage shot(W, H, QImage::Format_ARGB32_Premultiplied);
+  shot.fill(Qt::white);
+  QPainter p;
+  BeginPaint(p, shot);
+  const QImage back = s.Picture("Backgrounds/SearchHolder.bmp");
+  p.drawImage(W - back.width(), H - back.height(), back);
+  const QRect strip(0, 0, W, 28);
+  s.Draw(p, "SmartTabs", "Image(Background)", "SmartTabs/ControlBack.png", strip);
+  const QRect tabs = s.WorkArea("SmartTabs", "Image(Background)", strip);
+  Tab(p, s, {tabs.left(), tabs.top(), 150, tabs.height()}, "Normal", "FileTab.png", "Documents");
+  Tab(p, s, {tabs.right() + 1 - 150, tabs.top(), 150, tabs.height()}, "HotActive", "SearchTab.png", "report");
+
+  const QRect bar(0, 28, W, 78);
+  s.Draw(p, "SearchBar", "Image(Background)", "SearchBar/ControlBack.png", bar);
+  const QRect ba = s.WorkArea("SearchBar", "Image(Background)", bar);
+  Button(p, s, "SearchBar", "SearchBar/ItemBack.png", {ba.left(), ba.top(), 48, 48}, "Search.Toggle", true);
+  const QRect name(ba.left() + 58, ba.top() + 5, 200, 22);
+  Edit(p, s, "SmartEdit", "Image(Background)", "SmartEdit/ControlBack.png", name, "report", true);
+  const QRect progress(name.left(), name.bottom() + 1 + 5, ba.right() + 1 - 10 - name.left(), 18);
+  s.Draw(p, "ProgressBar", "Image(Background)", "ProgressBar/ControlBack.png", progress);
+  const QRect pw = s.WorkArea("ProgressBar", "Image(Background)", progress);
+  s.Draw(p, "ProgressBar", "Image(Progress)", "ProgressBar/ProgressBack.png", {pw.left(), pw.top(), pw.width() * 2 / 5, pw.height()});
+  s.UseFont(p, "SmartProgress", "Text.Normal");
+  Text(p, pw.adjusted(5, 0, 0, 0), "/home/ada/Documents/projects", Qt::AlignVCenter);
+  s.UseFont(p, "SearchBar", "Text.Status");
+  p.drawText(QRect(name.right() + 9, bar.top() + 17, 200, 20), Qt::AlignLeft | Qt::AlignTop, "Found:  12");
+
+  Item(p, s, {60, 130, 150, 40}, "Hot", "Hot", "pdf.png", "report-2025");
+  Item(p, s, {240, 130, 150, 40}, "Selected", "Sel", "odt.png", "report draft");
+  Item(p, s, {420, 130, 150, 40}, "Normal", "Normal", "folder.png", "reports");
+
+  const QRect bottom(0, H - 33, W, 33);
+  s.Draw(p, "SearchBar2", "Image(Background)", "SearchBar2/ControlBack.png", bottom);
+  const QRect bb = s.WorkArea("SearchBar2", "Image(Background)", bottom);
+  const QRect filter(bb.right() + 1 - 160, bb.top() + (bb.height() - 22) / 2, 160, 22);
+  const QRect browse(filter.left() - 10 - 90, bb.top(), 90, bb.height());
+  const QRect folders(bb.left(), filter.top(), browse.left() - 10 - bb.left(), 22);
+  Edit(p, s, "SmartEdit", "Image(Background)", "SmartEdit/ControlBack.png", folders, "/home/ada/Documents", false);
+  s.Draw(p, "SearchBar2", "Image(Item.Back)", "SearchBar2/ItemBack.png", browse);
+  s.Icon(p, "Dialog.SearchBrowse.png", {browse.left(), browse.top(), browse.height(), browse.height()});
+  s.UseFont(p, "SearchBar2", "Text.Normal");
+  Text(p, browse.adjusted(browse.height() + 8, 0, -2, 0), "Browse", Qt::AlignVCenter);
+  s.Draw(p, "SmartEdit", "Image(Background)", "SmartEdit/ControlBack.png", filter);
+  s.UseFont(p, "SmartEdit", "Text.Normal");
+  Text(p, s.WorkArea("SmartEdit", "Image(Background)", filter), "Quick filter", Qt::AlignVCenter);
+
+  const QRect pathEdit(60, 250, 300, 22);
+  Edit(p, s, "PathEdit", "Image(Background.Edit)", "PathEdit/ControlBackEdit.png", pathEdit, "/home/ada/Music", true);
+  p.end();
+  return shot;
+}
+
 }  // namespace
 
 bool BuildControlPreview(const QString& root, const QString& fullSizeCopy) {
@@ -206,7 +274,10 @@ bool BuildControlPreview(const QString& root, const QString& fullSizeCopy) {
   }
   p.end();
 
-  if (!fullSizeCopy.isEmpty()) SavePng(shot, fullSizeCopy);
+  if (!fullSizeCopy.isEmpty()) {
+    SavePng(shot, fullSizeCopy);
+    SavePng(SearchShot(s, W, H), QString(fullSizeCopy).replace(".png", "-search.png"));
+  }
   const QImage small = shot.scaled(320, 200, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
   return s.Ok() && SavePng(small, root + "/Controls/Default/Preview.png");
 }
