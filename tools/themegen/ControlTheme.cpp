@@ -21,7 +21,7 @@ class Writer {
     if (auto old = qvs_.Value(section, key); old && *old != text) Fail(section + " " + key + " written twice");
     qvs_.Set(section, key, text);
   }
-  void Font(const QString& section, const QString& key, const FontSpec& font) {
+  void Font(const QString& section, const QString& key, const FontStyle& font) {
     qvs_.Set(section, "Font(" + key + ")", font.Text());
   }
   void Set(const QString& section, const QString& key, const QString& value) { qvs_.Set(section, key, value); }
@@ -52,7 +52,7 @@ ImageEntry WithWorkArea(ImageEntry e, Insets workArea) {
 }
 Insets Even(int n) { return {n, n, n, n}; }
 
-FontSpec Font(const QColor& color, int size = 10, bool bold = false) { return {"Calibri", color, size, bold}; }
+FontStyle Font(const QColor& color, int size = 10, bool bold = false) { return {"Calibri", color, size, bold}; }
 
 // A rounded plate filling the image.
 QImage Plate(int w, int h, qreal radius, const QColor& fill, const QColor& border) {

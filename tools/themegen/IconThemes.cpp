@@ -177,7 +177,7 @@ bool BuildButtonTheme(const QString& themeDir, const QString& breezeDir) {
   binTheme.Set("Theme", "Image(RecycleBin.Full)", stretch.Text());
   binTheme.Set("Theme", "Image(RecycleBin.Empty)", stretch.Text());
   binTheme.Set("Theme", "Image(TipBack)", stretch.Text());
-  const QString badgeFont = FontSpec{"Calibri", palette::kWhite, 8, true}.Text();
+  const QString badgeFont = FontStyle{"Calibri", palette::kWhite, 8, true}.Text();
   // The badge font is named "Files.Count"; written under the plain name and in the
   // font-key form, so either reading finds it.
   binTheme.Set("Theme", "Files.Count", badgeFont);

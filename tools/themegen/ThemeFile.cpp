@@ -69,7 +69,7 @@ QString ColorText(const QColor& color) {
       .toUpper();
 }
 
-QString FontSpec::Text() const {
+QString FontStyle::Text() const {
   return QStringLiteral("Name(%1), Color(%2), Size(%3), Bold(%4), Italic(0)")
       .arg(name, ColorText(color))
       .arg(size)

@@ -28,7 +28,7 @@ struct ImageEntry {
 // "$BBGGRR", the platform colour layout the theme files use.
 QString ColorText(const QColor& color);
 
-struct FontSpec {
+struct FontStyle {
   QString name = "Calibri";
   QColor color;
   int size = 10;
