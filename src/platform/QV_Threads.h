@@ -80,8 +80,9 @@ void WakeMainThread();
 
 // A per-thread tag that travels with the synchronized calls the thread makes:
 // while such a call runs on the main thread, ThreadTag() there answers the
-// caller's tag. The task framework tags each worker with its run, so that a
-// completion running on behalf of a superseded run can tell it is one.
+// caller's tag. The tag belongs to the task framework, which tags each worker
+// with its run so that a call made on behalf of a superseded run can tell it
+// is one; other code leaves it alone.
 void SetThreadTag(const void* tag);
 const void* ThreadTag();
 
