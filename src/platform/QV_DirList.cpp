@@ -143,6 +143,63 @@ inline bool IsDigit(char16_t c)
     return c >= '0' && c <= '9';
 }
 
+// A sort key of the first units of a name, laid out so that comparing two keys
+// as integers agrees with CompareFileNames wherever the keys differ: folded
+// units stay as they are, a digit run becomes a unit within '0'..'9' for its
+// length (the same side of every non-digit as its first digit would be), then
+// its digits without leading zeros. Only names with equal keys are compared in
+// full. Sorting these records, which quicksort scans in order, instead of
+// chasing every entry's name through memory makes the sort several times faster.
+constexpr int KeyWords = 6; // 24 units: most names fit whole
+struct TSortKey {
+    quint64 Words[KeyWords] = {};
+    quint32 Index = 0;
+};
+
+TSortKey MakeSortKey(const QString& name, quint32 index)
+{
+    constexpr int Units = KeyWords * 4;
+    char16_t units[Units] = {};
+    int n = 0;
+    const char16_t* p = reinterpret_cast<const char16_t*>(name.constData());
+    const qsizetype size = name.size();
+    for (qsizetype i = 0; i < size && n < Units;) {
+        if (!IsDigit(p[i])) {
+            units[n++] = Fold(p[i++]);
+            continue;
+        }
+        while (i < size && p[i] == '0') ++i;
+        qsizetype end = i;
+        while (end < size && IsDigit(p[end])) ++end;
+        const qsizetype length = end - i;
+        units[n++] = char16_t('0' + std::min<qsizetype>(length, 9));
+        if (length >= 9 && n < Units) units[n++] = char16_t(std::min<qsizetype>(length, 0xFFFF));
+        for (; i < end && n < Units; ++i) units[n++] = p[i];
+        i = end;
+    }
+    TSortKey key;
+    for (int w = 0; w < KeyWords; ++w)
+        for (int k = 0; k < 4; ++k) key.Words[w] = (key.Words[w] << 16) | units[w * 4 + k];
+    key.Index = index;
+    return key;
+}
+
+void SortByName(std::vector<TDirEntry>& entries)
+{
+    std::vector<TSortKey> keys;
+    keys.reserve(entries.size());
+    for (size_t i = 0; i < entries.size(); ++i) keys.push_back(MakeSortKey(entries[i].Name, quint32(i)));
+    std::sort(keys.begin(), keys.end(), [&](const TSortKey& a, const TSortKey& b) {
+        for (int w = 0; w < KeyWords; ++w)
+            if (a.Words[w] != b.Words[w]) return a.Words[w] < b.Words[w];
+        return CompareFileNames(entries[a.Index].Name, entries[b.Index].Name) < 0;
+    });
+    std::vector<TDirEntry> sorted;
+    sorted.reserve(entries.size());
+    for (const TSortKey& key : keys) sorted.push_back(std::move(entries[key.Index]));
+    entries.swap(sorted);
+}
+
 } // namespace
 
 int CompareFileNames(const QString& a, const QString& b)
@@ -213,9 +270,7 @@ TDirListing ListDirectory(const QString& folder, TDirOrder order, const TCancelC
         out.Entries.push_back(std::move(entry));
     }
     ::closedir(dir);
-    if (order == TDirOrder::doByName)
-        std::sort(out.Entries.begin(), out.Entries.end(),
-                  [](const TDirEntry& x, const TDirEntry& y) { return CompareFileNames(x.Name, y.Name) < 0; });
+    if (order == TDirOrder::doByName) SortByName(out.Entries);
     return out;
 }
 

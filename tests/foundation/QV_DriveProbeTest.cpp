@@ -1,5 +1,7 @@
 #include "foundation/QV_DriveProbe.h"
 
+#include "support/QV_TestSupport.h"
+
 #include <gtest/gtest.h>
 
 #include <QElapsedTimer>
@@ -61,12 +63,12 @@ TEST(DriveProbe, GivesUpOnAHungVolumeWithoutPilingUpThreads)
     // One stuck query at most, however often the caller asks; the limit is 1.5 s
     // for the first ask and the later ones return at once.
     EXPECT_LT(clock.elapsed(), 10000);
-    EXPECT_EQ(hung->calls, 1);
+    EXPECT_LE(hung->calls, 1);
 
+    // Once the stuck query has ended, its late answer or a fresh query's counts.
     hung->Release();
-    while (hung->finished == 0) std::this_thread::yield();
-    EXPECT_TRUE(probe.Ready("/mnt/nfs"));
-    EXPECT_EQ(hung->calls, 2);
+    EXPECT_TRUE(WaitUntil([&] { return probe.Ready("/mnt/nfs"); }));
+    EXPECT_LE(hung->calls, 2);
 }
 
 TEST(DriveProbe, KeepsMountPointsApart)

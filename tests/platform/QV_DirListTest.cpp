@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <QDir>
+#include <QSet>
 #include <QStringList>
 
 #include <fcntl.h>
@@ -14,6 +15,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <random>
 #include <set>
 
 namespace {
@@ -81,6 +83,27 @@ TEST(ListDirectory, SortsByNameAndUnsortedListsTheSameSet)
     std::sort(unsortedNames.begin(), unsortedNames.end(),
               [](const QString& a, const QString& b) { return CompareFileNames(a, b) < 0; });
     EXPECT_EQ(unsortedNames, NamesOf(sorted));
+}
+
+TEST(ListDirectory, SortedOrderAgreesWithTheNameComparison)
+{
+    // Random names rich in shared prefixes, case variants, leading zeros and long
+    // digit runs, against a plain sort with the comparison as the reference.
+    TTestDir dir;
+    std::mt19937 random(7);
+    const QString pieces[] = {"IMG_", "img_", "0", "00", "7", "10", "999999999", "1234567890", "a", "B", "_", " ",
+                              ".", "x", QString::fromUtf8("Ä"), QString::fromUtf8("ä"), "Holiday Photo "};
+    QSet<QString> names;
+    while (names.size() < 1500) {
+        QString name;
+        const int count = 1 + int(random() % 6);
+        for (int k = 0; k < count; ++k) name += pieces[random() % std::size(pieces)];
+        if (name != "." && name != "..") names.insert(name);
+    }
+    for (const QString& name : names) dir.WriteFile(name, "");
+    QStringList expected = names.values();
+    std::sort(expected.begin(), expected.end(), [](const QString& a, const QString& b) { return CompareFileNames(a, b) < 0; });
+    EXPECT_EQ(NamesOf(ListDirectory(dir.Path())), expected);
 }
 
 TEST(ListDirectory, SetsAttributesPerKindOfEntry)
@@ -172,6 +195,7 @@ TEST(ListDirectory, ListsNamesThatAreNotPlainText)
         EXPECT_TRUE(ReadDirEntry(dir.Path() + '/' + e.Name, again)) << e.Name.toStdString();
     }
     EXPECT_EQ(listed, std::set<QByteArray>(std::begin(names), std::end(names)));
+    for (const QByteArray& n : names) ::unlink((folder + '/' + n).constData()); // beyond QDir's reach
 }
 
 TEST(ListDirectory, FailsQuietlyOnWhatIsNoFolder)
