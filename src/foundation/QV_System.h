@@ -89,6 +89,10 @@ qint64 FileSizeOf(const TDirEntry& entry);
 // Milliseconds since the epoch (UTC) as a local date-time with milliseconds.
 QDateTime FileTimeToDateTime(qint64 msecsSinceEpoch);
 
+// The total size in bytes of the volume holding a path; -1 when it does not
+// answer (in time) or cannot be read.
+qint64 DriveCapacity(const QString& root);
+
 // The label of the volume holding a path (at most 256 characters); empty when it
 // has none or does not answer.
 QString VolumeLabel(const QString& root);

@@ -119,6 +119,14 @@ QDateTime FileTimeToDateTime(qint64 msecsSinceEpoch)
     return QDateTime::fromMSecsSinceEpoch(msecsSinceEpoch, Qt::LocalTime);
 }
 
+qint64 DriveCapacity(const QString& root)
+{
+    TMountEntry mount;
+    TVolumeSpace space;
+    if (!CurrentMountOf(root, mount) || !MountAnswers(mount) || !QueryVolumeSpace(mount.MountPoint, space)) return -1;
+    return space.Total;
+}
+
 QString VolumeLabel(const QString& root)
 {
     TMountEntry mount;

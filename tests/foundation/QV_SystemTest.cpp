@@ -249,6 +249,9 @@ TEST(FileHelpers, DriveReadinessAndLabels)
     EXPECT_FALSE(IsDriveReady(""));
     EXPECT_FALSE(IsDriveReady("relative"));
     EXPECT_FALSE(IsDriveReady("QDrive:\\"));
+    EXPECT_GT(DriveCapacity("/"), 0);
+    EXPECT_GT(DriveCapacity(dir.Path()), 0);
+    EXPECT_EQ(DriveCapacity("relative"), -1);
     EXPECT_EQ(VolumeLabel("/proc"), ""); // no device, no label
     EXPECT_EQ(VolumeLabel(""), "");
 }
