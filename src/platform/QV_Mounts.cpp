@@ -5,6 +5,7 @@
 #include "platform/QV_FileSystem.h"
 
 #include <QMutex>
+#include <QSet>
 #include <QList>
 #include <QStringList>
 
@@ -154,12 +155,13 @@ std::vector<TDrive> VisibleDrives(const std::vector<TMountEntry>& mounts, const 
                                   const QString& homeFolder, const QString& sysfsRoot)
 {
     std::vector<TDrive> drives;
-    for (size_t i = 0; i < mounts.size(); ++i) {
-        const TMountEntry& mount = mounts[i];
-        // Only the last mount on a mount point is reachable.
-        const bool coveredLater = std::any_of(mounts.begin() + i + 1, mounts.end(),
-                                              [&](const TMountEntry& m) { return m.MountPoint == mount.MountPoint; });
-        if (coveredLater || !ShouldDisplayMount(mount, userName, homeFolder)) continue;
+    QSet<QString> seen;
+    // Only the last mount on a mount point is reachable, so the table is read backwards.
+    for (auto it = mounts.rbegin(); it != mounts.rend(); ++it) {
+        const TMountEntry& mount = *it;
+        if (seen.contains(mount.MountPoint)) continue;
+        seen.insert(mount.MountPoint);
+        if (!ShouldDisplayMount(mount, userName, homeFolder)) continue;
         TDrive drive;
         drive.Mount = mount;
         drive.Type = DriveTypeOf(mount, sysfsRoot);
