@@ -164,16 +164,6 @@ QString ExcludeTrailingPathDelimiter(const QString& path)
     return path;
 }
 
-bool PathExists(const QString& path, int mode)
-{
-    const TPathKind kind = PathKindOf(ResolvePath(path));
-    switch (mode) {
-    case emFolder: return kind == TPathKind::pkFolder;
-    case emFile: return kind == TPathKind::pkFile || kind == TPathKind::pkOther;
-    default: return kind != TPathKind::pkNone;
-    }
-}
-
 QString MakeID()
 {
     static constexpr char alphabet[] = "23456789ABCDEFGHJKLMNPQRSTUVWXYZ!?/*+-";

@@ -51,10 +51,14 @@ void AppendUtf8(QByteArray& out, char32_t c)
 
 QString DecodeFileName(const char* bytes, qsizetype length)
 {
+    const auto* p = reinterpret_cast<const unsigned char*>(bytes);
+    // Most names are ASCII and take the bulk conversion; the rest continue byte by byte.
+    qsizetype i = 0;
+    while (i < length && p[i] < 0x80) ++i;
+    if (i == length) return QString::fromLatin1(bytes, length);
     QString out;
     out.reserve(length);
-    const auto* p = reinterpret_cast<const unsigned char*>(bytes);
-    qsizetype i = 0;
+    out.append(QLatin1String(bytes, i));
     while (i < length) {
         const unsigned char b = p[i];
         if (b < 0x80) {

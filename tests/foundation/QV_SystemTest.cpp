@@ -1,10 +1,14 @@
 #include "foundation/QV_System.h"
 
+#include "platform/QV_DirList.h"
+
 #include <QSet>
 
 #include "support/QV_TestSupport.h"
 
 #include <gtest/gtest.h>
+
+#include <sys/stat.h>
 
 namespace {
 
@@ -99,4 +103,155 @@ TEST(MakeID, IsSevenCharactersFromTheAlphabetStartingWithZero)
         seen.insert(id);
     }
     EXPECT_GT(seen.size(), 990); // 38^6 possibilities: collisions are rare
+}
+
+namespace {
+
+// A fixture folder with a file, an empty folder, a full folder and a FIFO.
+class FileHelperTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        dir_.WriteFile("Fotos/a.jpg", "jpeg");
+        dir_.WriteFile("Makefile", "all:");
+        dir_.MakeDir("empty");
+        ASSERT_EQ(::mkfifo(dir_.Sub("pipe").toUtf8().constData(), 0644), 0);
+    }
+    QString Sub(const QString& relative) const { return dir_.Sub(relative); }
+    TTestDir dir_;
+};
+
+TDirEntry Entry(const QString& name, std::uint32_t attributes = 0)
+{
+    TDirEntry entry;
+    entry.Name = name;
+    entry.Attributes = attributes;
+    return entry;
+}
+
+} // namespace
+
+TEST_F(FileHelperTest, ExistenceTestsFollowTheMode)
+{
+    const struct {
+        QString path;
+        bool any, folder, file, item, hasEntries;
+    } cases[] = {
+        {Sub("Fotos"), true, true, false, true, true},
+        {Sub("Fotos/"), true, true, false, true, true},
+        {Sub("Fotos/a.jpg"), true, false, true, true, false},
+        {Sub("empty"), true, true, false, true, false},
+        {Sub("pipe"), true, false, true, true, false},
+        {Sub("missing"), false, false, false, false, false},
+        {"", false, false, false, false, false},
+        {"QDrive:\\", false, false, false, false, false},
+        {"/", true, true, false, true, true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.path.toStdString());
+        EXPECT_EQ(PathExists(c.path, emAny), c.any);
+        EXPECT_EQ(PathExists(c.path, emFolder), c.folder);
+        EXPECT_EQ(PathExists(c.path, emFile), c.file);
+        EXPECT_EQ(ItemExists(c.path), c.item);
+        EXPECT_EQ(FolderHasEntries(c.path), c.hasEntries);
+    }
+}
+
+TEST_F(FileHelperTest, NamesShownForPaths)
+{
+    const struct {
+        QString path, display, caption, lastFolder;
+    } cases[] = {
+        {Sub("Fotos"), "Fotos", Sub("Fotos"), "Fotos"},
+        {Sub("Fotos/"), "Fotos", Sub("Fotos/"), "Fotos"},
+        {Sub("Fotos/a.jpg"), "a.jpg", Sub("Fotos/a.jpg"), "Fotos"},
+        {Sub("gone/x"), Sub("gone/x"), Sub("gone/x"), "x"},
+        {"/", "/", "/", "/"},
+        {"/proc", "/proc/", "/proc/", "proc"},
+        {"/proc/", "/proc/", "/proc/", "proc"},
+        {"QDrive:\\", "QDrive:\\", "Quick Drive", "QDrive:\\"},
+        {"qdrive:\\", "qdrive:\\", "qdrive:\\", "qdrive:\\"},
+        {"*105*", "*105*", "Search...", "*105*"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.path.toStdString());
+        EXPECT_EQ(DisplayName(c.path), c.display);
+        EXPECT_EQ(TabCaption(c.path), c.caption);
+        EXPECT_EQ(LastFolderName(c.path), c.lastFolder);
+    }
+    EXPECT_EQ(TabCaption(DisplayName(Sub("Fotos"))), "Fotos");
+}
+
+TEST_F(FileHelperTest, DriveRootsAreMountPoints)
+{
+    const struct {
+        QString path;
+        bool root;
+    } cases[] = {
+        {"/", true}, {"/proc", true}, {"/proc/", true}, {"/proc/self", false},
+        {"proc", false}, {"", false}, {"QDrive:\\", false}, {Sub("Fotos"), false},
+    };
+    for (const auto& c : cases) EXPECT_EQ(IsDriveRoot(c.path), c.root) << c.path.toStdString();
+}
+
+TEST_F(FileHelperTest, TypeKeyFromEntryAndExistence)
+{
+    const QString folder = dir_.Path() + '/';
+    const struct {
+        TDirEntry entry;
+        QString key;
+    } cases[] = {
+        {Entry("Fotos", faDirectory), ".folder"},
+        {Entry("link.d", faDirectory | faSymLink), ".folder"},
+        {Entry("Photo.JPG"), ".jpg"},
+        {Entry("archive.tar.gz"), ".gz"},
+        {Entry("name."), "."},
+        {Entry(".bashrc"), ".bashrc"},
+        {Entry("Makefile"), ""},         // exists, no extension
+        {Entry("ghost"), ".unknown"},    // gone since it was listed
+        {Entry(QString::fromUtf8("Ärger.ÖL")), QString::fromUtf8(".öl")},
+    };
+    for (const auto& c : cases) EXPECT_EQ(TypeKey(folder, c.entry), c.key) << c.entry.Name.toStdString();
+}
+
+TEST(FileHelpers, SizesTimesAndNameLists)
+{
+    TDirEntry entry;
+    entry.Size = 5'000'000'000LL;
+    EXPECT_EQ(FileSizeOf(entry), 5'000'000'000LL);
+
+    const QDateTime time = FileTimeToDateTime(1700000000123LL);
+    EXPECT_EQ(time.timeSpec(), Qt::LocalTime);
+    EXPECT_EQ(time.toMSecsSinceEpoch(), 1700000000123LL);
+    EXPECT_EQ(time.time().msec(), 123);
+
+    const struct {
+        QString text;
+        TStringArray list;
+        bool matches;
+    } cases[] = {
+        {"abc", {"x", "ABC"}, true},
+        {"Exe", {"exe"}, true},
+        {"abc", {"abcd", "ab"}, false},
+        {"abc", {}, false},
+        {"", {""}, true},
+        {QString::fromUtf8("é"), {QString::fromUtf8("É")}, false}, // only A-Z fold
+        {"i", {QString::fromUtf8("İ")}, false},
+    };
+    for (const auto& c : cases) EXPECT_EQ(MatchesAny(c.text, c.list), c.matches) << c.text.toStdString();
+}
+
+TEST(FileHelpers, DriveReadinessAndLabels)
+{
+    TTestDir dir;
+    EXPECT_TRUE(IsDriveReady("/"));
+    EXPECT_TRUE(IsDriveReady(dir.Path())); // any path answers for the volume holding it
+    EXPECT_FALSE(IsDriveReady(""));
+    EXPECT_FALSE(IsDriveReady("relative"));
+    EXPECT_FALSE(IsDriveReady("QDrive:\\"));
+    EXPECT_GT(DriveCapacity("/"), 0);
+    EXPECT_GT(DriveCapacity(dir.Path()), 0);
+    EXPECT_EQ(DriveCapacity("relative"), -1);
+    EXPECT_EQ(VolumeLabel("/proc"), ""); // no device, no label
+    EXPECT_EQ(VolumeLabel(""), "");
 }
