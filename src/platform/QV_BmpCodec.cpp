@@ -36,6 +36,7 @@ struct THeader {
     int Bits = 0;
     std::uint32_t Compression = kRgb;
     TChannel Red, Green, Blue, Alpha;
+    bool DeclaredAlpha = false; // an alpha mask named in the file, not assumed
     std::vector<std::uint32_t> Palette; // opaque ARGB
 };
 
@@ -122,6 +123,7 @@ private:
             h.Green = TChannel(U32(Data_ + masks + 4));
             h.Blue = TChannel(U32(Data_ + masks + 8));
             h.Alpha = TChannel(count == 4 ? U32(Data_ + masks + 12) : 0);
+            h.DeclaredAlpha = h.Alpha.Mask != 0;
             if (headerSize == 40) next += std::size_t(count) * 4;
             break;
         }
@@ -163,12 +165,13 @@ private:
                 }
             }
         }
-        // An alpha channel that is zero everywhere is an unused byte, not a
-        // transparent picture; otherwise the straight values are premultiplied.
+        // Without a declared alpha mask, a fourth byte that is zero everywhere is
+        // unused, not a transparent picture. Straight values are premultiplied.
+        const bool useAlpha = anyAlpha || h.DeclaredAlpha;
         if (h.Bits >= 16) {
             for (int y = 0; y < int(h.Height); ++y) {
                 std::uint32_t* line = bitmap.ScanLine(y);
-                for (int x = 0; x < width; ++x) line[x] = anyAlpha ? Premultiply(line[x]) : (line[x] | 0xFF000000u);
+                for (int x = 0; x < width; ++x) line[x] = useAlpha ? Premultiply(line[x]) : (line[x] | 0xFF000000u);
             }
         }
         return true;

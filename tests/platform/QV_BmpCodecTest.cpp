@@ -218,6 +218,11 @@ TEST(BmpCodec, WriterRoundTripsBothFormats)
     }
     EXPECT_TRUE(EncodeBmp(TBitmap32()).isEmpty());
 
+    // A wholly transparent picture stays transparent: its alpha mask is declared.
+    const TImageResult clear = DecodeBmp(EncodeBmp(TBitmap32(3, 2), TBmpFormat::bf32));
+    ASSERT_TRUE(clear.Ok());
+    EXPECT_EQ(clear.Bitmap.Pixel(1, 1), 0u);
+
     TTestDir dir;
     const QString path = dir.WriteFile(QStringLiteral("Folder.QVB"), EncodeBmp(b, TBmpFormat::bf24));
     EXPECT_TRUE(LoadBmpFile(path).Ok());
