@@ -27,7 +27,7 @@ void ExpectNear(TColor32 got, TColor32 want, int slack, const std::string& label
 QByteArray Fixture(const char* name)
 {
     QByteArray data;
-    ReadPictureFile(SourceDir() + QStringLiteral("/tests/platform/fixtures/") + QLatin1String(name), data);
+    ReadPictureFile(QStringLiteral(QV_PLATFORM_FIXTURES "/") + QLatin1String(name), data);
     return data;
 }
 
