@@ -65,8 +65,11 @@ bool Refuse(TJpegJob* job, const QString& reason)
 bool PrepareJpegOutput(TJpegJob* job)
 {
     jpeg_decompress_struct& info = job->Info;
-    const QString source = CheckImageSize(info.image_width, info.image_height);
-    if (!source.isEmpty()) return Refuse(job, source);
+    // The picture's own sides are bounded; its memory limit applies to what is
+    // decoded, so a large photograph still loads at a reduced scale. Progressive
+    // files need buffers for the whole picture: max_memory_to_use bounds those.
+    if (info.image_width > unsigned(kMaxImageSide) || info.image_height > unsigned(kMaxImageSide))
+        return Refuse(job, CheckImageSize(info.image_width, info.image_height));
     const QString output = CheckImageSize(info.output_width, info.output_height);
     if (!output.isEmpty()) return Refuse(job, output);
     job->Image = std::make_unique<QImage>(int(info.output_width), int(info.output_height),

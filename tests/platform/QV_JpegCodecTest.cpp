@@ -121,6 +121,13 @@ TEST(JpegCodec, BadInputGivesAnErrorNotAPicture)
     for (int i = 0; i < kMaxJpegScans + 50; ++i) manyScans += progressive.mid(firstScan, secondScan - firstScan);
     manyScans += progressive.mid(secondScan);
 
+    // 16000 x 16000 progressive: the quarter-size output would be allowed, the
+    // whole-picture coefficient buffers progressive decoding needs are not.
+    QByteArray hugeProgressive = progressive;
+    const qsizetype sof2 = hugeProgressive.indexOf(QByteArray("\xFF\xC2", 2));
+    ASSERT_GT(sof2, 0);
+    hugeProgressive.replace(sof2 + 5, 4, QByteArray::fromHex("3e803e80"));
+
     struct {
         const char* label;
         QByteArray data;
@@ -133,6 +140,7 @@ TEST(JpegCodec, BadInputGivesAnErrorNotAPicture)
         {"taller than the limit", oversized, "too large"},
         {"wider than the limit", wide, "too large"},
         {"too many scans", manyScans, "scans"},
+        {"progressive beyond the memory cap", hugeProgressive, "backing store"},
         {"other format", QByteArray("\x89PNG\r\n\x1a\n"), "Not a JPEG"},
     };
     for (const auto& c : cases) {
