@@ -7,6 +7,7 @@
 
 #include <QRect>
 #include <QString>
+#include <QStringList>
 
 class QImage;
 
