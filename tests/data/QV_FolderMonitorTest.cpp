@@ -7,6 +7,11 @@
 
 #include <gtest/gtest.h>
 
+#include <linux/capability.h>
+#include <sys/stat.h>
+#include <sys/syscall.h>
+#include <unistd.h>
+
 #include <chrono>
 #include <filesystem>
 #include <functional>
@@ -48,6 +53,28 @@ bool WaitWithoutServing(const std::function<bool()>& condition)
     }
     return true;
 }
+
+// While it exists, the calling thread is refused what file permissions refuse,
+// even as root: it lowers the capabilities that override them in its effective
+// set, keeping them permitted so they can be raised again. Capabilities belong to
+// a thread, so the rest of the process keeps its own.
+class TNoPermissionOverride {
+public:
+    TNoPermissionOverride()
+    {
+        ::syscall(SYS_capget, &header_, saved_);
+        __user_cap_data_struct lowered[2] = {saved_[0], saved_[1]};
+        lowered[0].effective &= ~(CAP_TO_MASK(CAP_DAC_OVERRIDE) | CAP_TO_MASK(CAP_DAC_READ_SEARCH));
+        ::syscall(SYS_capset, &header_, lowered);
+    }
+    ~TNoPermissionOverride() { ::syscall(SYS_capset, &header_, saved_); }
+    TNoPermissionOverride(const TNoPermissionOverride&) = delete;
+    TNoPermissionOverride& operator=(const TNoPermissionOverride&) = delete;
+
+private:
+    __user_cap_header_struct header_{_LINUX_CAPABILITY_VERSION_3, 0};
+    __user_cap_data_struct saved_[2]{};
+};
 
 // Long enough for a notification on its way to arrive.
 void ServeQuietPeriod(const TFolderMonitor& monitor) { ServeFor(monitor.FM_TIMER_INTERVAL + 300); }
@@ -179,22 +206,27 @@ TEST(FolderMonitor, StartWithoutAFolderStartsNoWatcher)
 
 TEST(FolderMonitor, RefusedWatchIdlesAndReportsNothing)
 {
+    // The kernel refuses to watch a folder the user may not read; it can still be
+    // seen to exist, so a watcher starts.
     TTestDir dir;
+    const QString locked = dir.MakeDir("locked");
+    ASSERT_EQ(::chmod(locked.toUtf8().constData(), 0), 0);
     TFolderMonitor monitor;
     TConsumer consumer(monitor);
     {
-        TDescriptorLimit noDescriptorLeft;
-        monitor.Start(dir.Path());
+        TNoPermissionOverride asAnyUser;
+        monitor.Start(locked);
     }
     ASSERT_NE(monitor.Thread(), nullptr);
     EXPECT_TRUE(monitor.Thread()->WatchRefused());
     EXPECT_TRUE(monitor.Active());
 
-    dir.WriteFile("new.txt", "x");
+    dir.WriteFile("locked/new.txt", "x");
     ServeQuietPeriod(monitor);
     EXPECT_EQ(consumer.count, 0);
     EXPECT_EQ(monitor.Thread()->ChangesSeen(), 0);
 
     monitor.Stop();
     EXPECT_EQ(monitor.Thread(), nullptr);
+    ::chmod(locked.toUtf8().constData(), 0755);
 }

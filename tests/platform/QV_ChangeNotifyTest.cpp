@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -27,6 +28,29 @@ namespace {
 fs::path FsPath(const QString& path) { return fs::path(path.toStdString()); }
 
 void CreateEmptyFile(const QByteArray& path) { ::close(::open(path.constData(), O_CREAT | O_WRONLY | O_CLOEXEC, 0644)); }
+
+// While it exists, the process cannot open another file descriptor: the kernel
+// answers EMFILE, a real refusal that needs no privileges and touches nothing
+// outside the process.
+class TDescriptorLimit {
+public:
+    TDescriptorLimit()
+    {
+        ::getrlimit(RLIMIT_NOFILE, &saved_);
+        // A new descriptor takes the lowest free number, which must reach the limit.
+        const int lowestFree = ::open("/dev/null", O_RDONLY | O_CLOEXEC);
+        if (lowestFree >= 0) ::close(lowestFree);
+        rlimit limit = saved_;
+        limit.rlim_cur = rlim_t(lowestFree < 0 ? 0 : lowestFree);
+        ::setrlimit(RLIMIT_NOFILE, &limit);
+    }
+    ~TDescriptorLimit() { ::setrlimit(RLIMIT_NOFILE, &saved_); }
+    TDescriptorLimit(const TDescriptorLimit&) = delete;
+    TDescriptorLimit& operator=(const TDescriptorLimit&) = delete;
+
+private:
+    rlimit saved_{};
+};
 
 }  // namespace
 

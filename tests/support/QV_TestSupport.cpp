@@ -9,10 +9,6 @@
 #include <QTemporaryDir>
 #include <QThread>
 
-#include <fcntl.h>
-#include <sys/resource.h>
-#include <unistd.h>
-
 TTestDir::TTestDir() : dir_(std::make_unique<QTemporaryDir>(QDir::tempPath() + "/qv-test-XXXXXX")) {}
 TTestDir::~TTestDir() = default;
 
@@ -62,26 +58,6 @@ void ServeFor(int ms)
         QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
         QThread::msleep(1);
     }
-}
-
-TDescriptorLimit::TDescriptorLimit()
-{
-    rlimit limit{};
-    ::getrlimit(RLIMIT_NOFILE, &limit);
-    saved_ = limit.rlim_cur;
-    // A new descriptor takes the lowest free number, which must reach the limit.
-    const int lowestFree = ::open("/dev/null", O_RDONLY | O_CLOEXEC);
-    if (lowestFree >= 0) ::close(lowestFree);
-    limit.rlim_cur = rlim_t(lowestFree < 0 ? 0 : lowestFree);
-    ::setrlimit(RLIMIT_NOFILE, &limit);
-}
-
-TDescriptorLimit::~TDescriptorLimit()
-{
-    rlimit limit{};
-    ::getrlimit(RLIMIT_NOFILE, &limit);
-    limit.rlim_cur = rlim_t(saved_);
-    ::setrlimit(RLIMIT_NOFILE, &limit);
 }
 
 QString SourceDir() { return QStringLiteral(QV_SOURCE_DIR); }

@@ -35,20 +35,6 @@ bool WaitUntil(const std::function<bool()>& condition, int timeoutMs = 5000);
 // Serves the main loop for the given time (for checking that something does NOT happen).
 void ServeFor(int ms);
 
-// While it exists, the process cannot open another file descriptor: the kernel
-// answers EMFILE, a real refusal that needs no privileges and touches nothing
-// outside the process. Keep its scope to the one call being refused.
-class TDescriptorLimit {
-public:
-    TDescriptorLimit();
-    ~TDescriptorLimit();
-    TDescriptorLimit(const TDescriptorLimit&) = delete;
-    TDescriptorLimit& operator=(const TDescriptorLimit&) = delete;
-
-private:
-    unsigned long long saved_ = 0;
-};
-
 // The source tree's root (fixtures) and the build folder (the built Data/).
 QString SourceDir();
 QString BuildDir();
