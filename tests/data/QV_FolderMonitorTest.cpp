@@ -81,6 +81,34 @@ void ServeQuietPeriod(const TFolderMonitor& monitor) { ServeFor(monitor.FM_TIMER
 
 }  // namespace
 
+TEST(NotifyThread, ReportsChangesAndItsEndOnTheMainThread)
+{
+    TTestDir dir;
+    int changes = 0;
+    int ends = 0;
+    bool offMainThread = false;
+    TNotifyThread watcher;
+    watcher.Path = dir.Path();
+    watcher.OnChangedEvent = [&](TNotifyThread* sender) {
+        offMainThread = offMainThread || !IsMainThread() || sender != &watcher;
+        ++changes;
+    };
+    watcher.OnTerminateEvent = [&](TNotifyThread* sender) {
+        offMainThread = offMainThread || !IsMainThread() || sender != &watcher;
+        ++ends;
+    };
+    ASSERT_TRUE(watcher.Start());
+    EXPECT_EQ(watcher.Path, dir.Path() + "/");
+    EXPECT_FALSE(watcher.WatchRefused());
+
+    dir.WriteFile("new.txt", "x");
+    ASSERT_TRUE(WaitUntil([&] { return changes > 0; }));
+    watcher.Terminate();
+    watcher.WaitFor();
+    EXPECT_EQ(ends, 1);
+    EXPECT_FALSE(offMainThread);
+}
+
 TEST(FolderMonitor, BurstOfChangesNotifiesOnceAQuietPeriodAfterTheLast)
 {
     TTestDir dir;
