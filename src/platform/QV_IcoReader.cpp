@@ -29,17 +29,12 @@ TIconSet ReadIconDirectory(std::shared_ptr<const TByteSource> source)
     const std::uint64_t size = source->Size();
     for (int i = 0; i < count; ++i) {
         const qsizetype at = qsizetype(i) * kEntrySize;
-        TIconEntry entry;
-        entry.Width = uchar(table[at]) ? uchar(table[at]) : 256;
-        entry.Height = uchar(table[at + 1]) ? uchar(table[at + 1]) : 256;
-        entry.Offset = ReadU32(table, at + 12);
+        const std::uint64_t offset = ReadU32(table, at + 12);
         // Stored sizes that run past the end are common in files from careless
         // writers; the image's own header decides whether what is there suffices.
         const std::uint64_t stated = ReadU32(table, at + 8);
-        if (entry.Offset >= size || stated == 0) continue;
-        entry.Size = std::min(stated, size - entry.Offset);
-        entry.BitCount = StoredBitCount(*source, entry.Offset, entry.Size, ReadU16(table, at + 6));
-        set.Entries.push_back(entry);
+        if (offset >= size || stated == 0) continue;
+        set.Entries.push_back(ReadIconEntry(table, at, *source, offset, std::min(stated, size - offset)));
     }
     if (set.Entries.empty()) return Invalid();
     set.Source = std::move(source);
@@ -53,8 +48,5 @@ TIconResult DecodeIcon(const QByteArray& bytes, int desiredSize)
 
 TIconResult LoadIconFile(const QString& path, int desiredSize)
 {
-    QString error;
-    std::shared_ptr<const TByteSource> source = OpenFileSource(path, error);
-    if (!source) return TIconResult::Failure(error);
-    return ReadIconDirectory(std::move(source)).DecodeBest(desiredSize);
+    return LoadIconSet(path, desiredSize, ReadIconDirectory);
 }

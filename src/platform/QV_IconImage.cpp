@@ -136,13 +136,20 @@ int HeaderBitCount(const QByteArray& header)
 
 } // namespace
 
-int StoredBitCount(const TByteSource& source, std::uint64_t offset, std::uint64_t size, int stated)
+TIconEntry ReadIconEntry(const QByteArray& directory, qsizetype at, const TByteSource& source, std::uint64_t offset,
+                         std::uint64_t size)
 {
     constexpr std::uint64_t kPeekSize = 32; // enough for either kind of header
+    TIconEntry entry;
+    entry.Width = uchar(directory[at]) ? uchar(directory[at]) : 256;
+    entry.Height = uchar(directory[at + 1]) ? uchar(directory[at + 1]) : 256;
+    entry.Offset = offset;
+    entry.Size = size;
     QByteArray header;
     source.Read(offset, std::min(size, kPeekSize), header);
-    const int bits = HeaderBitCount(header);
-    return bits ? bits : stated;
+    entry.BitCount = HeaderBitCount(header);
+    if (entry.BitCount == 0) entry.BitCount = ReadU16(directory, at + 6);
+    return entry;
 }
 
 TIconResult DecodeIconImage(const QByteArray& stored)
@@ -165,4 +172,12 @@ TIconResult TIconSet::DecodeBest(int desiredSize) const
 {
     if (!Ok()) return TIconResult::Failure(Error);
     return Decode(ChooseIconImage(Entries, desiredSize));
+}
+
+TIconResult LoadIconSet(const QString& path, int desiredSize, TIconSetReader reader)
+{
+    QString error;
+    std::shared_ptr<const TByteSource> source = OpenFileSource(path, error);
+    if (!source) return TIconResult::Failure(error);
+    return reader(std::move(source)).DecodeBest(desiredSize);
 }

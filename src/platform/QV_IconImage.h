@@ -40,9 +40,12 @@ int ChooseIconImage(const std::vector<TIconEntry>& entries, int desiredSize);
 // decoding limits: for the caller both are an icon that cannot be shown.
 TIconResult DecodeIconImage(const QByteArray& stored);
 
-// Bits a pixel of the image stored at `offset`, as its own header states them;
-// `stated` (the directory's value) when the header cannot be read.
-int StoredBitCount(const TByteSource& source, std::uint64_t offset, std::uint64_t size, int stated);
+// The entry for the image stored at offset, size in `source`, described at `at`
+// in `directory`: icon files and icon groups start their entries alike (width,
+// height, colours, reserved, planes, bits a pixel). The bits a pixel are the
+// stored image's own when its header can be read.
+TIconEntry ReadIconEntry(const QByteArray& directory, qsizetype at, const TByteSource& source, std::uint64_t offset,
+                         std::uint64_t size);
 
 // The images of one icon and the source their bytes are read from.
 struct TIconSet {
@@ -54,3 +57,8 @@ struct TIconSet {
     TIconResult Decode(int index) const;
     TIconResult DecodeBest(int desiredSize) const;
 };
+
+using TIconSetReader = TIconSet (*)(std::shared_ptr<const TByteSource> source);
+
+// The image best suited to desiredSize of the icon the reader finds in a file.
+TIconResult LoadIconSet(const QString& path, int desiredSize, TIconSetReader reader);

@@ -167,13 +167,7 @@ TIconSet ReadProgramIconGroup(std::shared_ptr<const TByteSource> source)
         const auto icon = iconById.find(ReadU16(group, at + 12));
         TResourceData data;
         if (icon == iconById.end() || !file.Data(icon->second, data) || data.Size == 0) continue;
-        TIconEntry entry;
-        entry.Width = uchar(group[at]) ? uchar(group[at]) : 256;
-        entry.Height = uchar(group[at + 1]) ? uchar(group[at + 1]) : 256;
-        entry.Offset = data.Offset;
-        entry.Size = data.Size;
-        entry.BitCount = StoredBitCount(*source, data.Offset, data.Size, ReadU16(group, at + 6));
-        set.Entries.push_back(entry);
+        set.Entries.push_back(ReadIconEntry(group, at, *source, data.Offset, data.Size));
     }
     if (set.Entries.empty()) return Fail(kInvalidIconFormat);
     set.Source = std::move(source);
@@ -187,8 +181,5 @@ TIconResult DecodeProgramIcon(const QByteArray& bytes, int desiredSize)
 
 TIconResult LoadProgramIcon(const QString& path, int desiredSize)
 {
-    QString error;
-    std::shared_ptr<const TByteSource> source = OpenFileSource(path, error);
-    if (!source) return TIconResult::Failure(error);
-    return ReadProgramIconGroup(std::move(source)).DecodeBest(desiredSize);
+    return LoadIconSet(path, desiredSize, ReadProgramIconGroup);
 }
