@@ -6,6 +6,7 @@
 // Which image is chosen: of the images at least as large as the requested size
 // (the longer side counts), the smallest; when none is, the largest. Among images
 // of that size the one with the most bits a pixel wins, then the first stored.
+// A desiredSize of 0 or less asks for the largest image.
 //
 // Every function reads only regular files, refuses pictures above the decoding
 // limits of QV_ImageFile.h and may be called from any thread.
