@@ -159,19 +159,7 @@ TEST(ParamString, SmallTextRecords)
 namespace {
 
 // A temporary program folder so "AppPath:\" names files of the test.
-class ParamIniTest : public ::testing::Test {
-protected:
-    void SetUp() override
-    {
-        saved_ = AliasNames();
-        TAliasNames names = saved_;
-        names.AppPath = dir_.Path();
-        SetAliasNames(names);
-    }
-    void TearDown() override { SetAliasNames(saved_); }
-    TTestDir dir_;
-    TAliasNames saved_;
-};
+class ParamIniTest : public TAppFolderTest {};
 
 } // namespace
 

@@ -8,20 +8,13 @@
 
 namespace {
 
-class LocaleTest : public ::testing::Test {
+class LocaleTest : public TAppFolderTest {
 protected:
     void SetUp() override
     {
-        saved_ = AliasNames();
-        TAliasNames names = saved_;
-        names.AppPath = dir_.Path();
-        names.Lang = "Test";
-        SetAliasNames(names);
+        TAppFolderTest::SetUp();
+        SetLanguage("Test");
     }
-    void TearDown() override { SetAliasNames(saved_); }
-
-    TTestDir dir_;
-    TAliasNames saved_;
 };
 
 } // namespace

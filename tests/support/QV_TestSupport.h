@@ -42,3 +42,31 @@ QString BuildDir();
 // Readable QString values in GoogleTest's failure messages.
 #include <ostream>
 inline void PrintTo(const QString& text, std::ostream* os) { *os << '"' << text.toStdString() << '"'; }
+
+#include "foundation/QV_System.h"
+
+#include <gtest/gtest.h>
+
+// A test whose program folder ("AppPath:\") is a fresh temporary folder; the
+// previous alias names come back afterwards.
+class TAppFolderTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        saved_ = AliasNames();
+        TAliasNames names = saved_;
+        names.AppPath = dir_.Path();
+        SetAliasNames(names);
+    }
+    void TearDown() override { SetAliasNames(saved_); }
+    // Changes one alias name for the rest of the test.
+    void SetLanguage(const QString& lang)
+    {
+        TAliasNames names = AliasNames();
+        names.Lang = lang;
+        SetAliasNames(names);
+    }
+
+    TTestDir dir_;
+    TAliasNames saved_;
+};
