@@ -18,6 +18,12 @@ namespace {
 
 class TPlainFill : public QWidget {
 public:
+    // Opaque like the view, so the toolkit erases neither background.
+    TPlainFill()
+    {
+        setAttribute(Qt::WA_OpaquePaintEvent);
+        setAttribute(Qt::WA_NoSystemBackground);
+    }
     void paintEvent(QPaintEvent*) override
     {
         if (Buffer.size() != size()) Buffer = QImage(size(), QImage::Format_ARGB32_Premultiplied);
