@@ -8,7 +8,6 @@
 
 #include <QCoreApplication>
 #include <QDir>
-#include <QDirIterator>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
@@ -21,17 +20,6 @@
 #include <vector>
 
 namespace {
-
-void CopyTree(const QString& from, const QString& to)
-{
-    QDirIterator it(from, QDir::Files | QDir::NoDotAndDotDot, QDirIterator::Subdirectories);
-    while (it.hasNext()) {
-        const QString source = it.next();
-        const QString target = to + source.mid(from.size());
-        QDir().mkpath(QFileInfo(target).absolutePath());
-        QFile::copy(source, target);
-    }
-}
 
 double Median(std::vector<double> values)
 {
@@ -113,7 +101,7 @@ int main(int argc, char** argv)
     }
 
     QTemporaryDir folder;
-    CopyTree(QStringLiteral(QV_BUILD_DIR "/Data"), folder.path() + "/Data");
+    if (QProcess::execute("cp", {"-r", QStringLiteral(QV_BUILD_DIR "/Data"), folder.path()}) != 0) return 1;
     const QString runtime = folder.path() + "/runtime";
     QDir().mkpath(runtime);
     QFile::setPermissions(runtime, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);

@@ -8,7 +8,6 @@
 #include "support/QV_TestSupport.h"
 
 #include <QDir>
-#include <QDirIterator>
 #include <QFile>
 #include <QLocalSocket>
 #include <QProcess>
@@ -17,17 +16,6 @@
 #include <gtest/gtest.h>
 
 namespace {
-
-void CopyTree(const QString& from, const QString& to)
-{
-    QDirIterator it(from, QDir::Files | QDir::NoDotAndDotDot, QDirIterator::Subdirectories);
-    while (it.hasNext()) {
-        const QString source = it.next();
-        const QString target = to + source.mid(from.size());
-        QDir().mkpath(QFileInfo(target).absolutePath());
-        QFile::copy(source, target);
-    }
-}
 
 // Runs a helper to its end and answers its standard output.
 QString RunTool(const QString& program, const QStringList& arguments, const QProcessEnvironment& env)
@@ -80,7 +68,7 @@ TEST(EndToEnd, TheProgramPaintsTakesInputAndSavesItsWindowState)
     if (QStandardPaths::findExecutable("Xvfb").isEmpty()) GTEST_SKIP() << "Xvfb is not installed";
 
     TTestDir folder;
-    CopyTree(BuildDir() + "/Data", folder.Sub("Data"));
+    ASSERT_EQ(QProcess::execute("cp", {"-r", BuildDir() + "/Data", folder.Path()}), 0);
     const QString settingsFile = folder.Sub("Data/Settings.QVS");
     ASSERT_TRUE(IniWriteString(settingsFile, "Qorvel", "StartUp",
                                "RestoreLastSession(1), RestorePosition(1), RestoreWH(1)"));
