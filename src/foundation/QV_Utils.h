@@ -88,8 +88,8 @@ struct TParamString {
                         const QString& name, bool value);
 };
 
-// Measuring the text (TextWidth) belongs with the fonts and bitmaps of the paint
-// utilities.
+class TFont;
+
 struct TSmartString {
     QString SS_TEXT;
 
@@ -97,6 +97,9 @@ struct TSmartString {
     void SetText(const QString& text) { SS_TEXT = text; }
     void SetInt(qint32 value) { SS_TEXT = QString::number(value); }
     void SetInt64(qint64 value) { SS_TEXT = QString::number(value); }
+    // Pixel width of the text in the font, 0 without one (defined with the paint
+    // utilities, which own the measuring).
+    int TextWidth(const TFont* font) const;
 };
 
 // A label and the value shown after it; the setters set the value.

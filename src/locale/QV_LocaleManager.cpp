@@ -3,6 +3,8 @@
 #include "foundation/QV_System.h"
 #include "platform/QV_IniFile.h"
 
+#include <atomic>
+
 TLocaleManager::TLocaleManager()
 {
     Load();
@@ -32,3 +34,11 @@ QString TLocaleManager::GetLocalized(const QString& localeType, const QString& l
         if (entry->LV_TYPE == localeType && entry->LV_ID == localeID) return entry->LV_VALUE;
     return def;
 }
+
+namespace {
+std::atomic<TLocaleManager*> TheLocaleManager{nullptr};
+}  // namespace
+
+TLocaleManager* LocaleManager() { return TheLocaleManager.load(std::memory_order_acquire); }
+
+void SetLocaleManager(TLocaleManager* manager) { TheLocaleManager.store(manager, std::memory_order_release); }

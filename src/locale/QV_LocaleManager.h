@@ -34,3 +34,7 @@ public:
 private:
     std::vector<std::unique_ptr<TLocale>> LM_LIST;
 };
+
+// The process-wide locale manager, set by the view for its lifetime; nil before.
+TLocaleManager* LocaleManager();
+void SetLocaleManager(TLocaleManager* manager);

@@ -1,0 +1,125 @@
+// One skin image: its cached rendition and the two ways of drawing it.
+
+#include "platform/QV_ImageFile.h"
+#include "theme/QV_SkinBuffer.h"
+
+#include "foundation/QV_System.h"
+
+#include <algorithm>
+#include <climits>
+
+TSkinData::TSkinData()
+    : SD_ID(MakeID())
+{
+}
+
+TImageState TImageData::State() const
+{
+    return WithState([](const TImageState& state) { return state; });
+}
+
+void TImageData::ResetSize()
+{
+    WithState([](TImageState& state) {
+        state.IMD_SKIN_W = state.IMD_SKIN_H = 0;
+        state.RequestW = state.RequestH = 0;
+    });
+}
+
+TBitmap32 TImageData::Resize(int width, int height)
+{
+    if (width <= 0 || height <= 0 || IMD_LOADING || IMD_INPROGRESS) return State().IMD_Dest;
+
+    TBitmap32 source;
+    TResizeParams params;
+    unsigned generation = 0;
+    int w = width;
+    int h = height;
+    {
+        std::lock_guard lock(Lock_);
+        TImageState& state = State_;
+        if (width == state.RequestW && height == state.RequestH) return state.IMD_Dest;
+        if (IMD_INPROGRESS.exchange(true)) return state.IMD_Dest;
+        source = state.IMD_Source;
+        TResizeParams& stored = state.IMD_PARAMS;
+        if (stored.ResizeType == rmFull) {
+            // The same clamping ResizeImage applies, so odd margins cannot demand a
+            // huge minimum either.
+            const int ml = std::clamp(stored.MarginLeft, 0, source.Width());
+            const int mr = std::clamp(stored.MarginRight, 0, source.Width());
+            const int mt = std::clamp(stored.MarginTop, 0, source.Height());
+            w = std::max(w, ml + mr + 1);
+            h = std::max(h, 2 * mt + 1);
+        } else if (stored.ResizeType == rmHorizontal) {
+            stored.MarginTop = source.Height();
+        } else if (stored.ResizeType == rmVertical) {
+            stored.MarginLeft = source.Width();
+        }
+        params = stored;
+        generation = Generation_;
+    }
+    if (!CheckImageSize(w, h).isEmpty()) {
+        IMD_INPROGRESS = false;
+        return State().IMD_Dest;
+    }
+
+    TBitmap32 rendition;
+    if (params.ResizeType == rmStretchProp) {
+        rendition = source;
+        ResampleProportional(rendition, w, h);
+        rendition.DrawMode = TDrawMode::dmBlend;
+    } else {
+        ResizeImage(source, rendition, w, h, params);
+    }
+    ++Renditions_;
+
+    TBitmap32 result;
+    {
+        std::lock_guard lock(Lock_);
+        // A picture loaded meanwhile wins over a rendition of the one it replaced.
+        if (generation == Generation_) {
+            State_.IMD_Dest = rendition;
+            State_.IMD_SKIN_W = w;
+            State_.IMD_SKIN_H = h;
+            State_.RequestW = width;
+            State_.RequestH = height;
+        }
+        result = State_.IMD_Dest;
+    }
+    IMD_INPROGRESS = false;
+    return result;
+}
+
+namespace {
+
+// A size plus two offsets, kept in int range; oversized results are refused later
+// by the picture limits.
+int Widened(int size, int before, int after)
+{
+    const long long sum = static_cast<long long>(size) + before + after;
+    return int(std::clamp<long long>(sum, INT_MIN, INT_MAX));
+}
+
+void Blend(TBitmap32& target, int x, int y, TBitmap32 picture)
+{
+    picture.DrawMode = TDrawMode::dmBlend;
+    target.Draw(x, y, picture);
+}
+
+} // namespace
+
+void TImageData::DrawTo(TBitmap32& image, int x, int y, int width, int height)
+{
+    if (IMD_LOADING || IMD_INPROGRESS) return;
+    const TImageState state = State();
+    const TBitmap32 rendition = Resize(Widened(width, state.IMD_OFFSET_L, state.IMD_OFFSET_R),
+                                       Widened(height, state.IMD_OFFSET_T, state.IMD_OFFSET_B));
+    Blend(image, x - state.IMD_OFFSET_L, y - state.IMD_OFFSET_T, rendition);
+}
+
+void TImageData::DrawTo(TBitmap32& image, int x, int y)
+{
+    if (IMD_LOADING) return;
+    const TImageState state = State();
+    Blend(image, x - state.IMD_OFFSET_L, y - state.IMD_OFFSET_T, state.IMD_Source);
+}

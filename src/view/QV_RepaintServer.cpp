@@ -1,0 +1,63 @@
+#include "view/QV_RepaintServer.h"
+
+#include <QLocalServer>
+#include <QLocalSocket>
+#include <QStandardPaths>
+#include <QVariant>
+
+namespace {
+
+// A request longer than this is not one the server knows.
+constexpr qsizetype MaxRequest = 64;
+
+bool SomeoneServes(const QString& path)
+{
+    QLocalSocket probe;
+    probe.connectToServer(path);
+    return probe.waitForConnected(200);
+}
+
+}  // namespace
+
+TRepaintServer::TRepaintServer(const QString& path, std::function<int()> onRepaint, QObject* parent)
+    : QObject(parent), Path_(path), OnRepaint_(std::move(onRepaint)), Server_(new QLocalServer(this))
+{
+    Server_->setSocketOptions(QLocalServer::UserAccessOption);
+    if (!Server_->listen(path) && Server_->serverError() == QAbstractSocket::AddressInUseError &&
+        !SomeoneServes(path)) {
+        QLocalServer::removeServer(path);
+        Server_->listen(path);
+    }
+    connect(Server_, &QLocalServer::newConnection, this, [this] {
+        while (QLocalSocket* client = Server_->nextPendingConnection()) Serve(client);
+    });
+}
+
+TRepaintServer::~TRepaintServer() = default;
+
+bool TRepaintServer::Listening() const { return Server_->isListening(); }
+
+QString TRepaintServer::DefaultPath()
+{
+    return QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation) + QStringLiteral("/qorvel-repaint");
+}
+
+void TRepaintServer::Serve(QLocalSocket* client)
+{
+    connect(client, &QLocalSocket::disconnected, client, &QObject::deleteLater);
+    connect(client, &QLocalSocket::readyRead, this, [this, client] {
+        QByteArray request = client->property("request").toByteArray() + client->readAll();
+        const qsizetype end = request.indexOf('\n');
+        if (end < 0 && request.size() < qsizetype(sizeof "repaint" - 1)) {
+            client->setProperty("request", request);
+            return;
+        }
+        if (end >= 0) request.truncate(end);
+        const bool known = request.size() <= MaxRequest && request.trimmed() == "repaint";
+        int answer = 0;
+        if (known && OnRepaint_) answer = OnRepaint_();
+        client->write(QByteArray::number(known ? answer : 0));
+        client->disconnectFromServer();
+        disconnect(client, &QLocalSocket::readyRead, this, nullptr);
+    });
+}

@@ -1,0 +1,35 @@
+#pragma once
+// The outside repaint request: a local socket private to the user. A client
+// that writes "repaint" (a line end is optional) gets "1" back and the view
+// repaints; anything else gets "0". The program itself never asks.
+
+#include <QObject>
+#include <QString>
+
+#include <functional>
+
+class QLocalServer;
+class QLocalSocket;
+
+class TRepaintServer : public QObject {
+    Q_OBJECT
+public:
+    // Serves at path. When another live program already serves there, this one
+    // stays silent; a stale socket file left by a crash is replaced.
+    TRepaintServer(const QString& path, std::function<int()> onRepaint, QObject* parent = nullptr);
+    ~TRepaintServer() override;
+
+    bool Listening() const;
+    QString Path() const { return Path_; }
+
+    // $XDG_RUNTIME_DIR/qorvel-repaint, or the toolkit's private per-user
+    // runtime folder when that variable is unset.
+    static QString DefaultPath();
+
+private:
+    void Serve(QLocalSocket* client);
+
+    QString Path_;
+    std::function<int()> OnRepaint_;
+    QLocalServer* Server_;
+};
