@@ -34,7 +34,13 @@ QRect TSmartRect::Rect() const
 
 bool TSmartRect::IntersectsWith(const QRect& rect) const
 {
-    return Rect().intersects(rect);
+    // As the plain-rectangle intersection: an empty or inverted side of either
+    // rectangle intersects nothing.
+    const qint64 left = std::max<qint64>(SR_LEFT, rect.left());
+    const qint64 top = std::max<qint64>(SR_TOP, rect.top());
+    const qint64 right = std::min<qint64>(qint64(SR_LEFT) + SR_WIDTH, qint64(rect.left()) + rect.width());
+    const qint64 bottom = std::min<qint64>(qint64(SR_TOP) + SR_HEIGHT, qint64(rect.top()) + rect.height());
+    return left < right && top < bottom;
 }
 
 void TSmartRect::SetRect(qint32 x1, qint32 y1, qint32 x2, qint32 y2, bool normalize)

@@ -33,6 +33,7 @@ struct TSmartRect {
     // (left, top, left + width, top + height) as a plain rectangle with
     // exclusive right and bottom edges.
     QRect Rect() const;
+    // A common area of at least one pixel; an empty or inverted rectangle has none.
     bool IntersectsWith(const QRect& rect) const;
 
     // Normalised, left and top take the smaller and right and bottom the larger

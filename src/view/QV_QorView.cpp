@@ -70,6 +70,7 @@ TQorView::TQorView(QWidget* mainForm) : QWidget(mainForm)
 
     QV_TIMER_CLICK = new QTimer(this);
     QV_TIMER_CLICK->setSingleShot(true);
+    QV_TIMER_CLICK->setTimerType(Qt::PreciseTimer);  // the window is short; coarse timers drift by 5%
     QV_TIMER_CLICK->setInterval(int(Settings().Mouse.ClickDelay));
 
     QV_CANVAS = TBitmap32();
@@ -139,21 +140,11 @@ void TQorView::LoadTheme()
 
 void TQorView::InvalidateGL()
 {
+    // The flag stays set until the paint begins, so every request made before
+    // that paint folds into it.
     if (QV_INVALIDATING.exchange(true)) return;
-    if (IsMainThread()) {
-        QV_INVALIDATING = false;
-        update();
-        return;
-    }
-    // Cleared before update(), on the main thread: a change made after this
-    // point asks again, and one made before it is in the paint that follows.
-    QMetaObject::invokeMethod(
-        this,
-        [this] {
-            QV_INVALIDATING = false;
-            update();
-        },
-        Qt::QueuedConnection);
+    if (IsMainThread()) update();
+    else QMetaObject::invokeMethod(this, qOverload<>(&QWidget::update), Qt::QueuedConnection);
 }
 
 int TQorView::MessageStart(int message)
@@ -171,6 +162,8 @@ TViewHolder* TQorView::ActiveHolder() const { return HolderSource_ ? HolderSourc
 
 void TQorView::paintEvent(QPaintEvent*)
 {
+    // Cleared first: a change made while this frame is drawn asks for the next.
+    QV_INVALIDATING = false;
     QV_CANVAS.SetSize(QV_VISIBLE_W, QV_VISIBLE_H);
     QV_CANVAS.Clear(0xFFFFFFFF);
     if (TViewHolder* holder = ActiveHolder()) holder->On_Paint(QV_CANVAS);

@@ -39,7 +39,8 @@ public:
     ~TQorView() override;
 
     QTimer* QV_TIMER_CLICK;  // running while the double-click window is open
-    // Set while a repaint request is on its way; further requests fold into it.
+    // Set from a repaint request until the paint begins; requests meanwhile
+    // fold into that paint.
     std::atomic<bool> QV_INVALIDATING{false};
     TBitmap32 QV_CANVAS;
     int QV_VISIBLE_W = 0;

@@ -22,10 +22,10 @@ bool SomeoneServes(const QString& path)
 TRepaintServer::TRepaintServer(const QString& path, std::function<int()> onRepaint, QObject* parent)
     : QObject(parent), Path_(path), OnRepaint_(std::move(onRepaint)), Server_(new QLocalServer(this))
 {
-    Server_->setSocketOptions(QLocalServer::UserAccessOption);
-    if (!Server_->listen(path) && Server_->serverError() == QAbstractSocket::AddressInUseError &&
-        !SomeoneServes(path)) {
+    // Asked first: listening with access options replaces whatever file is there.
+    if (!SomeoneServes(path)) {
         QLocalServer::removeServer(path);
+        Server_->setSocketOptions(QLocalServer::UserAccessOption);
         Server_->listen(path);
     }
     connect(Server_, &QLocalServer::newConnection, this, [this] {

@@ -57,6 +57,12 @@ public:
         Note("MouseDown");
         return TSmartCtrl::On_MouseDown(b, s, X, Y);
     }
+    TSmartCtrl* On_MouseMove(TShiftState s, int X, int Y) override
+    {
+        Note("MouseMove");
+        return TSmartCtrl::On_MouseMove(s, X, Y);
+    }
+    void On_KeyUp(TKeyCode& Key, TShiftState Shift) override { Note("KeyUp"); TSmartCtrl::On_KeyUp(Key, Shift); }
     TSmartCtrl* On_MouseUp(TMouseButton b, TShiftState s, int X, int Y) override
     {
         Note("MouseUp");

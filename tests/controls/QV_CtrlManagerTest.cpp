@@ -144,7 +144,7 @@ TEST(CtrlManager, NotifyOrdersLeaveEnterAndFocusUnFocus)
 
     f.log.clear();
     EXPECT_EQ(f.manager.On_MouseMove(0, 25, 5), b);
-    EXPECT_EQ(f.log, (QStringList{"A.Leave", "B.Enter"}));
+    EXPECT_EQ(f.log, (QStringList{"A.Leave", "B.Enter", "B.MouseMove"}));
 
     f.log.clear();
     f.manager.ControlNotify(25, 5, true);

@@ -40,7 +40,10 @@ TEST(SmartRect, EdgeAndSizeSettersKeepTheirPairsTogether)
     EXPECT_EQ(r, (TSmartRect{10, 0, 30, 40, 20, 40}));
     r.SetRect(30, 40, 10, 0, false);
     EXPECT_EQ(r, (TSmartRect{30, 40, 10, 0, -20, -40}));
-    EXPECT_FALSE(r.IntersectsWith(QRect(0, 0, 100, 100)));
+    EXPECT_FALSE(r.IntersectsWith(QRect(0, 0, 100, 100)));  // inverted: empty
+    r.SetBounds(10, 10, 10, 10);
+    EXPECT_TRUE(r.IntersectsWith(QRect(19, 19, 5, 5)));
+    EXPECT_FALSE(r.IntersectsWith(QRect(20, 10, 5, 5)));  // touching is not sharing
 }
 
 TEST(SmartCtrl, RectanglesFollowPositionSizeAndInsets)
@@ -93,7 +96,7 @@ TEST(SmartCtrl, LeaveComesBeforeEnterAndFocusBeforeUnFocus)
 
     f.log.clear();
     f.parent.On_MouseMove(0, 25, 5);
-    EXPECT_EQ(f.log, (QStringList{"A.Leave", "B.Enter"}));
+    EXPECT_EQ(f.log, (QStringList{"A.Leave", "B.Enter", "B.MouseMove"}));
     EXPECT_EQ(f.parent.SC_ACTIVE, b);
 
     f.log.clear();

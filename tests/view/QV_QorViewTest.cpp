@@ -1,0 +1,224 @@
+#include "view/QV_QorView.h"
+
+#include "controls/QV_ControlProbe.h"
+#include "controls/QV_CtrlManager.h"
+#include "controls/QV_Repaint.h"
+#include "theme/QV_SkinBuffer.h"
+#include "view/QV_Application.h"
+#include "view/QV_MainUnit.h"
+#include "view/QV_ViewFixture.h"
+
+#include <QTest>
+#include <QThread>
+#include <QTimer>
+
+#include <gtest/gtest.h>
+
+#include <thread>
+#include <vector>
+
+namespace {
+
+// The window shown with the default click delay, a probe control at
+// (0, 0, 100, 50) and a recording holder behind everything else.
+class ViewTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        form = std::make_unique<TQV_MainForm>();
+        view = form->QorView();
+        probe = static_cast<TProbe*>(
+            view->CtrlManager()->AddControl("Probe", new TProbe(&log, "Probe", QRect(0, 0, 100, 50))));
+        view->SetHolderSource([this] { return &holder; });
+        form->show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(form.get()));
+        ASSERT_TRUE(WaitUntil([&] { return view->PaintCount() > 0; }));
+        log.clear();
+    }
+    void TearDown() override { form.reset(); }
+
+    void Press(QPoint at, Qt::KeyboardModifiers modifiers = {})
+    {
+        QTest::mousePress(view, Qt::LeftButton, modifiers, at);
+    }
+    void WaitForClickWindowToClose()
+    {
+        ASSERT_TRUE(WaitUntil([&] { return !view->QV_TIMER_CLICK->isActive(); }));
+    }
+    // Everything posted so far (repaint requests included) has been served.
+    void Drain()
+    {
+        for (int i = 0; i < 5; ++i) {
+            QCoreApplication::sendPostedEvents();
+            QCoreApplication::processEvents();
+        }
+    }
+
+    TProgramFolder folder{"Mouse=ClickDelay(250)\n"};
+    QStringList log;
+    TRecordingHolder holder{&log};
+    std::unique_ptr<TQV_MainForm> form;
+    TQorView* view = nullptr;
+    TProbe* probe = nullptr;
+};
+
+}  // namespace
+
+TEST_F(ViewTest, DownsInsideTheClickWindowAreDoubleClicksAndDoNotRestartIt)
+{
+    const QPoint free(300, 300);
+    Press(free);
+    EXPECT_TRUE(view->QV_TIMER_CLICK->isActive());
+    // The click timer can only expire through the event loop, which does not
+    // run while the test sleeps: the downs below fall inside the window.
+    QThread::msleep(100);
+    Press(free);
+    QThread::msleep(100);
+    Press(free);
+    EXPECT_EQ(TRecordingHolder::Events(log), (QStringList{"Holder.MouseDown", "Holder.DblClick", "Holder.DblClick"}));
+    // Still the window the first down opened: at least 200 of its 250 ms are gone.
+    EXPECT_LE(view->QV_TIMER_CLICK->remainingTime(), 50);
+
+    WaitForClickWindowToClose();
+    log.clear();
+    Press(QPoint(10, 10));
+    Press(QPoint(10, 10));
+    EXPECT_EQ(TRecordingHolder::Events(log), (QStringList{"Probe.Enter", "Probe.Focus", "Probe.MouseDown", "Probe.MouseDouble"}));
+}
+
+TEST_F(ViewTest, MouseGoesToTheControlUnderThePointerElseToTheHolder)
+{
+    QTest::mouseMove(view, QPoint(10, 10));
+    QTest::mouseMove(view, QPoint(300, 300));
+    EXPECT_EQ(TRecordingHolder::Events(log), (QStringList{"Probe.Enter", "Probe.MouseMove", "Probe.Leave", "Holder.MouseMove"}));
+
+    // A press over the folder view leaves no control focused.
+    log.clear();
+    Press(QPoint(10, 10));
+    QTest::mouseRelease(view, Qt::LeftButton, {}, QPoint(10, 10));
+    WaitForClickWindowToClose();
+    Press(QPoint(300, 300));
+    QTest::mouseRelease(view, Qt::LeftButton, {}, QPoint(300, 300));
+    EXPECT_EQ(TRecordingHolder::Events(log), (QStringList{"Probe.Enter", "Probe.Focus", "Probe.MouseDown", "Probe.MouseUp", "Probe.Leave",
+                                "Probe.UnFocus", "Holder.MouseDown", "Holder.MouseUp"}));
+    EXPECT_EQ(view->CtrlManager()->FocusedControl(), nullptr);
+
+    // While the holder drags a rubber band it keeps the mouse, control or not.
+    log.clear();
+    holder.Selecting_ = true;
+    QTest::mouseMove(view, QPoint(20, 20));
+    QTest::mouseRelease(view, Qt::LeftButton, {}, QPoint(20, 20));
+    EXPECT_EQ(TRecordingHolder::Events(log), (QStringList{"Probe.Enter", "Holder.MouseMove", "Holder.MouseUp"}));
+}
+
+TEST_F(ViewTest, WheelReachesTheHotControlTwiceAndTheHolderOnce)
+{
+    auto wheel = [&](QPoint at) {
+        QWheelEvent event(at, view->mapToGlobal(at), QPoint(), QPoint(0, -120), Qt::NoButton, Qt::NoModifier,
+                          Qt::NoScrollPhase, false);
+        QCoreApplication::sendEvent(view, &event);
+    };
+    wheel(QPoint(300, 300));
+    EXPECT_EQ(TRecordingHolder::Events(log), (QStringList{"Holder.Wheel"}));
+    EXPECT_EQ(holder.LastWheelDelta, -120);
+
+    QTest::mouseMove(view, QPoint(10, 10));
+    log.clear();
+    wheel(QPoint(10, 10));
+    EXPECT_EQ(TRecordingHolder::Events(log), (QStringList{"Probe.Wheel", "Probe.Wheel"}));
+}
+
+TEST_F(ViewTest, KeysGoToTheFocusedControlElseToTheHolder)
+{
+    QTest::keyClick(view, Qt::Key_Left);
+    QTest::keyClick(view, Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClick(view, Qt::Key_X);
+    QTest::keyClick(view, Qt::Key_Tab);
+    // Ctrl is a key of its own, pressed around the A.
+    EXPECT_EQ(holder.Keys, (QList<int>{VK_LEFT, VK_LEFT, VK_CONTROL, 'A', 'A', VK_CONTROL, 'X', 'X', VK_TAB, VK_TAB}));
+    EXPECT_EQ(holder.Typed, QString(QChar(1)) + "x" + QChar(9));
+
+    Press(QPoint(10, 10));  // focuses the probe
+    log.clear();
+    QTest::keyClick(view, Qt::Key_Down);
+    QTest::keyClick(view, Qt::Key_Q);
+    EXPECT_EQ(TRecordingHolder::Events(log), (QStringList{"Probe.KeyDown", "Probe.KeyUp", "Probe.KeyDown", "Probe.KeyPress", "Probe.KeyUp"}));
+}
+
+TEST_F(ViewTest, PaintFillsWhiteThenTheHolderThenTheControls)
+{
+    TSkinBuffer skin;
+    TBitmap32 red(2, 2);
+    red.Clear(0xFFFF0000);
+    TResizeParams stretch;
+    stretch.ResizeType = rmStretch;
+    skin.LoadImage("ControlBack", red, stretch);
+    probe->SetSkin(&skin);
+    holder.PaintRect = QRect(50, 0, 200, 100);  // half under the probe
+
+    const int before = view->PaintCount();
+    view->InvalidateGL();
+    ASSERT_TRUE(WaitUntil([&] { return view->PaintCount() > before; }));
+    const TBitmap32& canvas = view->QV_CANVAS;
+    EXPECT_EQ(canvas.Width(), view->width());
+    EXPECT_EQ(canvas.Pixel(400, 400), 0xFFFFFFFFu);
+    EXPECT_EQ(canvas.Pixel(20, 20), 0xFFFF0000u);   // control alone
+    EXPECT_EQ(canvas.Pixel(60, 20), 0xFFFF0000u);   // control over the holder
+    EXPECT_EQ(canvas.Pixel(200, 20), 0xFF0000FFu);  // holder alone
+    EXPECT_EQ(view->grab().toImage().pixel(60, 20), 0xFFFF0000u);
+    probe->SetSkin(nullptr);
+}
+
+TEST_F(ViewTest, RepaintRequestsFromManyThreadsBecomeOnePaint)
+{
+    Drain();
+    const int before = view->PaintCount();
+    std::vector<std::thread> workers;
+    for (int t = 0; t < 4; ++t)
+        workers.emplace_back([&] {
+            for (int i = 0; i < 1000; ++i) RequestRepaint();
+        });
+    for (int i = 0; i < 1000; ++i) view->InvalidateGL();
+    for (std::thread& worker : workers) worker.join();
+
+    ASSERT_TRUE(WaitUntil([&] { return view->PaintCount() > before; }));
+    Drain();
+    EXPECT_EQ(view->PaintCount(), before + 1);
+}
+
+TEST_F(ViewTest, MessageStartAnswersOneAndRepaints)
+{
+    Drain();
+    const int before = view->PaintCount();
+    EXPECT_EQ(view->MessageStart(QV_MSG_START), 1);
+    EXPECT_EQ(view->MessageStart(QV_MSG_START + 1), 0);
+    EXPECT_TRUE(WaitUntil([&] { return view->PaintCount() > before; }));
+}
+
+TEST_F(ViewTest, ResizeReachesTheManagerAndTheHolder)
+{
+    probe->SC_ALIGN = asTop;
+    form->resize(640, 480);
+    ASSERT_TRUE(WaitUntil([&] { return view->QV_VISIBLE_W == 640; }));
+    EXPECT_EQ(view->QV_VISIBLE_H, 480);
+    EXPECT_EQ(holder.Size, QSize(640, 480));
+    EXPECT_EQ(view->CtrlManager()->CM_PARENT_W, 640);
+    EXPECT_EQ(probe->SC_WIDTH, 640);  // a top control spans the view
+}
+
+TEST_F(ViewTest, AnExceptionFromAHandlerIsShownAndTheProgramGoesOn)
+{
+    auto* app = qobject_cast<TQvApplication*>(QCoreApplication::instance());
+    ASSERT_NE(app, nullptr);
+    QStringList shown;
+    app->SetExceptionSink([&](const QString& text) { shown << text; });
+    holder.ThrowOnMouseDown = true;
+    Press(QPoint(300, 300));
+    holder.ThrowOnMouseDown = false;
+    WaitForClickWindowToClose();
+    Press(QPoint(300, 300));
+    app->SetExceptionSink(nullptr);
+
+    EXPECT_EQ(shown, (QStringList{"Can not rename: /x"}));
+    EXPECT_EQ(TRecordingHolder::Events(log), (QStringList{"Holder.MouseDown"}));
+}
