@@ -12,6 +12,8 @@
 #include "platform/QV_Mounts.h"
 #include "theme/QV_SkinBuffer.h"
 
+#include <QSet>
+
 namespace {
 
 const char* const ItemImages[4] = {"ItemNormalBack", "ItemHotBack", "ItemSelBack", "ItemHotSelBack"};
@@ -44,6 +46,20 @@ QString TypeKeyOfName(const TFileData& data)
     entry.Name = data.FD_NAME;
     if (data.FD_EXT == QLatin1String(".folder")) entry.Attributes = faDirectory;
     return TypeKey(data.FD_DIR, entry);
+}
+
+// The items of a listing share their type-extension texts: a folder holds few
+// distinct ones, and 100,000 separate copies of ".jpg" would cost an allocation
+// each. The table belongs to the calling thread (listing workers live for one
+// run), so no lock is needed; the shared texts are reference-counted atomically.
+QString SharedTypeKey(const QString& key)
+{
+    thread_local QSet<QString> known;
+    const auto found = known.constFind(key);
+    if (found != known.cend()) return *found;
+    if (known.size() > 4096) known.clear();
+    known.insert(key);
+    return key;
 }
 
 } // namespace
@@ -199,7 +215,7 @@ void TGroupData::Collapse(TDataHolder* DataHolder)
 
 std::unique_ptr<TItemData> CreateListedItem(const TDirEntry& Entry, const QString& Path)
 {
-    const QString ext = TypeKey(Path, Entry);
+    const QString ext = SharedTypeKey(TypeKey(Path, Entry));
     const bool folder = ext == QLatin1String(".folder");
     std::unique_ptr<TItemData> item;
     if (folder) item = std::make_unique<TFolderItem>();
