@@ -1,5 +1,7 @@
 #include "data/QV_DataHolder.h"
 
+#include "controls/QV_CtrlManager.h"
+#include "data/QV_HolderHost.h"
 #include "foundation/QV_Settings.h"
 #include "platform/QV_Bitmap32.h"
 #include "platform/QV_DirList.h"
@@ -21,6 +23,24 @@ public:
         TFileItem::On_Paint(DataHolder, Canvas, Rect);
     }
     int Painted = 0;
+};
+
+// A select tip as the holder reaches it: a registered control with the tip's
+// interface.
+class TTipProbe : public TSmartCtrl, public TSelectTipApi {
+public:
+    void PopUp(int Selected, qint64 Size, int X, int Y) override
+    {
+        Shown = true;
+        Count = Selected;
+        Bytes = Size;
+        At = QPoint(X, Y);
+    }
+    void PopDown() override { Shown = false; }
+    bool Shown = false;
+    int Count = 0;
+    qint64 Bytes = 0;
+    QPoint At;
 };
 
 // 1000 x 600: five 150-pixel tiles a row at x 50, 230, 410, 590, 770, rows 70
@@ -259,6 +279,44 @@ TEST_F(DataHolder, MenuKeysOfTheSelectionEachOnce)
     holder_.HandOverItems(std::move(items));
     for (int i : {0, 1, 2, 4}) holder_.Item_Get(i)->Select();
     EXPECT_EQ(holder_.BuildMenu(), (TStringArray{".txt", "FOLDER"}));
+}
+
+TEST_F(DataHolder, BarsSetTheMarginsAndTheSelectTipFollowsTheSelection)
+{
+    const TLayoutMargins saved = TDataHolder::Margins();
+    TCtrlManager manager;
+    SetCtrlManager(&manager);
+    TSmartCtrl* action = manager.AddControl("ActionBar", new TSmartCtrl);
+    action->SC_POS = QPoint(0, 0);
+    action->SC_WIDTH = 60;
+    TSmartCtrl* quick = manager.AddControl("QuickBar", new TSmartCtrl);
+    quick->SC_POS = QPoint(0, 10);
+    quick->SC_HEIGHT = 48;
+    auto* tip = new TTipProbe;
+    manager.AddControl("SelectTip", tip);
+
+    Fill(10);
+    EXPECT_EQ(holder_.Item_Get(0)->ID_POS, QPoint(60 + 15, 10 + 48 + 15));
+    holder_.Item_Get(0)->Select();
+    holder_.Item_Get(1)->Select();
+    holder_.On_MouseMove(0, 255 + 75, 73 + 20);  // onto the second item
+    EXPECT_TRUE(tip->Shown);
+    EXPECT_EQ(tip->Count, 2);
+    EXPECT_EQ(tip->Bytes, 20);
+    EXPECT_EQ(tip->At, QPoint(255 + 150 + 10, 73 + 40 + 10));
+    holder_.On_MouseMove(0, 20, 20);
+    EXPECT_FALSE(tip->Shown);
+
+    Press(mbLeft, {20, 20});
+    holder_.On_MouseMove(0, 500, 120);
+    EXPECT_TRUE(tip->Shown);
+    EXPECT_EQ(tip->Count, 3);
+    EXPECT_EQ(tip->At, QPoint(510, 130));
+    Release(mbLeft, {500, 120});
+    EXPECT_FALSE(tip->Shown);
+
+    SetCtrlManager(nullptr);
+    TDataHolder::Margins() = saved;
 }
 
 // Two workers list a real folder again and again and hand complete lists over
