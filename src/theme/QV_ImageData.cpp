@@ -6,6 +6,7 @@
 #include "foundation/QV_System.h"
 
 #include <algorithm>
+#include <array>
 #include <climits>
 
 TSkinData::TSkinData()
@@ -28,7 +29,13 @@ void TImageData::ResetSize()
 
 TBitmap32 TImageData::Resize(int width, int height)
 {
-    if (width <= 0 || height <= 0 || IMD_LOADING || IMD_INPROGRESS) return State().IMD_Dest;
+    MakeRendition(width, height);
+    return State().IMD_Dest;
+}
+
+void TImageData::MakeRendition(int width, int height)
+{
+    if (width <= 0 || height <= 0 || IMD_LOADING || IMD_INPROGRESS) return;
 
     TBitmap32 source;
     TResizeParams params;
@@ -38,8 +45,8 @@ TBitmap32 TImageData::Resize(int width, int height)
     {
         std::lock_guard lock(Lock_);
         TImageState& state = State_;
-        if (width == state.RequestW && height == state.RequestH) return state.IMD_Dest;
-        if (IMD_INPROGRESS.exchange(true)) return state.IMD_Dest;
+        if (width == state.RequestW && height == state.RequestH) return;
+        if (IMD_INPROGRESS.exchange(true)) return;
         source = state.IMD_Source;
         TResizeParams& stored = state.IMD_PARAMS;
         if (stored.ResizeType == rmFull) {
@@ -60,7 +67,7 @@ TBitmap32 TImageData::Resize(int width, int height)
     }
     if (!CheckImageSize(w, h).isEmpty()) {
         IMD_INPROGRESS = false;
-        return State().IMD_Dest;
+        return;
     }
 
     TBitmap32 rendition;
@@ -73,21 +80,18 @@ TBitmap32 TImageData::Resize(int width, int height)
     }
     ++Renditions_;
 
-    TBitmap32 result;
     {
         std::lock_guard lock(Lock_);
         // A picture loaded meanwhile wins over a rendition of the one it replaced.
         if (generation == Generation_) {
-            State_.IMD_Dest = rendition;
+            State_.IMD_Dest = std::move(rendition);
             State_.IMD_SKIN_W = w;
             State_.IMD_SKIN_H = h;
             State_.RequestW = width;
             State_.RequestH = height;
         }
-        result = State_.IMD_Dest;
     }
     IMD_INPROGRESS = false;
-    return result;
 }
 
 namespace {
@@ -100,26 +104,32 @@ int Widened(int size, int before, int after)
     return int(std::clamp<long long>(sum, INT_MIN, INT_MAX));
 }
 
-void Blend(TBitmap32& target, int x, int y, TBitmap32 picture)
+void Blend(TBitmap32& target, int x, int y, const TBitmap32& picture)
 {
-    picture.DrawMode = TDrawMode::dmBlend;
-    target.Draw(x, y, picture);
+    TBitmap32 view = picture;
+    view.DrawMode = TDrawMode::dmBlend;
+    target.Draw(x, y, view);
 }
 
 } // namespace
 
+// Both draws blend under the entry's lock: a loader replacing the picture then
+// releases it only after the paint has read it, and that order is visible to
+// ThreadSanitizer, which cannot see through the bitmaps' shared reference counts.
 void TImageData::DrawTo(TBitmap32& image, int x, int y, int width, int height)
 {
     if (IMD_LOADING || IMD_INPROGRESS) return;
-    const TImageState state = State();
-    const TBitmap32 rendition = Resize(Widened(width, state.IMD_OFFSET_L, state.IMD_OFFSET_R),
-                                       Widened(height, state.IMD_OFFSET_T, state.IMD_OFFSET_B));
-    Blend(image, x - state.IMD_OFFSET_L, y - state.IMD_OFFSET_T, rendition);
+    const auto [left, top, right, bottom] = WithState([](const TImageState& s) {
+        return std::array<int, 4>{s.IMD_OFFSET_L, s.IMD_OFFSET_T, s.IMD_OFFSET_R, s.IMD_OFFSET_B};
+    });
+    MakeRendition(Widened(width, left, right), Widened(height, top, bottom));
+    std::lock_guard lock(Lock_);
+    Blend(image, x - State_.IMD_OFFSET_L, y - State_.IMD_OFFSET_T, State_.IMD_Dest);
 }
 
 void TImageData::DrawTo(TBitmap32& image, int x, int y)
 {
     if (IMD_LOADING) return;
-    const TImageState state = State();
-    Blend(image, x - state.IMD_OFFSET_L, y - state.IMD_OFFSET_T, state.IMD_Source);
+    std::lock_guard lock(Lock_);
+    Blend(image, x - State_.IMD_OFFSET_L, y - State_.IMD_OFFSET_T, State_.IMD_Source);
 }

@@ -138,8 +138,8 @@ int TSkinBuffer::LoadImage(const QString& id, const QString& path, const TResize
     const bool unscaledCopy = extension == QLatin1String(".png");
     entry->WithState([&](TImageState& state) {
         if (!loaded) return;
-        state.IMD_Source = picture;
         if (unscaledCopy) state.IMD_Dest = picture;
+        state.IMD_Source = std::move(picture);
         ++entry->Generation_;
     });
     entry->IMD_LOADING = false;
@@ -147,14 +147,14 @@ int TSkinBuffer::LoadImage(const QString& id, const QString& path, const TResize
     return idx;
 }
 
-int TSkinBuffer::LoadImage(const QString& id, const TBitmap32& image, const TResizeParams& resizeParams)
+int TSkinBuffer::LoadImage(const QString& id, TBitmap32 image, const TResizeParams& resizeParams)
 {
     TImageDataPtr entry;
     const int idx = FindOrAppendImage(id, entry);
     entry->WithState([&](TImageState& state) {
         TakeParams(state, resizeParams);
-        state.IMD_Source = image;
         state.IMD_Dest = image;
+        state.IMD_Source = std::move(image);
         ++entry->Generation_;
     });
     return idx;

@@ -8,8 +8,9 @@
 //   pointers, so an entry a painter holds outlives its removal;
 // - an image's bitmaps, sizes and parameters live in one TImageState guarded by
 //   the entry's lock; readers take a copy (bitmaps share their pixels, so a copy
-//   costs a reference), writers decode or render outside the lock and publish the
-//   finished bitmap in one assignment. A paint never sees a half-made picture.
+//   costs a reference) and paints blend under the lock, writers decode or render
+//   outside the lock and publish the finished bitmap in one assignment that
+//   leaves them no reference of their own. A paint never sees a half-made picture.
 // Fonts are loaded and changed by the interface thread only.
 
 #include "foundation/QV_PaintUtils.h"
@@ -93,6 +94,9 @@ private:
         return f(State_);
     }
 
+    // Resize without handing out the result.
+    void MakeRendition(int width, int height);
+
     mutable std::mutex Lock_;
     TImageState State_;
     // Bumped whenever the source is replaced, so a rendition of an older source is
@@ -135,8 +139,10 @@ public:
     // to "ButtonsTheme:\Unknown.png"; any other extension leaves an entry that
     // never draws. Safe to call from a worker thread.
     int LoadImage(const QString& id, const QString& path, const TResizeParams& resizeParams);
-    // The same from a bitmap in memory (copied as source and unscaled rendition).
-    int LoadImage(const QString& id, const TBitmap32& image, const TResizeParams& resizeParams);
+    // The same from a bitmap in memory (taken as source and unscaled rendition). A
+    // worker thread hands its picture over with std::move, so that it keeps no
+    // reference a paint could outlive.
+    int LoadImage(const QString& id, TBitmap32 image, const TResizeParams& resizeParams);
 
     // Nothing for an unknown identifier or position.
     void DrawImage(const QString& id, TBitmap32& canvas, int x, int y, int width, int height);

@@ -4,6 +4,7 @@
 #include "platform/QV_ImageFile.h"
 #include "platform/QV_JpegCodec.h"
 #include "platform/QV_PngCodec.h"
+#include "support/QV_PaintTestSupport.h"
 #include "support/QV_TestSupport.h"
 
 #include <QLocale>
@@ -11,13 +12,6 @@
 #include <gtest/gtest.h>
 
 namespace {
-
-TBitmap32 Filled(int w, int h, TColor32 color)
-{
-    TBitmap32 b(w, h);
-    b.Clear(color);
-    return b;
-}
 
 // Every pixel of the rectangle (cut to the bitmap) has the colour.
 ::testing::AssertionResult AllPixels(const TBitmap32& b, const QRect& rect, TColor32 color)
@@ -372,24 +366,11 @@ TEST(Measuring, SizeTextTable)
     for (const auto& c : cases) EXPECT_EQ(SizeText(c.size), c.expected) << c.size;
 }
 
-class PaintLoaders : public ::testing::Test {
-protected:
-    void SetUp() override
-    {
-        saved_ = AliasNames();
-        TAliasNames names = saved_;
-        names.AppPath = dir_.Path();
-        names.FilesTheme = "Mine";
-        SetAliasNames(names);
-    }
-    void TearDown() override { SetAliasNames(saved_); }
-
-    TTestDir dir_;
-    TAliasNames saved_;
-};
-
-TEST_F(PaintLoaders, PngAndImageFiles)
+TEST(PaintLoaders, PngAndImageFiles)
 {
+    TTestDir dir_;
+    TAliasScope aliases(dir_.Path());
+    aliases.SetFilesTheme("Mine");
     const QString png = dir_.WriteFile("a.png", EncodePng(Filled(3, 2, 0x80102030)));
     TBitmap32 b;
     b.DrawMode = TDrawMode::dmOpaque;

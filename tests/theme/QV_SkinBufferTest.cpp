@@ -5,6 +5,7 @@
 #include "platform/QV_IniFile.h"
 #include "platform/QV_JpegCodec.h"
 #include "platform/QV_PngCodec.h"
+#include "support/QV_PaintTestSupport.h"
 #include "support/QV_TestSupport.h"
 
 #include <gtest/gtest.h>
@@ -12,13 +13,6 @@
 #include <set>
 
 namespace {
-
-TBitmap32 Filled(int w, int h, TColor32 color)
-{
-    TBitmap32 b(w, h);
-    b.Clear(color);
-    return b;
-}
 
 QSize SizeOf(const TBitmap32& b) { return {b.Width(), b.Height()}; }
 
@@ -35,19 +29,10 @@ QRect Painted(const TBitmap32& b)
 // A program folder of its own, so the aliases find this test's themes.
 class SkinBufferTest : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
-        saved_ = AliasNames();
-        TAliasNames names = saved_;
-        names.AppPath = dir_.Path();
-        SetAliasNames(names);
-    }
-    void TearDown() override { SetAliasNames(saved_); }
-
     QString Png(const QString& name, const TBitmap32& b) { return dir_.WriteFile(name, EncodePng(b)); }
 
     TTestDir dir_;
-    TAliasNames saved_;
+    TAliasScope aliases_{dir_.Path()};
     TSkinBuffer skin_;
 };
 
@@ -289,11 +274,8 @@ TEST_F(SkinBufferTest, ThemeFileEntries)
 // something at a small and at a large size.
 TEST(ShippedTheme, EveryImageEntryDraws)
 {
-    const TAliasNames saved = AliasNames();
-    TAliasNames names = saved;
-    names.AppPath = BuildDir();
-    names.ControlTheme = "Default";
-    SetAliasNames(names);
+    TAliasScope aliases(BuildDir());
+    aliases.SetControlTheme("Default");
 
     const QString themeFile = ResolvePath("ControlTheme:\\");
     ASSERT_TRUE(PathExists(themeFile, emFile)) << themeFile.toStdString();
@@ -329,5 +311,4 @@ TEST(ShippedTheme, EveryImageEntryDraws)
             }
         }
     }
-    SetAliasNames(saved);
 }

@@ -1,23 +1,13 @@
 #include "theme/QV_SkinBuffer.h"
 
 #include "platform/QV_PngCodec.h"
+#include "support/QV_PaintTestSupport.h"
 #include "support/QV_TestSupport.h"
 
 #include <gtest/gtest.h>
 
 #include <atomic>
 #include <thread>
-
-namespace {
-
-TBitmap32 Filled(int w, int h, TColor32 color)
-{
-    TBitmap32 b(w, h);
-    b.Clear(color);
-    return b;
-}
-
-} // namespace
 
 // Workers reload an icon from two files of different colours and sizes and add
 // new entries while the interface thread keeps painting the icon at changing
