@@ -131,38 +131,32 @@ TSmartCtrl* TCtrlManager::ControlNotify(int X, int Y, bool Focus)
 {
     TSmartCtrl* hit = ControlAtXY(X, Y);
     CM_ACTIVE_TRY = hit;
-    if (hit != CM_ACTIVE) {
-        Control_Leave(CM_ACTIVE, X, Y);
-        Control_Enter(hit, X, Y);
-        CM_ACTIVE = hit;
-    }
-    if (Focus) {
-        CM_FOCUSE_TRY = hit;
-        if (hit != CM_FOCUSE) {
-            TSmartCtrl* old = CM_FOCUSE;
-            Control_Focus(hit, mbLeft, 0, X, Y);
-            Control_UnFocus(old, mbLeft, 0, X, Y);
-            CM_FOCUSE = hit;
-        }
-    }
+    Track(hit, X, Y, Focus);
     return hit;
 }
 
 TSmartCtrl* TCtrlManager::ControlFocus(TSmartCtrl* SmartCtrl)
 {
-    if (SmartCtrl != CM_ACTIVE) {
-        Control_Leave(CM_ACTIVE, 0, 0);
-        Control_Enter(SmartCtrl, 0, 0);
-        CM_ACTIVE = SmartCtrl;
-    }
-    CM_FOCUSE_TRY = SmartCtrl;
-    if (SmartCtrl != CM_FOCUSE) {
-        TSmartCtrl* old = CM_FOCUSE;
-        Control_Focus(SmartCtrl, mbLeft, 0, 0, 0);
-        Control_UnFocus(old, mbLeft, 0, 0, 0);
-        CM_FOCUSE = SmartCtrl;
-    }
+    Track(SmartCtrl, 0, 0, true);
     return SmartCtrl;
+}
+
+void TCtrlManager::Track(TSmartCtrl* hit, int X, int Y, bool Focus)
+{
+    if (hit != CM_ACTIVE) {
+        Control_Leave(CM_ACTIVE, X, Y);
+        Control_Enter(hit, X, Y);
+        CM_ACTIVE = hit;
+    }
+    if (!Focus) return;
+    CM_FOCUSE_TRY = hit;
+    if (hit != CM_FOCUSE) {
+        // The new control hears of its focus before the old one of its loss.
+        TSmartCtrl* old = CM_FOCUSE;
+        Control_Focus(hit, mbLeft, 0, X, Y);
+        Control_UnFocus(old, mbLeft, 0, X, Y);
+        CM_FOCUSE = hit;
+    }
 }
 
 void TCtrlManager::Control_Enter(TSmartCtrl* SmartCtrl, int X, int Y)

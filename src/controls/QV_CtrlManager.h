@@ -120,6 +120,10 @@ public:
     void LoadControls(TSmartCtrl* Sender, const QString& Path, const QString& Section, TControlList* List);
 
 private:
+    // Moves the hot control (Leave before Enter) and, with Focus, the focused
+    // control (Focus before UnFocus) to hit.
+    void Track(TSmartCtrl* hit, int X, int Y, bool Focus);
+
     TControlFactory Factories_[3];
 };
 
