@@ -12,6 +12,8 @@
 
 #include <atomic>
 
+#include <sys/stat.h>
+
 namespace {
 
 // Counts its paints; otherwise an ordinary file item.
@@ -317,6 +319,28 @@ TEST_F(DataHolder, BarsSetTheMarginsAndTheSelectTipFollowsTheSelection)
 
     SetCtrlManager(nullptr);
     TDataHolder::Margins() = saved;
+}
+
+TEST_F(DataHolder, OpenSelectedPassesEachSelectedFileToTheProgram)
+{
+    TTestDir dir;
+    const QString log = dir.Sub("log");
+    const QString program = dir.WriteFile("program.sh", ("#!/bin/sh\necho \"$1\" >> '" + log + "'\n").toUtf8());
+    ASSERT_EQ(::chmod(program.toUtf8().constData(), 0755), 0);
+    dir.WriteFile("a.txt", "");
+    dir.MakeDir("folder");
+    TItemList items;
+    for (const auto& [name, attributes] : {std::pair{"a.txt", 0u}, std::pair{"folder", unsigned(faDirectory)}}) {
+        TDirEntry entry;
+        entry.Name = name;
+        entry.Attributes = attributes;
+        items.push_back(CreateListedItem(entry, dir.Path() + '/'));
+    }
+    holder_.HandOverItems(std::move(items));
+    EXPECT_FALSE(holder_.OpenSelected(program, ""));
+    holder_.SelectAll();
+    EXPECT_TRUE(holder_.OpenSelected(program, "print"));
+    EXPECT_TRUE(WaitUntil([&] { return dir.ReadFile("log") == (dir.Sub("a.txt") + "\n").toUtf8(); }));
 }
 
 // Two workers list a real folder again and again and hand complete lists over
