@@ -1,0 +1,544 @@
+#include "data/QV_DataHolder.h"
+
+#include "controls/QV_CtrlManager.h"
+#include "controls/QV_Repaint.h"
+#include "data/QV_HolderHost.h"
+#include "foundation/QV_Settings.h"
+#include "platform/QV_Bitmap32.h"
+#include "platform/QV_FileSystem.h"
+#include "platform/QV_Launch.h"
+#include "platform/QV_Threads.h"
+
+#include <QCoreApplication>
+
+#include <algorithm>
+
+namespace {
+
+bool ApplicationClosing() { return QCoreApplication::closingDown(); }
+
+void NotifyControls()
+{
+    if (TCtrlManager* manager = CtrlManager()) manager->Control_Update();
+}
+
+bool Suppressed(const TFileData& data)
+{
+    return (data.FD_HIDDEN && Settings().Browsing.HideHidden) || (data.FD_SYSTEM && Settings().Browsing.HideSystem);
+}
+
+bool OpensAsFolder(const TItemData* item)
+{
+    return dynamic_cast<const TFolderItem*>(item) || dynamic_cast<const TDeviceItem*>(item);
+}
+
+} // namespace
+
+TDataHolder::TDataHolder()
+    : DH_BUTTON_STATE(std::make_unique<TButtonState>()),
+      TaskManager(std::make_unique<TTaskManager>()),
+      DH_ID(QStringLiteral("Holder") + MakeID()),
+      DH_FOLDER_THEME(std::make_unique<TFolderTheme>()),
+      DH_THREAD_ICONS_G(std::make_unique<TSmartTask>()),
+      DH_THREAD_ICONS_S(std::make_unique<TSmartTask>()),
+      DH_THREAD_ICONS_R(std::make_unique<TSmartTask>()),
+      DH_THREAD_CLEAR_C(std::make_unique<TSmartTask>())
+{
+}
+
+TDataHolder::~TDataHolder()
+{
+    *Alive_ = false;
+    TDataHolder::StopThreads();
+    // Each waits for its runs, so no worker outlives the items it reads.
+    TaskManager.reset();
+    DH_THREAD_ICONS_G.reset();
+    DH_THREAD_ICONS_S.reset();
+    DH_THREAD_ICONS_R.reset();
+    DH_THREAD_CLEAR_C.reset();
+}
+
+TLayoutMargins& TDataHolder::Margins()
+{
+    static TLayoutMargins margins;
+    return margins;
+}
+
+std::function<void()>& TDataHolder::MessagePump()
+{
+    static std::function<void()> pump = [] { QCoreApplication::processEvents(); };
+    return pump;
+}
+
+// --- Painting ---
+
+void TDataHolder::On_Paint(TBitmap32& DH_CANVAS)
+{
+    const TFolderTheme& theme = *DH_FOLDER_THEME;
+    DH_CANVAS.FillRect(DH_CANVAS.BoundsRect(), ToColor32(theme.FT_BACK_COLOR), TDrawMode::dmOpaque);
+    if (!theme.FT_BACK_DEST.Empty()) DH_CANVAS.Draw(DH_POS.x(), DH_POS.y(), theme.FT_BACK_DEST);
+    if (DH_CANDRAW.load()) {
+        const auto [first, last] = ItemWindow(DH_ITEMS, LayoutIndex_, DH_SCROLL_POS, DH_SCROLL_POS + DH_HEIGHT);
+        for (size_t i = first; i < last; ++i) {
+            TItemData& item = *DH_ITEMS[i];
+            const int top = item.ID_POS.y() - DH_SCROLL_POS;
+            if (item.ID_VISIBLE && top <= DH_HEIGHT && top + item.ID_HEIGHT >= 0)
+                item.On_Paint(this, DH_CANVAS, item.ItemRect(this));
+        }
+    }
+    DrawSelRect(DH_CANVAS);
+}
+
+void TDataHolder::UpdateBackground()
+{
+    TFolderTheme& theme = *DH_FOLDER_THEME;
+    if (DH_HEIGHT <= 0 || theme.FT_BACK_SOURCE.Empty()) return;
+    TBitmap32& dest = theme.FT_BACK_DEST;
+    dest.SetSize(DH_WIDTH, DH_HEIGHT);
+    dest.Clear(0xFFFFFFFF);
+    dest.DrawMode = TDrawMode::dmOpaque;
+    TBitmap32 source = theme.FT_BACK_SOURCE;  // shares the pixels
+    source.DrawMode = TDrawMode::dmOpaque;
+    const int w = source.Width(), h = source.Height();
+    switch (theme.FT_BACK_ALIGN) {
+    case asTopLeft: dest.Draw(0, 0, source); break;
+    case asTopRight: dest.Draw(DH_WIDTH - w, DH_POS.y(), source); break;
+    case asBottLeft: dest.Draw(DH_POS.x(), DH_HEIGHT - h, source); break;
+    case asBottRight: dest.Draw(DH_WIDTH - w, DH_HEIGHT - h, source); break;
+    case asStretch: break;
+    }
+}
+
+void TDataHolder::DrawSelRect(TBitmap32& SR_CANVAS)
+{
+    if (!DH_SELECTING) return;
+    const QRect band = DH_SEL_RECT.Rect();
+    SR_CANVAS.FillRect(band, Argb(50, 106, 165, 230), TDrawMode::dmBlend);
+    SR_CANVAS.FrameRect(band, Argb(255, 106, 165, 230), TDrawMode::dmBlend);
+}
+
+void TDataHolder::ReDraw()
+{
+    if (DH_VISIBLE) RequestRepaint();
+}
+
+void TDataHolder::LoadTheme(const TFolderThemeSource& Source)
+{
+    LoadFolderTheme(*DH_FOLDER_THEME, Source);
+    UpdateBackground();
+    RequestRepaint();
+}
+
+// --- Layout ---
+
+void TDataHolder::Arrange()
+{
+    TLayoutMargins& margins = Margins();
+    if (TCtrlManager* manager = CtrlManager()) {
+        if (TSmartCtrl* bar = manager->GetControlData(QStringLiteral("ActionBar")))
+            margins.Left = bar->SC_POS.x() + bar->SC_WIDTH + 15;
+        if (TSmartCtrl* bar = manager->GetControlData(QStringLiteral("QuickBar")))
+            margins.Top = bar->SC_POS.y() + bar->SC_HEIGHT + 15;
+        if (TSmartCtrl* bar = manager->GetControlData(QStringLiteral("PathBar"))) margins.BottomReserve = bar->SC_HEIGHT;
+    }
+    LayoutIndex_ = ArrangeItems(DH_ITEMS, DH_POS, DH_WIDTH, margins, &ApplicationClosing);
+    EndUpdate();
+    CalcScroll();
+    RequestRepaint();
+}
+
+void TDataHolder::CalcScroll()
+{
+    DH_SCROLL_MAX = 0;
+    if (DH_ITEMS.empty() || !DH_CANDRAW.load()) return;
+    DH_SCROLL_MAX = ScrollMaxFor(DH_ITEMS, DH_HEIGHT, Margins());
+    DH_SCROLL_POS = std::max(std::min(DH_SCROLL_POS, DH_SCROLL_MAX), DH_SCROLL_MIN);
+    NotifyControls();
+}
+
+void TDataHolder::QuickFilter(const QString& Text)
+{
+    if (DH_ITEMS.empty()) return;
+    DH_TEXT_QFILTER = Text;
+    const QString filter = Text.toLower();
+    for (const auto& item : DH_ITEMS) {
+        if (item->IsGroup() || Suppressed(item->ID_FILE_DATA)) continue;
+        item->ID_VISIBLE = filter.isEmpty() || item->ID_FILE_DATA.FD_NAME.toLower().contains(filter);
+    }
+    Arrange();
+}
+
+// --- Items ---
+
+TItemData* TDataHolder::Item_Get(int IDX) const
+{
+    return IDX >= 0 && IDX < ItemCount() ? DH_ITEMS[size_t(IDX)].get() : nullptr;
+}
+
+TItemData* TDataHolder::Item_Add() { return Item_Add(ItemCount()); }
+
+TItemData* TDataHolder::Item_Add(int IDX)
+{
+    IDX = std::clamp(IDX, 0, ItemCount());
+    LayoutIndex_.Valid = false;
+    return DH_ITEMS.insert(DH_ITEMS.begin() + IDX, std::make_unique<TItemData>())->get();
+}
+
+TItemData* TDataHolder::Item_Add(const TDirEntry& SearchRec, const QString& Path)
+{
+    LayoutIndex_.Valid = false;
+    DH_ITEMS.push_back(CreateListedItem(SearchRec, Path));
+    return DH_ITEMS.back().get();
+}
+
+void TDataHolder::Item_Rem(int IDX)
+{
+    TItemData* item = Item_Get(IDX);
+    if (!item) return;
+    if (item == DH_ITEM_ACTIVE) DH_ITEM_ACTIVE = nullptr;
+    if (item == DH_ITEM_TRY) DH_ITEM_TRY = nullptr;
+    LayoutIndex_.Valid = false;
+    DH_ITEMS.erase(DH_ITEMS.begin() + IDX);
+}
+
+void TDataHolder::HandOverItems(TItemList Items)
+{
+    if (!IsMainThread()) {
+        Synchronize([&] { HandOverItems(std::move(Items)); });
+        return;
+    }
+    DH_ITEM_ACTIVE = nullptr;
+    DH_ITEM_TRY = nullptr;
+    LayoutIndex_.Valid = false;
+    DH_ITEMS.swap(Items);
+}
+
+void TDataHolder::ClearHolder()
+{
+    BeginUpdate();
+    DH_ITEMS.clear();
+    LayoutIndex_.Valid = false;
+    EndUpdate();
+    CalcScroll();
+    RequestRepaint();
+}
+
+// --- Hover and hit testing ---
+
+TItemData* TDataHolder::ItemAtXY(int X, int Y) const
+{
+    if (DH_ITEMS.empty() || !DH_CANDRAW.load()) return nullptr;
+    const int y = Y + DH_SCROLL_POS;
+    const auto [first, last] = ItemWindow(DH_ITEMS, LayoutIndex_, y, y);
+    for (size_t i = first; i < last; ++i) {
+        TItemData* item = DH_ITEMS[i].get();
+        const QPoint pos = item->ID_POS;
+        if (item->ID_VISIBLE && pos.x() <= X && X <= pos.x() + item->ID_WIDTH && pos.y() <= y &&
+            y <= pos.y() + item->ID_HEIGHT)
+            return item;
+    }
+    return nullptr;
+}
+
+TItemData* TDataHolder::ItemNotify(int X, int Y)
+{
+    DH_ITEM_TRY = ItemAtXY(X, Y);
+    if (DH_ITEM_TRY == DH_ITEM_ACTIVE) return DH_ITEM_ACTIVE;
+    ItemLeave(DH_ITEM_ACTIVE, X, Y);
+    ItemEnter(DH_ITEM_TRY, X, Y);
+    if (!DH_SCROLLING) RequestRepaint();
+    DH_ITEM_ACTIVE = DH_ITEM_TRY;
+    return DH_ITEM_ACTIVE;
+}
+
+void TDataHolder::ItemEnter(TItemData* Item, int X, int Y)
+{
+    if (!Item) return;
+    Item->On_Leave();
+    if (SelCount() > 1 && Item->Selected()) ShowSelectTip(Item->ID_POS.x() + Item->ID_WIDTH + 10,
+                                                          Item->ID_POS.y() + Item->ID_HEIGHT - DH_SCROLL_POS + 10);
+}
+
+void TDataHolder::ItemLeave(TItemData* Item, int X, int Y)
+{
+    if (Item) Item->On_Enter();
+    HideSelectTip();
+}
+
+void TDataHolder::ItemSelect(TItemData* Item, int X, int Y)
+{
+    if (!Item) return;
+    Item->Select();
+    if (SelCount() > 1 && Item->Selected()) ShowSelectTip(Item->ID_POS.x() + Item->ID_WIDTH + 10,
+                                                          Item->ID_POS.y() + Item->ID_HEIGHT - DH_SCROLL_POS + 10);
+}
+
+void TDataHolder::Force_ItemLeave()
+{
+    if (DH_ITEM_ACTIVE) DH_ITEM_ACTIVE->On_Enter();
+    if (DH_ITEM_TRY && DH_ITEM_TRY != DH_ITEM_ACTIVE) DH_ITEM_TRY->On_Enter();
+    DH_ITEM_ACTIVE = nullptr;
+    DH_ITEM_TRY = nullptr;
+}
+
+void TDataHolder::ShowSelectTip(int X, int Y)
+{
+    if (TSelectTipApi* tip = SelectTip()) tip->PopUp(DH_STATUS_SELCNT, DH_STATUS_SELSIZE, X, Y);
+}
+
+void TDataHolder::HideSelectTip()
+{
+    if (TSelectTipApi* tip = SelectTip()) tip->PopDown();
+}
+
+// --- Selection ---
+
+int TDataHolder::SelCount()
+{
+    int count = 0;
+    qint64 size = 0;
+    for (const auto& item : DH_ITEMS)
+        if (!item->IsGroup() && item->Selected()) {
+            ++count;
+            size += item->ID_FILE_DATA.FD_SIZE;
+        }
+    DH_STATUS_SELCNT = count;
+    DH_STATUS_SELSIZE = size;
+    return count;
+}
+
+void TDataHolder::SelectAll()
+{
+    for (const auto& item : DH_ITEMS)
+        if (item->ID_VISIBLE) item->Select();
+}
+
+void TDataHolder::DeselectAll()
+{
+    for (const auto& item : DH_ITEMS) item->DeSelect();
+}
+
+void TDataHolder::SelRectangle(TShiftState Shift)
+{
+    if (DH_ITEMS.empty() || !DH_SELECTING) return;
+    const QRect band = BandRect(DH_SEL_START, DH_SEL_END, DH_POS, DH_WIDTH, DH_HEIGHT);
+    DH_SEL_RECT.SetBounds(band.x(), band.y(), band.width(), band.height());
+    const bool adding = DH_BUTTON_STATE->BS_MIDDLE_DOWN || (Shift & ssCtrl);
+    for (const auto& item : DH_ITEMS) {
+        if (item->ID_VISIBLE && !item->IsGroup() && item->ItemRect(this).intersects(band)) item->Select();
+        else if (!adding) item->DeSelect();
+    }
+    SelCount();
+    ShowSelectTip(DH_SEL_END.x() + 10, DH_SEL_END.y() + 10);
+}
+
+TStringArray TDataHolder::BuildMenu()
+{
+    TStringArray keys;
+    for (const auto& item : DH_ITEMS) {
+        if (item->IsGroup() || !item->Selected()) continue;
+        const QString key = item->ID_MENU.isEmpty() ? item->ID_FILE_DATA.FD_EXT : item->ID_MENU;
+        if (!keys.contains(key)) keys.append(key);
+    }
+    return keys;
+}
+
+bool TDataHolder::OpenSelected(const QString& AppPath, const QString& Param1)
+{
+    // Every verb opens here; the verb only chose among the shell's actions.
+    bool passed = false;
+    for (const auto& item : DH_ITEMS) {
+        if (!item->Selected() || PathKindOf(item->ID_FILE_DATA.FD_PATH) != TPathKind::pkFile) continue;
+        LaunchProgram(AppPath, {item->ID_FILE_DATA.FD_PATH});
+        passed = true;
+    }
+    return passed;
+}
+
+// --- Mouse ---
+
+TDataHolder* TDataHolder::On_MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y)
+{
+    TItemData* item = ItemNotify(X, Y);
+    const int n = SelCount();
+    if (TRenameEditApi* edit = VisibleRenameEdit()) edit->ApplyRename();
+    DH_BUTTON_STATE->BS_STATE = Shift;
+    if (Button == mbMiddle) {
+        if (!item) {
+            if (!DH_ITEMS.empty()) {
+                DH_BUTTON_STATE->BS_MIDDLE_DOWN = true;
+                DH_SEL_START = QPoint(X, Y);
+            }
+        } else if (n == 0 && OpensAsFolder(item)) {
+            if (THolderHost* host = HolderHost()) host->AddFileTab(item->ID_FILE_DATA.FD_PATH, true);
+        } else if (item->Selected() && n > 0) {
+            item->DeSelect();
+        } else {
+            ItemSelect(item, X, Y);
+        }
+        return this;
+    }
+    if (!item) {
+        if (!DH_ITEMS.empty()) {
+            DH_BUTTON_STATE->BS_LEFT_DOWN = true;
+            DH_SEL_START = QPoint(X, Y);
+        }
+    } else if (!item->Selected()) {
+        DeselectAll();
+        ItemSelect(item, X, Y);
+    }
+    return this;
+}
+
+TDataHolder* TDataHolder::On_MouseMove(TShiftState Shift, int X, int Y)
+{
+    const TButtonState& buttons = *DH_BUTTON_STATE;
+    DH_SEL_END = QPoint(X, Y);
+    DH_SELECTING =
+        (buttons.BS_LEFT_DOWN || buttons.BS_RIGHT_DOWN || buttons.BS_MIDDLE_DOWN) && DH_SEL_END != DH_SEL_START;
+    if (DH_SELECTING) {
+        SelRectangle(Shift);
+        RequestRepaint();
+    } else {
+        ItemNotify(X, Y);
+    }
+    return this;
+}
+
+TDataHolder* TDataHolder::On_MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y)
+{
+    ReleaseSteps(Button, Shift, X, Y);
+    // The band ends with its button; left standing it would stay drawn until the
+    // next move.
+    if (DH_SELECTING) {
+        DH_SELECTING = false;
+        RequestRepaint();
+    }
+    return this;
+}
+
+void TDataHolder::ReleaseSteps(TMouseButton Button, TShiftState Shift, int X, int Y)
+{
+    HideSelectTip();
+    *DH_BUTTON_STATE = TButtonState();
+    TItemData* item = ItemNotify(X, Y);
+    const int n = SelCount();
+    if (Button == mbMiddle) {
+        DH_SELECTING = false;
+        ReDraw();
+        return;
+    }
+    if (Button == mbRight && (Shift & ssCtrl) && !(Shift & ssShift)) {
+        ShowContextMenu(QPoint(X, Y));
+        return;
+    }
+    if (Button == mbRight) {
+        THolderHost* host = HolderHost();
+        if (item) {
+            if (host) host->PopUpTypeMenu(X, Y, BuildMenu());
+            return;
+        }
+        if (host && !HolderMenuName().isEmpty()) host->PopUpMenu(X, Y, {HolderMenuName()});
+    }
+    if (!item && !DH_SELECTING) DeselectAll();
+    if (item && n > 0 && item->Selected() && !DH_SELECTING) {
+        DeselectAll();
+        ItemSelect(item, X, Y);
+    }
+}
+
+TDataHolder* TDataHolder::On_MouseWheel(TWMMouseWheel& Msg)
+{
+    const std::shared_ptr<bool> alive = Alive_;
+    const int delta = Msg.WheelDelta;
+    const int direction = WheelDirection(delta, Settings().Mouse.WheelScroll);
+    DH_SCROLLING = true;
+    DH_SCROLL_TMP = 8;
+    DH_SCROLL_DIR = delta;
+    do {
+        DH_SCROLL_POS = std::max(0, std::min(DH_SCROLL_POS + direction * DH_SCROLL_TMP, DH_SCROLL_MAX));
+        NotifyControls();
+        DH_SCROLL_TMP -= 1;
+        RequestRepaint();
+        if (MessagePump()) MessagePump()();
+        // The pump may have closed this holder's tab.
+        if (!*alive) return nullptr;
+    } while (DH_SCROLL_DIR == delta && DH_SCROLL_TMP > 1);
+    DH_SCROLLING = false;
+    return this;
+}
+
+void TDataHolder::On_DblClick(TMouseButton Button, TShiftState Shift, int X, int Y)
+{
+    if (TItemData* item = ItemNotify(X, Y)) item->On_MouseDouble(this, Button, Shift, X, Y);
+}
+
+// --- Keys ---
+
+void TDataHolder::On_KeyPress(QChar&) {}
+void TDataHolder::On_KeyDown(TKeyCode&, TShiftState) {}
+
+void TDataHolder::On_KeyUp(TKeyCode& Key, TShiftState Shift)
+{
+    THolderHost* host = HolderHost();
+    if (!host) return;
+    const bool ctrl = Shift & ssCtrl;
+    if (Key == VK_RETURN && (Shift & ssAlt)) host->ShowPropDialog();
+    else if (Key == '1' && ctrl) host->AddFileTab(QDrivePath, true);
+    else if (Key == '2' && ctrl) host->AddSearchTab(QDrivePath, true);
+    else if (Key == '3' && ctrl) host->RemHolder(DH_ID);
+    else if (Key == VK_DELETE) host->FilesDelete();
+}
+
+// --- The remaining slots ---
+
+void TDataHolder::On_Enter() {}
+void TDataHolder::On_Leave() {}
+
+void TDataHolder::On_Resize(int W, int H)
+{
+    DH_WIDTH = W;
+    DH_HEIGHT = H;
+    Arrange();
+    UpdateBackground();
+}
+
+void TDataHolder::On_Update() {}
+void TDataHolder::On_Activate() { Force_ItemLeave(); }
+void TDataHolder::On_DeActivate() { Force_ItemLeave(); }
+
+void TDataHolder::StopThreads()
+{
+    TaskManager->StopTasks();
+    DH_THREAD_ICONS_G->Stop();
+    DH_THREAD_ICONS_S->Stop();
+    DH_THREAD_ICONS_R->Stop();
+    DH_THREAD_CLEAR_C->Stop();
+}
+
+void TDataHolder::BeginUpdate()
+{
+    DH_CANDRAW = false;
+    DH_ITEM_ACTIVE = nullptr;
+    DH_ITEM_TRY = nullptr;
+    ReDraw();
+}
+
+void TDataHolder::EndUpdate()
+{
+    DH_CANDRAW = true;
+    DH_ITEM_ACTIVE = nullptr;
+    DH_ITEM_TRY = nullptr;
+    ReDraw();
+}
+
+void TDataHolder::ThemeLoad() {}
+void TDataHolder::CopyToClipboard() {}
+
+void TDataHolder::OpenFolder(const QString& Path)
+{
+    if (THolderHost* host = HolderHost()) host->AddFileTab(Path, true);
+}
+
+void TDataHolder::OpenDrive(const QString&) {}
+void TDataHolder::ShowContextMenu(QPoint) {}

@@ -1,0 +1,155 @@
+#include "data/QV_FolderTheme.h"
+
+#include "foundation/QV_PaintUtils.h"
+#include "foundation/QV_System.h"
+#include "foundation/QV_Utils.h"
+#include "platform/QV_BmpCodec.h"
+#include "platform/QV_FileOps.h"
+#include "platform/QV_FileSystem.h"
+
+namespace {
+
+const QString ThemeFileName = QStringLiteral("ThemeData.QVS");
+const QString PictureFileName = QStringLiteral("Folder.QVB");
+const QString BackgroundKey = QStringLiteral("Image(Background)");
+const QString FileHolderImage = QStringLiteral("ControlThemePath:\\Backgrounds\\FileHolder.bmp");
+
+struct TFontEntry {
+    const char* Id;
+    const char* Default;
+    TFont TFolderTheme::*Font;
+};
+
+const TFontEntry FontEntries[] = {
+    {"Item.Normal", "Name(Tahoma), Color($000000), Size(8), Bold(0), Italic(0)", &TFolderTheme::FT_FONT_NORMAL},
+    {"Item.Hot", "Name(Tahoma), Color($000000), Size(8), Bold(0), Italic(0)", &TFolderTheme::FT_FONT_HOT},
+    {"Item.Selected", "Name(Tahoma), Color($000000), Size(8), Bold(1), Italic(0)", &TFolderTheme::FT_FONT_SEL},
+    {"Item.HotSelected", "Name(Tahoma), Color($FFFFFF), Size(8), Bold(0), Italic(0)", &TFolderTheme::FT_FONT_HOTSEL},
+};
+
+const char* const AlignNames[] = {"TopLeft", "TopRight", "BottomLeft", "BottomRight", "Stretch"};
+
+QString InFolder(const QString& folder, const QString& name) { return IncludeTrailingPathDelimiter(folder) + name; }
+
+bool IsRegularFile(const QString& path) { return PathKindOf(ResolvePath(path)) == TPathKind::pkFile; }
+
+void LoadFont(TFont& font, const QString& file, const QString& section, const TFontEntry& entry)
+{
+    const QString def = QString::fromLatin1(entry.Default);
+    const TFont before = font;
+    try {
+        ReadFontFromIni(font, file, section, QString::fromLatin1(entry.Id), def);
+    } catch (const EConvertError&) {
+        font = before;
+        TParamString params;
+        params.PS_STRING = def;
+        ParseFontParams(font, params);
+    }
+}
+
+TImageResult ReadPicture(const QString& path) { return LoadPicture(ResolvePath(path), TFolderPictureLimits); }
+
+} // namespace
+
+bool AlignFromText(const QString& text, TAlignStyle& align)
+{
+    for (int i = 0; i <= asStretch; ++i)
+        if (text == QLatin1String(AlignNames[i])) {
+            align = TAlignStyle(i);
+            return true;
+        }
+    return false;
+}
+
+QString AlignToText(TAlignStyle align) { return QString::fromLatin1(AlignNames[align]); }
+
+TFolderThemeSource FolderThemeSource(TThemePlace place, const QString& folder)
+{
+    TFolderThemeSource source;
+    source.Place = place;
+    switch (place) {
+    case TThemePlace::tpFolder: {
+        source.Folder = ExcludeTrailingPathDelimiter(folder);
+        source.Section = QStringLiteral("FileHolder");
+        const QString own = InFolder(source.Folder, ThemeFileName);
+        source.OwnFile = IsRegularFile(own);
+        source.File = source.OwnFile ? own : QStringLiteral("ControlTheme:\\");
+        const QString picture = InFolder(source.Folder, PictureFileName);
+        source.DefaultImage = IsRegularFile(picture) ? picture : FileHolderImage;
+        break;
+    }
+    case TThemePlace::tpQuickDrive:
+        source.File = QStringLiteral("ControlThemePath:\\ThemeData.QVS");
+        source.Section = QStringLiteral("QuickDrive");
+        source.DefaultImage = QStringLiteral("ControlThemePath:\\Backgrounds\\QuickDrive.bmp");
+        break;
+    case TThemePlace::tpSearch:
+        source.File = QStringLiteral("ControlTheme:\\");
+        source.Section = QStringLiteral("SearchHolder");
+        source.DefaultImage = QStringLiteral("ControlThemePath:\\Backgrounds\\SearchHolder.bmp");
+        break;
+    }
+    return source;
+}
+
+bool LoadFolderTheme(TFolderTheme& theme, const TFolderThemeSource& source)
+{
+    for (const TFontEntry& entry : FontEntries) LoadFont(theme.*entry.Font, source.File, source.Section, entry);
+
+    TParamString background;
+    background.LoadFromIni(source.File, source.Section, BackgroundKey, QStringLiteral("Align(TopLeft)"));
+    AlignFromText(background.GetValue(QStringLiteral("Align"), QStringLiteral("TopLeft")), theme.FT_BACK_ALIGN);
+
+    QString image = source.OwnFile ? QString() : background.GetValue(QStringLiteral("Path"), QString());
+    if (image.isEmpty() || !IsRegularFile(image)) image = source.DefaultImage;
+    if (!IsRegularFile(image) || image == theme.FT_PATH) return false;
+
+    TImageResult picture = ReadPicture(image);
+    if (!picture.Ok()) picture = ReadPicture(FileHolderImage);
+    theme.FT_BACK_SOURCE = picture.Ok() ? picture.Bitmap : TBitmap32();
+    theme.FT_PATH = image;
+    return true;
+}
+
+bool ApplyFolderTheme(const TFolderThemeSource& source, const TFolderTheme& theme, QString& newPicture)
+{
+    bool ok = true;
+    QString target = ResolvePath(source.File);
+    if (source.Place == TThemePlace::tpFolder) {
+        if (PathKindOf(source.Folder) != TPathKind::pkFolder) return false;
+        target = InFolder(source.Folder, ThemeFileName);
+        const QString picturePath = InFolder(source.Folder, PictureFileName);
+        if (!newPicture.isEmpty()) {
+            DeleteFilePath(picturePath);
+            const TImageResult picture = LoadPicture(ResolvePath(newPicture));
+            ok = picture.Ok() && WriteFileAtomic(picturePath, EncodeBmp(picture.Bitmap, TBmpFormat::bf24));
+            newPicture.clear();
+        }
+    } else if (!newPicture.isEmpty()) {
+        WriteIniParam(target, source.Section, BackgroundKey, QStringLiteral("Path"), newPicture);
+        newPicture.clear();
+    }
+
+    for (const TFontEntry& entry : FontEntries)
+        WriteFontToIni(theme.*entry.Font, target, source.Section, QString::fromLatin1(entry.Id));
+    WriteIniParam(target, source.Section, BackgroundKey, QStringLiteral("Align"), AlignToText(theme.FT_BACK_ALIGN));
+
+    if (source.Place == TThemePlace::tpFolder) {
+        // Hidden at once, the first Apply included, rather than one Apply late.
+        for (const QString& name : {ThemeFileName, PictureFileName}) {
+            const QString path = InFolder(source.Folder, name);
+            if (PathKindOf(path) == TPathKind::pkFile) ok = HideInFolder(path) && ok;
+        }
+        ok = ok && PathKindOf(target) == TPathKind::pkFile;
+    }
+    return ok;
+}
+
+void ClearFolderTheme(const TFolderThemeSource& source)
+{
+    if (source.Place == TThemePlace::tpFolder) {
+        DeleteFilePath(InFolder(source.Folder, PictureFileName));
+        return;
+    }
+    WriteIniParam(ResolvePath(source.File), source.Section, BackgroundKey, QStringLiteral("Path"), QString());
+}

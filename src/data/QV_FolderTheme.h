@@ -1,0 +1,73 @@
+#pragma once
+// The background picture, its placement and the four item fonts of one data
+// holder, loaded from the control theme or from a folder's own customization
+// (ThemeData.QVS and the picture Folder.QVB inside the folder), and the writing
+// of such a customization.
+//
+// A folder's own files are untrusted: only regular files are read, the picture
+// is refused above TFolderPictureLimits before pixel memory is taken, a bad
+// number in a font entry falls back to that entry's default, and a "Path" in the
+// folder's ThemeData.QVS is not followed (its picture is always Folder.QVB), so a
+// folder cannot make the program read other files.
+
+#include "platform/QV_Bitmap32.h"
+#include "platform/QV_Font.h"
+#include "platform/QV_Picture.h"
+
+#include <QString>
+
+enum TAlignStyle { asTopLeft, asTopRight, asBottLeft, asBottRight, asStretch };
+
+class TFolderTheme {
+public:
+    QString FT_PATH;                 // the picture path as written, before alias expansion
+    TColor FT_BACK_COLOR = 0xFFFFFF;
+    TBitmap32 FT_BACK_SOURCE;
+    TBitmap32 FT_BACK_DEST;          // prepared by the holder for its size
+    TAlignStyle FT_BACK_ALIGN = asTopLeft;
+    TFont FT_FONT_NORMAL;
+    TFont FT_FONT_HOT;
+    TFont FT_FONT_SEL;
+    TFont FT_FONT_HOTSEL;
+};
+
+// Folder pictures: about an 8K screen, and the file size such a picture has
+// uncompressed at 32 bits a pixel.
+inline constexpr TPictureLimits TFolderPictureLimits{40'000'000 * 4 + 4096, 40'000'000};
+
+enum class TThemePlace { tpFolder, tpQuickDrive, tpSearch };
+
+// Where a holder's theme comes from.
+struct TFolderThemeSource {
+    TThemePlace Place = TThemePlace::tpFolder;
+    QString Folder;        // tpFolder: the folder shown
+    QString File;          // the theme data file, aliases allowed
+    QString Section;
+    QString DefaultImage;  // aliases allowed
+    bool OwnFile = false;  // File is the folder's own ThemeData.QVS
+};
+
+// The source for a place; folder is used for tpFolder only. Reads the folder to
+// see which of its customization files exist.
+TFolderThemeSource FolderThemeSource(TThemePlace place, const QString& folder = QString());
+
+// Fonts and alignment always; the picture only when its path differs from
+// FT_PATH. A picture that cannot be read is replaced by the file-holder default,
+// and an unreadable default leaves FT_BACK_SOURCE empty. Answers whether a
+// picture was read. FT_BACK_DEST is the holder's to prepare.
+bool LoadFolderTheme(TFolderTheme& theme, const TFolderThemeSource& source);
+
+// The theme's fonts and alignment written to the source's target, with a newly
+// chosen picture (empty: none) stored as the place requires: a folder gets it as
+// Folder.QVB in bitmap format, the quick-drive view and search holders as the
+// "Path" of "Image(Background)". A folder's ThemeData.QVS and Folder.QVB end
+// hidden. newPicture is cleared once handled. Answers false when the folder or
+// the picture could not be written or read; what could be written stays.
+bool ApplyFolderTheme(const TFolderThemeSource& source, const TFolderTheme& theme, QString& newPicture);
+
+// Drops the picture of the customization; the fonts stay.
+void ClearFolderTheme(const TFolderThemeSource& source);
+
+// "TopLeft" ... "Stretch"; false for any other word.
+bool AlignFromText(const QString& text, TAlignStyle& align);
+QString AlignToText(TAlignStyle align);

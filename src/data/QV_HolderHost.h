@@ -1,0 +1,57 @@
+#pragma once
+// What the data holders and their items ask of the view and of the controls that
+// live above the core library. The view implements THolderHost and installs it
+// for its lifetime; the select tip and the rename edit implement the two small
+// interfaces and are found through the control manager by their identifiers
+// ("SelectTip", "RenameEdit"). Without them the requests do nothing.
+//
+// Threads: the interface thread only.
+
+#include "foundation/QV_System.h"
+
+#include <QString>
+
+class TSkinBuffer;
+
+class THolderHost {
+public:
+    virtual ~THolderHost() = default;
+
+    // The view's skin buffer with the item and group backgrounds.
+    virtual TSkinBuffer* ItemSkin() = 0;
+    virtual void AddFileTab(const QString& Path, bool Active) = 0;
+    virtual void AddSearchTab(const QString& Path, bool Active) = 0;
+    virtual void RemHolder(const QString& ID) = 0;
+    virtual void ShowPropDialog() = 0;
+    virtual void FilesDelete() = 0;
+    virtual void SwitchMode(const QString& Mode) = 0;
+    // A message box with the text.
+    virtual void ShowMessage(const QString& Text) = 0;
+    // The program's menus of that name in the smart menu at (X, Y).
+    virtual void PopUpMenu(int X, int Y, const TStringArray& MenuIDs) = 0;
+    // The combined menus of those file types in the smart menu at (X, Y).
+    virtual void PopUpTypeMenu(int X, int Y, const TStringArray& TypeKeys) = 0;
+};
+
+THolderHost* HolderHost();
+void SetHolderHost(THolderHost* Host);
+
+// The select tip: the count and total size of the selection near the pointer.
+class TSelectTipApi {
+public:
+    virtual ~TSelectTipApi() = default;
+    virtual void PopUp(int Selected, qint64 Size, int X, int Y) = 0;
+    virtual void PopDown() = 0;
+};
+
+// The rename edit: carries out a rename the user has typed but not confirmed.
+class TRenameEditApi {
+public:
+    virtual ~TRenameEditApi() = default;
+    virtual void ApplyRename() = 0;
+};
+
+// The registered control of that identifier, when it offers the interface.
+TSelectTipApi* SelectTip();
+// Only while the control is visible.
+TRenameEditApi* VisibleRenameEdit();

@@ -1,0 +1,254 @@
+#include "data/QV_ItemData.h"
+
+#include "controls/QV_Repaint.h"
+#include "data/QV_DataHolder.h"
+#include "data/QV_HolderHost.h"
+#include "foundation/QV_Settings.h"
+#include "locale/QV_LocaleManager.h"
+#include "platform/QV_Bitmap32.h"
+#include "platform/QV_DirList.h"
+#include "platform/QV_FileOps.h"
+#include "platform/QV_Launch.h"
+#include "platform/QV_Mounts.h"
+#include "theme/QV_SkinBuffer.h"
+
+#include <QSet>
+
+namespace {
+
+const char* const ItemImages[4] = {"ItemNormalBack", "ItemHotBack", "ItemSelBack", "ItemHotSelBack"};
+const char* const GroupImages[4] = {"GroupNormalBack", "GroupHotBack", "GroupSelBack", "GroupHotSelBack"};
+
+constexpr unsigned ItemCaptionFlags = 0x8835;   // centred, one line, end ellipsis, no prefix
+constexpr unsigned GroupCaptionFlags = 0x8825;
+
+const TFont* StateFont(const TFolderTheme& theme, TItemSate state)
+{
+    switch (state) {
+    case isNormal: return &theme.FT_FONT_NORMAL;
+    case isHot: return &theme.FT_FONT_HOT;
+    case isSel: return &theme.FT_FONT_SEL;
+    case isHotSel: return &theme.FT_FONT_HOTSEL;
+    default: return nullptr;
+    }
+}
+
+// A name the user typed is one path component: nothing that walks elsewhere.
+bool IsPlainName(const QString& name)
+{
+    return !name.contains(QLatin1Char('/')) && name != QLatin1String(".") && name != QLatin1String("..") &&
+           !name.contains(QChar(0));
+}
+
+QString TypeKeyOfName(const TFileData& data)
+{
+    TDirEntry entry;
+    entry.Name = data.FD_NAME;
+    if (data.FD_EXT == QLatin1String(".folder")) entry.Attributes = faDirectory;
+    return TypeKey(data.FD_DIR, entry);
+}
+
+// The items of a listing share their type-extension texts: a folder holds few
+// distinct ones, and 100,000 separate copies of ".jpg" would cost an allocation
+// each. The table belongs to the calling thread (listing workers live for one
+// run), so no lock is needed; the shared texts are reference-counted atomically.
+QString SharedTypeKey(const QString& key)
+{
+    thread_local QSet<QString> known;
+    const auto found = known.constFind(key);
+    if (found != known.cend()) return *found;
+    if (known.size() > 4096) known.clear();
+    known.insert(key);
+    return key;
+}
+
+} // namespace
+
+TItemData::TItemData() : ID_WIDTH(Settings().Browsing.ItemWidth), ID_HEIGHT(Settings().Browsing.ItemHeight) {}
+
+TItemData::~TItemData() = default;
+
+void TItemData::PaintItem(TDataHolder* DataHolder, TBitmap32& Canvas, const QRect& Rect, const char* const Images[4],
+                          int CaptionLeft, unsigned Flags, bool DrawIcon)
+{
+    if (!DataHolder) return;
+    const TFont* font = StateFont(*DataHolder->DH_FOLDER_THEME, ID_STATE);
+    if (!font) return;  // the cut states have neither image nor font
+    if (THolderHost* host = HolderHost())
+        if (TSkinBuffer* skin = host->ItemSkin())
+            skin->DrawImage(QString::fromLatin1(Images[ID_STATE]), Canvas, Rect.left(), Rect.top(), ID_WIDTH,
+                            ID_HEIGHT);
+    const QRect caption(Rect.left() + CaptionLeft, Rect.top(), ID_WIDTH - CaptionLeft, ID_HEIGHT);
+    Canvas.Font = *font;
+    Canvas.DrawText(caption, ID_CAPTION, Flags);
+    if (!DrawIcon || !ID_ICON_READY.load(std::memory_order_acquire)) return;
+    if (const TBitmap32* icon = ID_ICON.load(std::memory_order_acquire))
+        Canvas.Draw(Rect.left(), Rect.top() + (ID_HEIGHT - icon->Height()) / 2, *icon);
+}
+
+void TItemData::On_Paint(TDataHolder* DataHolder, TBitmap32& ID_CANVAS, const QRect& Rect)
+{
+    PaintItem(DataHolder, ID_CANVAS, Rect, ItemImages, Settings().Browsing.ItemHeight + 5, ItemCaptionFlags, true);
+}
+
+void TItemData::On_Enter()
+{
+    if (ID_STATE == isHot) ID_STATE = isNormal;
+    else if (ID_STATE == isHotSel) ID_STATE = isSel;
+    RequestRepaint();
+}
+
+void TItemData::On_Leave()
+{
+    if (ID_STATE == isNormal) ID_STATE = isHot;
+    else if (ID_STATE == isSel) ID_STATE = isHotSel;
+    RequestRepaint();
+}
+
+void TItemData::On_Select() {}
+
+void TItemData::On_MouseDouble(TDataHolder*, TMouseButton, TShiftState, int, int) {}
+
+void TItemData::CreateCaption()
+{
+    const QString& name = ID_FILE_DATA.FD_NAME;
+    const qsizetype dot = name.lastIndexOf(QLatin1Char('.'));
+    ID_CAPTION = Settings().Browsing.HideFileExtension && dot >= 0 ? name.left(dot) : name;
+    RequestRepaint();
+}
+
+bool TItemData::Directory()
+{
+    const QString path = ExcludeTrailingPathDelimiter(ID_FILE_DATA.FD_PATH);
+    // FolderHasEntries would miss an empty folder; only "can it be opened" counts.
+    return PathExists(path) && !ListDirectory(path, TDirOrder::doUnsorted, [] { return true; }).Failed;
+}
+
+void TItemData::Select()
+{
+    if (Selected()) return;
+    ID_STATE = isSel;
+    RequestRepaint();
+}
+
+void TItemData::DeSelect()
+{
+    if (ID_STATE == isNormal) return;
+    ID_STATE = isNormal;
+    RequestRepaint();
+}
+
+void TItemData::Rename(const QString& Name)
+{
+    TFileData& data = ID_FILE_DATA;
+    if (Name.isEmpty() || Name == data.FD_NAME) return;
+    const QString target = IncludeTrailingPathDelimiter(data.FD_DIR) + Name;
+    if (!IsPlainName(Name) || RenamePath(data.FD_PATH, target) != TRenameResult::rrDone) {
+        const QString text = LocaleManager()
+                                 ? LocaleManager()->GetLocalized(QStringLiteral("Messages"), QStringLiteral("CannotRename"),
+                                                                 QStringLiteral("Can not rename: "))
+                                 : QStringLiteral("Can not rename: ");
+        if (THolderHost* host = HolderHost()) host->ShowMessage(text + data.FD_PATH);
+        return;
+    }
+    data.FD_PATH = target;
+    data.FD_NAME = Name;
+    data.FD_EXT = TypeKeyOfName(data);
+    CreateCaption();
+}
+
+QRect TItemData::ItemRect(const TDataHolder* DataHolder) const
+{
+    if (!DataHolder) return QRect();
+    const int scroll = DataHolder->DH_SCROLL_POS;
+    return QRect(ID_POS.x(), ID_POS.y() - scroll, ID_WIDTH, ID_HEIGHT);
+}
+
+std::unique_ptr<TDataLink> TItemData::DataLink()
+{
+    auto link = std::make_unique<TDataLink>();
+    link->DL_ITEM = this;
+    return link;
+}
+
+void TFileItem::On_MouseDouble(TDataHolder*, TMouseButton, TShiftState, int, int)
+{
+    OpenFileDefault(ID_FILE_DATA.FD_PATH);
+}
+
+void TFolderItem::On_MouseDouble(TDataHolder* DataHolder, TMouseButton, TShiftState, int, int)
+{
+    if (DataHolder && Directory()) DataHolder->OpenFolder(ID_FILE_DATA.FD_PATH);
+}
+
+void TFolderItem::CreateCaption()
+{
+    ID_CAPTION = ID_FILE_DATA.FD_NAME;
+    RequestRepaint();
+}
+
+TDeviceItem::TDeviceItem() { ID_WIDTH += 40; }
+
+void TDeviceItem::On_MouseDouble(TDataHolder* DataHolder, TMouseButton, TShiftState, int, int)
+{
+    if (DataHolder) DataHolder->OpenDrive(ID_FILE_DATA.FD_PATH);
+}
+
+void TGroupData::On_Paint(TDataHolder* DataHolder, TBitmap32& ID_CANVAS, const QRect& Rect)
+{
+    PaintItem(DataHolder, ID_CANVAS, Rect, GroupImages, 40, GroupCaptionFlags, false);
+}
+
+void TGroupData::On_MouseDouble(TDataHolder* DataHolder, TMouseButton, TShiftState, int, int)
+{
+    Collapse(DataHolder);
+}
+
+void TGroupData::Collapse(TDataHolder* DataHolder)
+{
+    if (!DataHolder) return;
+    GD_COLLAPSED = !GD_COLLAPSED;
+    for (const auto& item : DataHolder->Items())
+        if (!item->IsGroup() && item->ID_GROUP == ID_GROUP) item->ID_VISIBLE = GD_COLLAPSED;
+    DataHolder->Arrange();
+}
+
+std::unique_ptr<TItemData> CreateListedItem(const TDirEntry& Entry, const QString& Path)
+{
+    const QString ext = SharedTypeKey(TypeKey(Path, Entry));
+    const bool folder = ext == QLatin1String(".folder");
+    std::unique_ptr<TItemData> item;
+    if (folder) item = std::make_unique<TFolderItem>();
+    else item = std::make_unique<TFileItem>();
+    TFileData& data = item->ID_FILE_DATA;
+    data.FD_PATH = Path + Entry.Name;
+    data.FD_DIR = Path;
+    data.FD_NAME = Entry.Name;
+    data.FD_EXT = ext;
+    if (folder) item->ID_MENU = QStringLiteral("FOLDER");
+    data.FD_HIDDEN = Entry.Is(faHidden);
+    data.FD_SYSTEM = Entry.Is(faSystem);
+    data.FD_READONLY = Entry.Is(faReadOnly);
+    data.FD_SIZE = FileSizeOf(Entry);
+    data.FD_TIME_CREATE = Entry.CreationTime;
+    data.FD_TIME_ACCESS = Entry.AccessTime;
+    data.FD_TIME_WRITE = Entry.WriteTime;
+    item->CreateCaption();
+    return item;
+}
+
+void TSearchData::AddPath(const QString& Path, bool Clear)
+{
+    if (Clear) SD_PATHS.clear();
+    if (Path != QDrivePath) {
+        SD_PATHS.append(Path);
+        return;
+    }
+    for (const TDrive& drive : VisibleDrives())
+        if (drive.Type == TDriveType::dtFixed) SD_PATHS.append(drive.RootPath());
+}
+
+QString TSearchData::GetPath() const
+{
+    return SD_PATHS.isEmpty() ? QStringLiteral("Select Search Path!") : SD_PATHS.first();
+}

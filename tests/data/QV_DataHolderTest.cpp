@@ -1,0 +1,390 @@
+#include "data/QV_DataHolder.h"
+
+#include "controls/QV_CtrlManager.h"
+#include "data/QV_HolderHost.h"
+#include "foundation/QV_Settings.h"
+#include "platform/QV_Bitmap32.h"
+#include "platform/QV_DirList.h"
+#include "platform/QV_Threads.h"
+#include "support/QV_TestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+
+#include <sys/stat.h>
+
+namespace {
+
+// Counts its paints; otherwise an ordinary file item.
+class TCountingItem : public TFileItem {
+public:
+    void On_Paint(TDataHolder* DataHolder, TBitmap32& Canvas, const QRect& Rect) override
+    {
+        ++Painted;
+        TFileItem::On_Paint(DataHolder, Canvas, Rect);
+    }
+    int Painted = 0;
+};
+
+// A select tip as the holder reaches it: a registered control with the tip's
+// interface.
+class TTipProbe : public TSmartCtrl, public TSelectTipApi {
+public:
+    void PopUp(int Selected, qint64 Size, int X, int Y) override
+    {
+        Shown = true;
+        Count = Selected;
+        Bytes = Size;
+        At = QPoint(X, Y);
+    }
+    void PopDown() override { Shown = false; }
+    bool Shown = false;
+    int Count = 0;
+    qint64 Bytes = 0;
+    QPoint At;
+};
+
+// 1000 x 600: five 150-pixel tiles a row at x 50, 230, 410, 590, 770, rows 70
+// apart from y 100.
+class DataHolder : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        savedPump_ = TDataHolder::MessagePump();
+        TDataHolder::MessagePump() = nullptr;
+    }
+    void TearDown() override { TDataHolder::MessagePump() = savedPump_; }
+
+    void Fill(int count)
+    {
+        TItemList items;
+        for (int i = 0; i < count; ++i) {
+            items.push_back(std::make_unique<TCountingItem>());
+            items.back()->ID_FILE_DATA.FD_NAME = QString("f%1.txt").arg(i);
+            items.back()->ID_FILE_DATA.FD_EXT = ".txt";
+            items.back()->ID_FILE_DATA.FD_SIZE = 10;
+        }
+        holder_.HandOverItems(std::move(items));
+        holder_.On_Resize(1000, 600);
+    }
+    static QPoint Centre(int i) { return {50 + 180 * (i % 5) + 75, 100 + 70 * (i / 5) + 20}; }
+    void Press(TMouseButton button, QPoint at, TShiftState shift = 0)
+    {
+        holder_.On_MouseDown(button, shift, at.x(), at.y());
+    }
+    void Release(TMouseButton button, QPoint at, TShiftState shift = 0)
+    {
+        holder_.On_MouseUp(button, shift, at.x(), at.y());
+    }
+    QList<int> SelectedIndexes()
+    {
+        QList<int> out;
+        for (int i = 0; i < holder_.ItemCount(); ++i)
+            if (holder_.Item_Get(i)->Selected()) out.append(i);
+        return out;
+    }
+
+    TDataHolder holder_;
+    std::function<void()> savedPump_;
+};
+
+} // namespace
+
+TEST_F(DataHolder, ClickInsideASelectionNarrowsItOnRelease)
+{
+    Fill(10);
+    for (int i : {0, 1, 2}) holder_.Item_Get(i)->Select();
+    Press(mbLeft, Centre(1));
+    EXPECT_EQ(holder_.SelCount(), 3);
+    Release(mbLeft, Centre(1));
+    EXPECT_EQ(SelectedIndexes(), QList<int>{1});
+    Press(mbLeft, Centre(4));
+    EXPECT_EQ(SelectedIndexes(), QList<int>{4});
+    Press(mbLeft, {20, 20});
+    Release(mbLeft, {20, 20});
+    EXPECT_TRUE(SelectedIndexes().isEmpty());
+}
+
+TEST_F(DataHolder, MiddleClickAddsAndRemovesSingleItems)
+{
+    Fill(10);
+    Press(mbMiddle, Centre(3));
+    Press(mbMiddle, Centre(6));
+    EXPECT_EQ(SelectedIndexes(), (QList<int>{3, 6}));
+    Press(mbMiddle, Centre(3));
+    EXPECT_EQ(SelectedIndexes(), QList<int>{6});
+    EXPECT_EQ(holder_.SelCount(), 1);
+    EXPECT_EQ(holder_.DH_STATUS_SELSIZE, 10);
+}
+
+TEST_F(DataHolder, RubberBandReplacesOrAddsByButtonAndCtrl)
+{
+    struct {
+        TMouseButton Button;
+        TShiftState Shift;
+        QList<int> Expected;
+    } cases[] = {
+        {mbLeft, 0, {0, 1}},
+        {mbLeft, ssCtrl, {0, 1, 7}},
+        {mbRight, 0, {0, 1}},
+        {mbMiddle, 0, {0, 1, 7}},
+    };
+    for (const auto& c : cases) {
+        Fill(10);
+        holder_.Item_Get(7)->Select();
+        Press(c.Button, {40, 90}, c.Shift);
+        holder_.On_MouseMove(c.Shift, 300, 130);
+        EXPECT_TRUE(holder_.Selecting());
+        EXPECT_EQ(SelectedIndexes(), c.Expected) << int(c.Button) << " " << c.Shift;
+        Release(c.Button, {300, 130}, c.Shift);
+        EXPECT_FALSE(holder_.Selecting());
+        EXPECT_EQ(SelectedIndexes(), c.Expected) << int(c.Button) << " " << c.Shift;
+    }
+}
+
+TEST_F(DataHolder, WheelNotchScrollsSevenStepsInsideTheRange)
+{
+    Fill(200);  // 40 rows: a long way to scroll
+    ASSERT_GT(holder_.DH_SCROLL_MAX, 400);
+    TWMMouseWheel down{0, -120, 10, 10};
+    holder_.On_MouseWheel(down);
+    EXPECT_EQ(holder_.DH_SCROLL_POS, 5 * 35);
+    EXPECT_FALSE(holder_.DH_SCROLLING);
+    TWMMouseWheel up{0, 120, 10, 10};
+    holder_.On_MouseWheel(up);
+    holder_.On_MouseWheel(up);
+    EXPECT_EQ(holder_.DH_SCROLL_POS, 0);
+    for (int i = 0; i < 40; ++i) holder_.On_MouseWheel(down);
+    EXPECT_EQ(holder_.DH_SCROLL_POS, holder_.DH_SCROLL_MAX);
+}
+
+TEST_F(DataHolder, QuickFilterRespectsHiddenAndSystemSuppression)
+{
+    TTestDir dir;
+    const QString folder = dir.Path() + '/';
+    TItemList items;
+    struct {
+        const char* Name;
+        std::uint32_t Attributes;
+    } entries[] = {{"report.txt", 0}, {"txt.log", 0}, {"notes.md", 0}, {".secret.txt", faHidden}, {"pipe.txt", faSystem}};
+    for (const auto& e : entries) {
+        TDirEntry entry;
+        entry.Name = e.Name;
+        entry.Attributes = e.Attributes;
+        items.push_back(CreateListedItem(entry, folder));
+        items.back()->ID_VISIBLE = e.Attributes == 0;  // as the listing leaves them
+    }
+    holder_.HandOverItems(std::move(items));
+    auto visible = [&] {
+        QStringList names;
+        for (const auto& item : holder_.Items())
+            if (item->ID_VISIBLE) names.append(item->ID_FILE_DATA.FD_NAME);
+        return names;
+    };
+    holder_.QuickFilter("TXT");
+    EXPECT_EQ(visible(), (QStringList{"report.txt", "txt.log"}));
+    holder_.QuickFilter("");
+    EXPECT_EQ(visible(), (QStringList{"report.txt", "txt.log", "notes.md"}));
+
+    const bool savedHidden = Settings().Browsing.HideHidden;
+    Settings().Browsing.HideHidden = false;
+    holder_.QuickFilter("txt");
+    Settings().Browsing.HideHidden = savedHidden;
+    EXPECT_EQ(visible(), (QStringList{"report.txt", "txt.log", ".secret.txt"}));
+}
+
+TEST_F(DataHolder, BackgroundPlacementByAlignment)
+{
+    TBitmap32 picture(10, 10);
+    picture.Clear(0xFFFF0000);
+    holder_.DH_FOLDER_THEME->FT_BACK_SOURCE = picture;
+    holder_.On_Resize(200, 100);
+    struct {
+        TAlignStyle Align;
+        QPoint Red;
+    } cases[] = {{asTopLeft, {5, 5}}, {asTopRight, {195, 5}}, {asBottLeft, {5, 95}}, {asBottRight, {195, 95}}};
+    for (const auto& c : cases) {
+        holder_.DH_FOLDER_THEME->FT_BACK_ALIGN = c.Align;
+        holder_.UpdateBackground();
+        TBitmap32 canvas(200, 100);
+        holder_.On_Paint(canvas);
+        EXPECT_EQ(canvas.Pixel(c.Red.x(), c.Red.y()), 0xFFFF0000u) << c.Align;
+        EXPECT_EQ(canvas.Pixel(100, 50), 0xFFFFFFFFu) << c.Align;
+    }
+    holder_.DH_FOLDER_THEME->FT_BACK_ALIGN = asStretch;
+    holder_.UpdateBackground();
+    TBitmap32 canvas(200, 100);
+    holder_.On_Paint(canvas);
+    EXPECT_EQ(canvas.Pixel(5, 5), 0xFFFFFFFFu);
+}
+
+TEST_F(DataHolder, PaintAndHitTestSeeOnlyItemsOnScreen)
+{
+    Fill(3000);
+    holder_.Item_Get(1502)->ID_VISIBLE = false;
+    holder_.DH_SCROLL_POS = 70 * 300 + 35;
+    TBitmap32 canvas(1000, 600);
+    holder_.On_Paint(canvas);
+    int painted = 0;
+    for (int i = 0; i < holder_.ItemCount(); ++i) {
+        const auto* item = static_cast<TCountingItem*>(holder_.Item_Get(i));
+        const int top = item->ID_POS.y() - holder_.DH_SCROLL_POS;
+        const bool onScreen = item->ID_VISIBLE && top <= 600 && top + item->ID_HEIGHT >= 0;
+        EXPECT_EQ(item->Painted, onScreen ? 1 : 0) << i;
+        painted += item->Painted;
+    }
+    EXPECT_GT(painted, 30);
+    EXPECT_LT(painted, 60);
+
+    for (int x = 0; x < 1000; x += 37)
+        for (int y = 0; y < 600; y += 23) {
+            TItemData* expected = nullptr;
+            for (const auto& item : holder_.Items()) {
+                const QPoint p = item->ID_POS;
+                const int cy = y + holder_.DH_SCROLL_POS;
+                if (item->ID_VISIBLE && p.x() <= x && x <= p.x() + item->ID_WIDTH && p.y() <= cy &&
+                    cy <= p.y() + item->ID_HEIGHT) {
+                    expected = item.get();
+                    break;
+                }
+            }
+            EXPECT_EQ(holder_.ItemAtXY(x, y), expected) << x << "," << y;
+        }
+}
+
+TEST_F(DataHolder, DrawingGateHidesItemsUntilArrange)
+{
+    Fill(200);
+    holder_.BeginUpdate();
+    EXPECT_EQ(holder_.ItemAtXY(Centre(0).x(), Centre(0).y()), nullptr);
+    holder_.CalcScroll();
+    EXPECT_EQ(holder_.DH_SCROLL_MAX, 0);
+    TBitmap32 canvas(1000, 600);
+    holder_.On_Paint(canvas);
+    EXPECT_EQ(static_cast<TCountingItem*>(holder_.Item_Get(0))->Painted, 0);
+    holder_.Arrange();
+    EXPECT_EQ(holder_.ItemAtXY(Centre(0).x(), Centre(0).y()), holder_.Item_Get(0));
+    EXPECT_GT(holder_.DH_SCROLL_MAX, 0);
+}
+
+TEST_F(DataHolder, MenuKeysOfTheSelectionEachOnce)
+{
+    TItemList items;
+    for (const char* ext : {".txt", ".folder", ".txt", ".png"}) {
+        items.push_back(std::make_unique<TFileItem>());
+        items.back()->ID_FILE_DATA.FD_EXT = ext;
+    }
+    items[1]->ID_MENU = "FOLDER";
+    items.push_back(std::make_unique<TGroupData>());
+    items.back()->ID_FILE_DATA.FD_EXT = "<Group>";
+    holder_.HandOverItems(std::move(items));
+    for (int i : {0, 1, 2, 4}) holder_.Item_Get(i)->Select();
+    EXPECT_EQ(holder_.BuildMenu(), (TStringArray{".txt", "FOLDER"}));
+}
+
+TEST_F(DataHolder, BarsSetTheMarginsAndTheSelectTipFollowsTheSelection)
+{
+    const TLayoutMargins saved = TDataHolder::Margins();
+    TCtrlManager manager;
+    SetCtrlManager(&manager);
+    TSmartCtrl* action = manager.AddControl("ActionBar", new TSmartCtrl);
+    action->SC_POS = QPoint(0, 0);
+    action->SC_WIDTH = 60;
+    TSmartCtrl* quick = manager.AddControl("QuickBar", new TSmartCtrl);
+    quick->SC_POS = QPoint(0, 10);
+    quick->SC_HEIGHT = 48;
+    auto* tip = new TTipProbe;
+    manager.AddControl("SelectTip", tip);
+
+    Fill(10);
+    EXPECT_EQ(holder_.Item_Get(0)->ID_POS, QPoint(60 + 15, 10 + 48 + 15));
+    holder_.Item_Get(0)->Select();
+    holder_.Item_Get(1)->Select();
+    holder_.On_MouseMove(0, 255 + 75, 73 + 20);  // onto the second item
+    EXPECT_TRUE(tip->Shown);
+    EXPECT_EQ(tip->Count, 2);
+    EXPECT_EQ(tip->Bytes, 20);
+    EXPECT_EQ(tip->At, QPoint(255 + 150 + 10, 73 + 40 + 10));
+    holder_.On_MouseMove(0, 20, 20);
+    EXPECT_FALSE(tip->Shown);
+
+    Press(mbLeft, {20, 20});
+    holder_.On_MouseMove(0, 500, 120);
+    EXPECT_TRUE(tip->Shown);
+    EXPECT_EQ(tip->Count, 3);
+    EXPECT_EQ(tip->At, QPoint(510, 130));
+    Release(mbLeft, {500, 120});
+    EXPECT_FALSE(tip->Shown);
+
+    SetCtrlManager(nullptr);
+    TDataHolder::Margins() = saved;
+}
+
+TEST_F(DataHolder, OpenSelectedPassesEachSelectedFileToTheProgram)
+{
+    TTestDir dir;
+    const QString log = dir.Sub("log");
+    const QString program = dir.WriteFile("program.sh", ("#!/bin/sh\necho \"$1\" >> '" + log + "'\n").toUtf8());
+    ASSERT_EQ(::chmod(program.toUtf8().constData(), 0755), 0);
+    dir.WriteFile("a.txt", "");
+    dir.MakeDir("folder");
+    TItemList items;
+    for (const auto& [name, attributes] : {std::pair{"a.txt", 0u}, std::pair{"folder", unsigned(faDirectory)}}) {
+        TDirEntry entry;
+        entry.Name = name;
+        entry.Attributes = attributes;
+        items.push_back(CreateListedItem(entry, dir.Path() + '/'));
+    }
+    holder_.HandOverItems(std::move(items));
+    EXPECT_FALSE(holder_.OpenSelected(program, ""));
+    holder_.SelectAll();
+    EXPECT_TRUE(holder_.OpenSelected(program, "print"));
+    EXPECT_TRUE(WaitUntil([&] { return dir.ReadFile("log") == (dir.Sub("a.txt") + "\n").toUtf8(); }));
+}
+
+// Two workers list a real folder again and again and hand complete lists over
+// while the interface thread paints and hit-tests: every list it sees is whole.
+TEST(DataHolderThreads, ListingRefreshingAndPaintingConcurrently)
+{
+    TTestDir dir;
+    constexpr int Files = 300;
+    for (int i = 0; i < Files; ++i) dir.WriteFile(QString("file%1.txt").arg(i), "x");
+    const QString folder = dir.Path() + '/';
+
+    TDataHolder holder;
+    holder.On_Resize(1000, 600);
+    std::atomic<int> handedOver{0};
+    auto listing = [&](TSmartTask* task) {
+        while (task->Active() && handedOver.load() < 40) {
+            TItemList items;
+            for (const TDirEntry& entry : ListDirectory(folder).Entries) items.push_back(CreateListedItem(entry, folder));
+            Synchronize([&] {
+                holder.BeginUpdate();
+                holder.HandOverItems(std::move(items));
+                holder.Arrange();
+            });
+            ++handedOver;
+        }
+    };
+    TSmartTask first, second;
+    first.OnExecuteEvent(listing);
+    second.OnExecuteEvent(listing);
+    first.Start();
+    second.Start();
+
+    TBitmap32 canvas(1000, 600);
+    bool whole = true;
+    ASSERT_TRUE(WaitUntil(
+        [&] {
+            holder.On_Paint(canvas);
+            holder.On_MouseMove(0, 125, 120);
+            whole = whole && (holder.ItemCount() == 0 || holder.ItemCount() == Files);
+            for (const auto& item : holder.Items()) whole = whole && !item->ID_FILE_DATA.FD_NAME.isEmpty();
+            return handedOver.load() >= 40;
+        },
+        60000));
+    EXPECT_TRUE(whole);
+    EXPECT_EQ(holder.ItemCount(), Files);
+    EXPECT_EQ(holder.ItemAtXY(125, 120), holder.Item_Get(0));
+}

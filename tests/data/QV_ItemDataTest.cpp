@@ -1,0 +1,198 @@
+#include "data/QV_ItemData.h"
+
+#include "data/QV_DataHolder.h"
+#include "foundation/QV_Settings.h"
+#include "platform/QV_DirList.h"
+#include "support/QV_TestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+
+namespace {
+
+TDirEntry Entry(const QString& name, std::uint32_t attributes = 0)
+{
+    TDirEntry entry;
+    entry.Name = name;
+    entry.Attributes = attributes;
+    return entry;
+}
+
+// Restores a switch of the process-wide settings.
+class TSettingGuard {
+public:
+    explicit TSettingGuard(TSettingBool& setting) : setting_(setting), saved_(setting) {}
+    ~TSettingGuard() { setting_ = saved_; }
+
+private:
+    TSettingBool& setting_;
+    bool saved_;
+};
+
+} // namespace
+
+TEST(ItemData, CaptionsAndTypeExtensions)
+{
+    TTestDir dir;
+    dir.WriteFile("README", "");
+    const QString folder = dir.Path() + '/';
+    struct {
+        const char* Name;
+        std::uint32_t Attributes;
+        const char* Caption;
+        const char* Ext;
+    } cases[] = {
+        {"a.b.c", 0, "a.b", ".c"},
+        {".profile", 0, "", ".profile"},
+        {"Report.TXT", 0, "Report", ".txt"},
+        {"notes.old", faDirectory, "notes.old", ".folder"},
+        {"README", 0, "README", ""},           // exists: no extension at all
+        {"VANISHED", 0, "VANISHED", ".unknown"}, // gone by the time it is typed
+    };
+    for (const auto& c : cases) {
+        const auto item = CreateListedItem(Entry(c.Name, c.Attributes), folder);
+        EXPECT_EQ(item->ID_CAPTION, c.Caption) << c.Name;
+        EXPECT_EQ(item->ID_FILE_DATA.FD_EXT, c.Ext) << c.Name;
+        EXPECT_EQ(item->ID_FILE_DATA.FD_PATH, folder + c.Name);
+        EXPECT_EQ(item->ID_FILE_DATA.FD_DIR, folder);
+        EXPECT_EQ(item->ID_MENU, c.Attributes ? "FOLDER" : "") << c.Name;
+        EXPECT_EQ(dynamic_cast<TFolderItem*>(item.get()) != nullptr, c.Attributes != 0) << c.Name;
+    }
+    TSettingGuard guard(Settings().Browsing.HideFileExtension);
+    Settings().Browsing.HideFileExtension = false;
+    EXPECT_EQ(CreateListedItem(Entry("a.b.c"), folder)->ID_CAPTION, "a.b.c");
+}
+
+TEST(ItemData, HoverAndSelectionStates)
+{
+    struct {
+        TItemSate From;
+        void (TItemData::*Step)();
+        TItemSate To;
+    } cases[] = {
+        {isNormal, &TItemData::On_Leave, isHot},   {isSel, &TItemData::On_Leave, isHotSel},
+        {isHot, &TItemData::On_Enter, isNormal},   {isHotSel, &TItemData::On_Enter, isSel},
+        {isHot, &TItemData::Select, isSel},        {isHotSel, &TItemData::Select, isHotSel},
+        {isHotSel, &TItemData::DeSelect, isNormal}, {isCut, &TItemData::On_Leave, isCut},
+    };
+    for (const auto& c : cases) {
+        TItemData item;
+        item.ID_STATE = c.From;
+        (item.*c.Step)();
+        EXPECT_EQ(item.ID_STATE, c.To) << int(c.From);
+    }
+}
+
+TEST(ItemData, RenameTouchesNothingForSameEmptyOrTakenNames)
+{
+    TTestDir dir;
+    dir.WriteFile("a.txt", "A");
+    dir.WriteFile("b.txt", "B");
+    dir.MakeDir("sub");
+    const auto item = CreateListedItem(Entry("a.txt"), dir.Path() + '/');
+    for (const char* name : {"", "a.txt", "b.txt", "sub/c.txt", ".."}) {
+        item->Rename(name);
+        EXPECT_EQ(item->ID_FILE_DATA.FD_NAME, "a.txt") << name;
+        EXPECT_EQ(dir.ReadFile("a.txt"), "A") << name;
+    }
+    EXPECT_EQ(dir.ReadFile("b.txt"), "B");
+    EXPECT_EQ(ListDirectory(dir.Sub("sub")).Entries.size(), 0u);
+}
+
+TEST(ItemData, RenameUpdatesTheItemAndAllowsACaseChange)
+{
+    TTestDir dir;
+    dir.WriteFile("a.txt", "A");
+    const auto item = CreateListedItem(Entry("a.txt"), dir.Path() + '/');
+    item->Rename("A.TXT");
+    EXPECT_EQ(dir.ReadFile("A.TXT"), "A");
+    item->Rename("photo.JPG");
+    EXPECT_EQ(item->ID_FILE_DATA.FD_PATH, dir.Sub("photo.JPG"));
+    EXPECT_EQ(item->ID_FILE_DATA.FD_EXT, ".jpg");
+    EXPECT_EQ(item->ID_CAPTION, "photo");
+    EXPECT_EQ(dir.ReadFile("photo.JPG"), "A");
+
+    dir.MakeDir("old.d");
+    const auto folder = CreateListedItem(Entry("old.d", faDirectory), dir.Path() + '/');
+    folder->Rename("new.d");
+    EXPECT_EQ(folder->ID_FILE_DATA.FD_EXT, ".folder");
+    EXPECT_EQ(folder->ID_CAPTION, "new.d");
+}
+
+TEST(ItemData, DirectoryNeedsAListableFolder)
+{
+    TTestDir dir;
+    dir.MakeDir("empty");
+    dir.WriteFile("file", "");
+    EXPECT_TRUE(CreateListedItem(Entry("empty", faDirectory), dir.Path() + '/')->Directory());
+    EXPECT_FALSE(CreateListedItem(Entry("file"), dir.Path() + '/')->Directory());
+    EXPECT_FALSE(CreateListedItem(Entry("gone", faDirectory), dir.Path() + '/')->Directory());
+}
+
+TEST(ItemData, GroupHeaderCollapsesAndExpandsItsMembers)
+{
+    TDataHolder holder;
+    auto* header = new TGroupData;
+    header->ID_GROUP = "G";
+    TItemList items;
+    items.emplace_back(header);
+    for (const char* group : {"G", "G", "H"}) {
+        items.push_back(std::make_unique<TFileItem>());
+        items.back()->ID_GROUP = group;
+    }
+    holder.HandOverItems(std::move(items));
+    header->On_MouseDouble(&holder, mbLeft, 0, 0, 0);
+    EXPECT_FALSE(holder.Item_Get(1)->ID_VISIBLE);
+    EXPECT_FALSE(holder.Item_Get(2)->ID_VISIBLE);
+    EXPECT_TRUE(holder.Item_Get(3)->ID_VISIBLE);
+    EXPECT_TRUE(header->ID_VISIBLE);
+    header->On_MouseDouble(&holder, mbLeft, 0, 0, 0);
+    EXPECT_TRUE(holder.Item_Get(1)->ID_VISIBLE);
+    EXPECT_TRUE(holder.Item_Get(2)->ID_VISIBLE);
+    header->Collapse(nullptr);  // no holder: nothing
+    EXPECT_TRUE(header->GD_COLLAPSED);
+}
+
+TEST(ItemData, IconIsDrawnOnlyOnceReady)
+{
+    TDataHolder holder;
+    TFileItem item;
+    item.ID_CAPTION.clear();
+    TBitmap32 icon(16, 16);
+    icon.Clear(0xFFFF0000);
+    item.ID_ICON = &icon;
+    const QRect rect(0, 0, item.ID_WIDTH, item.ID_HEIGHT);
+    const int iconY = (item.ID_HEIGHT - 16) / 2 + 4;
+    for (bool ready : {false, true}) {
+        TBitmap32 canvas(200, 60);
+        canvas.Clear(0xFFFFFFFF);
+        item.ID_ICON_READY = ready;
+        item.On_Paint(&holder, canvas, rect);
+        EXPECT_EQ(canvas.Pixel(4, iconY), ready ? 0xFFFF0000u : 0xFFFFFFFFu);
+    }
+}
+
+TEST(ItemData, DoubleClickStartsAnExecutableInItsFolder)
+{
+    TTestDir dir;
+    // A relative name: the file lands where the program was started.
+    const QString script = dir.WriteFile("run.sh", "#!/bin/sh\necho ok > started\n");
+    ASSERT_EQ(::chmod(script.toUtf8().constData(), 0755), 0);
+    const auto item = CreateListedItem(Entry("run.sh"), dir.Path() + '/');
+    item->On_MouseDouble(nullptr, mbLeft, 0, 0, 0);
+    EXPECT_TRUE(WaitUntil([&] { return dir.ReadFile("started") == "ok\n"; }));
+}
+
+TEST(ItemData, SearchDataPaths)
+{
+    TSearchData search;
+    EXPECT_EQ(search.GetPath(), "Select Search Path!");
+    search.AddPath("/a", false);
+    search.AddPath("/b", false);
+    EXPECT_EQ(search.GetPath(), "/a");
+    search.AddPath("/c", true);
+    EXPECT_EQ(search.SD_PATHS, QStringList{"/c"});
+    search.AddPath(QDrivePath, true);
+    for (const QString& root : search.SD_PATHS) EXPECT_TRUE(root.endsWith('/')) << root.toStdString();
+}
