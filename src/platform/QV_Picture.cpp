@@ -79,7 +79,10 @@ TImageResult DecodePicture(const QByteArray& data, const TPictureLimits& limits)
 {
     qint64 width = 0, height = 0;
     if (!PictureDimensions(data, width, height)) return TImageResult::Failure(QStringLiteral("Unknown picture format"));
-    if (width * height > limits.MaxPixels) return TImageResult::Failure(QStringLiteral("Picture too large"));
+    // Sides are checked first: two declared 32-bit sides overflow their product.
+    if (width <= 0 || height <= 0) return TImageResult::Failure(QStringLiteral("Invalid picture size"));
+    if (width > kMaxImageSide || height > kMaxImageSide || width * height > limits.MaxPixels)
+        return TImageResult::Failure(QStringLiteral("Picture too large"));
     switch (FormatOf(data)) {
     case TFormat::fBmp: return DecodeBmp(data);
     case TFormat::fPng: return DecodePng(data);

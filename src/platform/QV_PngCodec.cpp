@@ -2,6 +2,7 @@
 
 #include <png.h>
 
+#include <cstdint>
 #include <cstring>
 #include <memory>
 
@@ -51,6 +52,22 @@ bool AllocatePngImage(TPngJob* job, png_uint_32 width, png_uint_32 height)
 }
 
 QImage* PngImage(TPngJob* job) { return job->Image.get(); }
+
+// libpng allocates a chunk's declared length before it reads the chunk, so a few
+// bytes declaring a huge chunk would cost gigabytes. Every chunk up to IEND must
+// fit in the data we hold.
+bool ChunksFitInData(const unsigned char* data, std::size_t size)
+{
+    std::size_t at = 8;
+    while (at + 12 <= size) {
+        const std::uint32_t length = (std::uint32_t(data[at]) << 24) | (std::uint32_t(data[at + 1]) << 16) |
+                                     (std::uint32_t(data[at + 2]) << 8) | std::uint32_t(data[at + 3]);
+        if (length > size - at - 12) return false;
+        if (std::memcmp(data + at + 4, "IEND", 4) == 0) return true;
+        at += 12 + std::size_t(length);
+    }
+    return false;
+}
 
 bool RunPng(TPngJob* job)
 {
@@ -104,6 +121,7 @@ TImageResult DecodePng(const QByteArray& data)
     job.Data = reinterpret_cast<const unsigned char*>(data.constData());
     job.Size = std::size_t(data.size());
     if (job.Size < 8 || png_sig_cmp(job.Data, 0, 8) != 0) return TImageResult::Failure(QStringLiteral("Not a PNG file"));
+    if (!ChunksFitInData(job.Data, job.Size)) return TImageResult::Failure(QStringLiteral("Invalid PNG image: Truncated PNG data"));
     if (!RunPng(&job)) {
         const QString reason = job.Message[0] ? QString::fromUtf8(job.Message) : QStringLiteral("Out of memory");
         return TImageResult::Failure(QStringLiteral("Invalid PNG image: ") + reason);

@@ -66,6 +66,8 @@ TEST(Picture, DimensionsAndFormatComeFromTheBytes)
 TEST(Picture, LimitsRefuseBeforeDecoding)
 {
     EXPECT_FALSE(DecodePicture(HostileBmp(100000, -100000)).Ok());
+    // Sides near 2^32 once overflowed their product before the limit check.
+    EXPECT_FALSE(DecodePicture(QByteArray::fromHex("89504e470d0a1a0a0000000df2f2f2f2f2f2f2f2f2f2f2f2f2f2f2f2f2f2f249484452000000000774494d452907ea0c0a0d0922dd3c4c00000000000000080d6058b580e1ff07742b3030000024000155f7b8004500004e494400ae426082")).Ok());
     const TPictureLimits small{1 << 20, 16};
     EXPECT_FALSE(DecodePicture(EncodeBmp(Sample(5, 4)), small).Ok());
     EXPECT_TRUE(DecodePicture(EncodeBmp(Sample(4, 4)), small).Ok());

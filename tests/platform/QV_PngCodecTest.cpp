@@ -227,6 +227,8 @@ TEST(PngCodec, BadInputGivesAnErrorNotAPicture)
         {"wider than the limit", MakePng(huge)},
         {"larger than the memory limit", MakePng(bigArea)},
         {"not a PNG", QByteArray("GIF89a...")},
+        // Once made the decoder ask for 2 GB: a chunk declaring more bytes than exist.
+        {"chunk longer than the data", QByteArray::fromHex("89504e470d0a1a0a0000000d494844520000000900000009100200000148647d920000000467414d41ffffff0e0bfc6105000000206348524d00007a26000080840000fa00000080e8000075320000ea6000003a0000206348524d00007a2600257445587464247489504e470d1a0a3184d3d4304e")},
     };
     for (const auto& c : cases) {
         const TImageResult result = DecodePng(c.data);
