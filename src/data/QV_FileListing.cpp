@@ -10,6 +10,7 @@
 #include "platform/QV_Threads.h"
 
 #include <algorithm>
+#include <thread>
 
 namespace {
 
@@ -60,15 +61,24 @@ void BuildList_Task(TSmartTask* task)
 
     const TDirListing listing = ListDirectory(folder, TDirOrder::doByName, [task] { return !task->Active(); });
     if (listing.Cancelled) return;
-    TItemList items;
-    items.reserve(listing.Entries.size());
-    for (const TDirEntry& entry : listing.Entries) {
-        if (!task->Active()) return;
-        std::unique_ptr<TItemData> item = CreateListedItem(entry, folder);
-        const TFileData& data = item->ID_FILE_DATA;
-        item->ID_VISIBLE = !((data.FD_HIDDEN && hideHidden) || (data.FD_SYSTEM && hideSystem));
-        items.push_back(std::move(item));
-    }
+    // Making the items costs about half as much as reading the folder; a large
+    // folder gets them made by two threads, each filling its own slots.
+    TItemList items(listing.Entries.size());
+    const auto fill = [&](size_t from, size_t to) {
+        for (size_t i = from; i < to; ++i) {
+            if (i % 1024 == 0 && !task->Active()) return;
+            std::unique_ptr<TItemData> item = CreateListedItem(listing.Entries[i], folder);
+            const TFileData& data = item->ID_FILE_DATA;
+            item->ID_VISIBLE = !((data.FD_HIDDEN && hideHidden) || (data.FD_SYSTEM && hideSystem));
+            items[i] = std::move(item);
+        }
+    };
+    const size_t half = items.size() >= 2048 ? items.size() / 2 : items.size();
+    std::thread helper;
+    if (half < items.size()) helper = std::thread(fill, half, items.size());
+    fill(0, half);
+    if (helper.joinable()) helper.join();
+    if (!task->Active()) return;
     if (ParamInt(task, "FoldersFirst") && task->Active())
         std::stable_partition(items.begin(), items.end(), [](const std::unique_ptr<TItemData>& item) {
             return item->ID_FILE_DATA.FD_EXT == QLatin1String(".folder");
