@@ -1,5 +1,10 @@
 #include "QV_BenchSupport.h"
 
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+
+#include <algorithm>
 #include <cstdio>
 
 void PrintResult(const std::string& name, double figure, double reference, const std::string& unit,
@@ -24,4 +29,24 @@ void PrintComparison(const std::string& name, double figure, double reference, c
     std::printf("RESULT %s figure=%.4g%s reference=%.4g%s ratio=%.3f target<=n/a\n", name.c_str(), figure,
                 unit.c_str(), reference, unit.c_str(), ratio);
     std::fflush(stdout);
+}
+
+long long PlainReaddirStatx(const std::string& folder)
+{
+    DIR* dir = ::opendir(folder.c_str());
+    long long total = 0;
+    while (const dirent* d = dir ? ::readdir(dir) : nullptr) {
+        struct statx sx {};
+        if (::statx(dirfd(dir), d->d_name, AT_SYMLINK_NOFOLLOW | AT_STATX_DONT_SYNC,
+                    STATX_TYPE | STATX_MODE | STATX_SIZE | STATX_MTIME, &sx) == 0)
+            total += sx.stx_size + 1;
+    }
+    if (dir) ::closedir(dir);
+    return total;
+}
+
+double MedianOf(std::vector<double> values)
+{
+    std::sort(values.begin(), values.end());
+    return values[values.size() / 2];
 }

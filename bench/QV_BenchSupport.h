@@ -4,6 +4,7 @@
 // where the figure and the reference were measured in the same run.
 
 #include <string>
+#include <vector>
 
 void PrintResult(const std::string& name, double figure, double reference, const std::string& unit,
                  double target);
@@ -13,6 +14,12 @@ void PrintComparison(const std::string& name, double figure, double reference, c
 
 // A figure without a measured reference (reported only): ratio and target are "n/a".
 void PrintFigure(const std::string& name, double figure, const std::string& unit);
+
+// The least any folder listing must do, the reference of the listing
+// benchmarks: readdir plus one statx per entry. Answers a sum of the sizes.
+long long PlainReaddirStatx(const std::string& folder);
+
+double MedianOf(std::vector<double> values);
 
 // Median wall time in microseconds of `runs` calls of fn.
 template <typename Fn>

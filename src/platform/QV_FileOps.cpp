@@ -134,3 +134,8 @@ bool HideInFolder(const QString& path)
     contents += name + '\n';
     return WriteFileAtomic(DecodeFileName(hiddenFile), contents);
 }
+
+bool CreateFolderPath(const QString& path)
+{
+    return ::mkdir(EncodeFileName(path).constData(), 0777) == 0;
+}

@@ -27,3 +27,7 @@ bool WriteFileAtomic(const QString& path, const QByteArray& contents);
 // Lists the path's last component in its folder's ".hidden" file, once; true when
 // it is listed afterwards. A ".hidden" that is not a regular file is left alone.
 bool HideInFolder(const QString& path);
+
+// Creates one folder (its parent must exist); false when it exists already or
+// the system refuses.
+bool CreateFolderPath(const QString& path);

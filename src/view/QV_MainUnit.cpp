@@ -1,6 +1,7 @@
 #include "view/QV_MainUnit.h"
 
 #include "foundation/QV_Settings.h"
+#include "foundation/QV_System.h"
 #include "view/QV_QorView.h"
 
 #include <QGuiApplication>
@@ -38,6 +39,7 @@ void TQV_MainForm::FormCreate()
     layout->addWidget(FQorView);
     FQorView->installEventFilter(this);
     FQorView->setFocus();
+    FQorView->AddFileTab(QDrivePath, true);
 
     // The designed position: centred on the desktop, unless the settings placed
     // the window.

@@ -1,7 +1,7 @@
 #pragma once
 // The main window: the product name as caption, at least 400 x 400, a client
 // area of 900 x 665 centred on the desktop unless the settings place it, and
-// the view over the whole client area. It sees keys before the view (F1 and
+// the view over the whole client area, opened on the quick-drive view. It sees keys before the view (F1 and
 // F12 open the about and settings dialogs) and restores the last session once,
 // 200 ms after start, from its session timer.
 

@@ -3,6 +3,7 @@
 #include "controls/QV_CtrlManager.h"
 #include "controls/QV_Repaint.h"
 #include "controls/QV_ViewHolder.h"
+#include "data/QV_FileHolder.h"
 #include "foundation/QV_Settings.h"
 #include "locale/QV_LocaleManager.h"
 #include "platform/QV_Threads.h"
@@ -11,6 +12,7 @@
 #include "view/QV_RepaintServer.h"
 
 #include <QKeyEvent>
+#include <QMessageBox>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QTimer>
@@ -76,6 +78,7 @@ TQorView::TQorView(QWidget* mainForm) : QWidget(mainForm)
     QV_CANVAS = TBitmap32();
 
     TheView = this;
+    SetHolderHost(this);
     SetRepaintHandler([this] { InvalidateGL(); });
     RepaintServer_ = new TRepaintServer(TRepaintServer::DefaultPath(), [this] { return MessageStart(QV_MSG_START); },
                                         this);
@@ -85,6 +88,9 @@ TQorView::TQorView(QWidget* mainForm) : QWidget(mainForm)
 
 TQorView::~TQorView()
 {
+    // The holder's tasks and monitor end before the managers they use go.
+    FileHolder_.reset();
+    if (HolderHost() == this) SetHolderHost(nullptr);
     SetRepaintHandler(nullptr);
     if (TheView == this) TheView = nullptr;
 
@@ -156,7 +162,24 @@ int TQorView::MessageStart(int message)
 
 void TQorView::SetHolderSource(std::function<TViewHolder*()> source) { HolderSource_ = std::move(source); }
 
-TViewHolder* TQorView::ActiveHolder() const { return HolderSource_ ? HolderSource_() : nullptr; }
+TViewHolder* TQorView::ActiveHolder() const
+{
+    if (HolderSource_) return HolderSource_();
+    return FileHolder_.get();
+}
+
+void TQorView::AddFileTab(const QString& Path, bool)
+{
+    if (!FileHolder_) {
+        FileHolder_ = std::make_unique<TFileHolder>();
+        FileHolder_->DH_VISIBLE = true;
+        FileHolder_->On_Resize(QV_VISIBLE_W, QV_VISIBLE_H);
+        FileHolder_->On_Activate();
+    }
+    FileHolder_->Path_GoTo(Path);
+}
+
+void TQorView::ShowMessage(const QString& Text) { QMessageBox::information(this, QStringLiteral("Qorvel"), Text); }
 
 // --- Painting ---
 

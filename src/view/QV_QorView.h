@@ -9,6 +9,7 @@
 // paint its items, paints the visible controls over them and copies the buffer
 // to the window. Requests made before that paint produce one paint.
 
+#include "data/QV_HolderHost.h"
 #include "platform/QV_Bitmap32.h"
 
 #include <QWidget>
@@ -21,13 +22,14 @@ class QTimer;
 class TCtrlManager;
 class TLocaleManager;
 class TRepaintServer;
+class TFileHolder;
 class TSkinBuffer;
 class TViewHolder;
 
 // The outside repaint request: the platform's first user message plus 4242.
 inline constexpr int QV_MSG_START = 0x0400 + 4242;
 
-class TQorView : public QWidget {
+class TQorView : public QWidget, public THolderHost {
     Q_OBJECT
 public:
     // Creates the view over the whole client area of mainForm, loads the
@@ -58,10 +60,29 @@ public:
     TCtrlManager* CtrlManager() const { return CtrlManager_.get(); }
     TLocaleManager* LocaleManager() const { return LocaleManager_.get(); }
 
-    // Where the view finds the active holder; until a source is given there is
+    // Where the view finds the active holder. Without a source it is the
+    // view's own file holder once a file tab was added; before that there is
     // none, and events no control takes go nowhere.
     void SetHolderSource(std::function<TViewHolder*()> source);
     TViewHolder* ActiveHolder() const;
+    // The view's file holder; none before the first file tab.
+    TFileHolder* FileHolder() const { return FileHolder_.get(); }
+
+    // --- What the holders ask of the view ---
+    TSkinBuffer* ItemSkin() override { return QV_SKIN.get(); }
+    // One tab for now: the first call creates the file holder, later ones
+    // navigate it. Active has no meaning yet.
+    void AddFileTab(const QString& Path, bool Active) override;
+    // The requests below wait for the search holder, the tab bar, the dialogs
+    // and the smart menu; until they exist they do nothing.
+    void AddSearchTab(const QString&, bool) override {}
+    void RemHolder(const QString&) override {}
+    void ShowPropDialog() override {}
+    void FilesDelete() override {}
+    void SwitchMode(const QString&) override {}
+    void PopUpMenu(int, int, const TStringArray&) override {}
+    void PopUpTypeMenu(int, int, const TStringArray&) override {}
+    void ShowMessage(const QString& Text) override;
     // Called on a mouse down outside the double-click window, before the
     // control under the pointer is found: the smart menu closes itself there
     // when the point lies outside it.
@@ -91,6 +112,7 @@ private:
     std::unique_ptr<TCtrlManager> CtrlManager_;
     TRepaintServer* RepaintServer_ = nullptr;
     std::function<TViewHolder*()> HolderSource_;
+    std::unique_ptr<TFileHolder> FileHolder_;
     int PaintCount_ = 0;
 };
 

@@ -3,6 +3,7 @@
 #include "controls/QV_ControlProbe.h"
 #include "controls/QV_CtrlManager.h"
 #include "controls/QV_Repaint.h"
+#include "data/QV_FileHolder.h"
 #include "theme/QV_SkinBuffer.h"
 #include "view/QV_Application.h"
 #include "view/QV_MainUnit.h"
@@ -33,6 +34,9 @@ protected:
         form->show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(form.get()));
         ASSERT_TRUE(WaitUntil([&] { return view->PaintCount() > 0; }));
+        // The window's own file holder tells the controls when its first
+        // listing is arranged; that is not part of any test here.
+        ASSERT_TRUE(WaitUntil([&] { return view->FileHolder()->DH_CANDRAW.load(); }));
         log.clear();
     }
     void TearDown() override { form.reset(); }
@@ -221,4 +225,26 @@ TEST_F(ViewTest, AnExceptionFromAHandlerIsShownAndTheProgramGoesOn)
 
     EXPECT_EQ(shown, (QStringList{"Can not rename: /x"}));
     EXPECT_EQ(TRecordingHolder::Events(log), (QStringList{"Holder.MouseDown"}));
+}
+
+TEST(ViewHolders, TheWindowStartsOnTheDrivesAndServesItsFileHolder)
+{
+    TProgramFolder folder{"Media=PlayNavSound(0)\n"};
+    folder.Dir.WriteFile("inside.txt", "x");
+    TQV_MainForm form;
+    TQorView* view = form.QorView();
+    TFileHolder* holder = view->FileHolder();
+    ASSERT_NE(holder, nullptr);
+    EXPECT_EQ(view->ActiveHolder(), holder);
+    EXPECT_EQ(HolderHost(), view);
+    EXPECT_EQ(holder->Path_Curr()->PD_PATH, QDrivePath);
+    ASSERT_TRUE(WaitUntil([&] { return holder->DH_CANDRAW.load(); }));
+    EXPECT_GT(holder->ItemCount(), 0);
+
+    view->AddFileTab(folder.Dir.Path(), true);
+    EXPECT_EQ(view->FileHolder(), holder);
+    ASSERT_TRUE(WaitUntil([&] { return holder->ItemCount() > 0 && holder->Item_Get(0)->ID_FILE_DATA.FD_DIR == folder.Dir.Path() + "/"; }));
+    QStringList names;
+    for (const auto& item : holder->Items()) names << item->ID_FILE_DATA.FD_NAME;
+    EXPECT_TRUE(names.contains("inside.txt")) << names.join(", ").toStdString();
 }
