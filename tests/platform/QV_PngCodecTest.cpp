@@ -11,7 +11,7 @@ namespace {
 
 // A minimal PNG writer, so that every colour type, depth and the Adam7 layout
 // can be produced exactly, independent of the decoder under test.
-struct TPngSpec {
+struct TPngLayout {
     int Width = 0, Height = 0;
     int ColorType = 0; // 0 gray, 2 RGB, 3 palette, 4 gray+alpha, 6 RGBA
     int Depth = 8;
@@ -37,7 +37,7 @@ void Chunk(QByteArray& out, const char* type, const QByteArray& data)
 }
 
 // Packs the pixels (x0 + k*dx, y) of one row, preceded by filter type 0.
-void PackRow(QByteArray& raw, const TPngSpec& s, int y, int x0, int dx)
+void PackRow(QByteArray& raw, const TPngLayout& s, int y, int x0, int dx)
 {
     raw.append('\0');
     int bits = 0, acc = 0;
@@ -58,7 +58,7 @@ void PackRow(QByteArray& raw, const TPngSpec& s, int y, int x0, int dx)
     if (bits) raw.append(char(acc << (8 - bits)));
 }
 
-QByteArray MakePng(const TPngSpec& s)
+QByteArray MakePng(const TPngLayout& s)
 {
     QByteArray raw;
     if (s.Samples.empty()) {
@@ -107,7 +107,7 @@ std::uint8_t To8(std::uint16_t v, int depth)
 }
 
 // What the decoder should give for pixel i, straight alpha.
-TColor32 Expected(const TPngSpec& s, std::size_t i)
+TColor32 Expected(const TPngLayout& s, std::size_t i)
 {
     const std::uint16_t* p = &s.Samples[i * s.Channels()];
     const int d = s.Depth;
@@ -128,7 +128,7 @@ TColor32 Expected(const TPngSpec& s, std::size_t i)
 }
 
 // Decoded pixels match within premultiplication's rounding (none when opaque).
-void ExpectDecodes(const TPngSpec& s, const char* label)
+void ExpectDecodes(const TPngLayout& s, const char* label)
 {
     const TImageResult result = DecodePng(MakePng(s));
     ASSERT_TRUE(result.Ok()) << label << ": " << result.Error.toStdString();
@@ -147,9 +147,9 @@ void ExpectDecodes(const TPngSpec& s, const char* label)
         }
 }
 
-TPngSpec Spec(int colorType, int depth, bool interlaced = false)
+TPngLayout Layout(int colorType, int depth, bool interlaced = false)
 {
-    TPngSpec s;
+    TPngLayout s;
     s.Width = 13; // odd sizes exercise partial bytes and empty Adam7 passes
     s.Height = 11;
     s.ColorType = colorType;
@@ -173,7 +173,7 @@ TEST(PngCodec, DecodesEveryColourTypeAndDepth)
     for (const auto& row : table)
         for (int depth : row.depths)
             for (bool interlaced : {false, true}) {
-                TPngSpec s = Spec(row.colorType, depth, interlaced);
+                TPngLayout s = Layout(row.colorType, depth, interlaced);
                 if (depth == 16) // exact 8-bit values survive the reduction unambiguously
                     for (auto& v : s.Samples) v = std::uint16_t((v >> 8) * 257);
                 const std::string label = "type " + std::to_string(row.colorType) + " depth " + std::to_string(depth) +
@@ -184,16 +184,16 @@ TEST(PngCodec, DecodesEveryColourTypeAndDepth)
 
 TEST(PngCodec, TransparencyChunksBecomeAlpha)
 {
-    TPngSpec palette = Spec(3, 4);
+    TPngLayout palette = Layout(3, 4);
     palette.Transparency = QByteArray::fromHex("00 80 ff 10"); // entries past 3 stay opaque
     ExpectDecodes(palette, "palette + tRNS");
 
-    TPngSpec gray = Spec(0, 8);
+    TPngLayout gray = Layout(0, 8);
     gray.Samples[5] = 77;
     gray.Transparency = QByteArray::fromHex("004d"); // gray 77 is transparent
     ExpectDecodes(gray, "gray + tRNS");
 
-    TPngSpec rgb = Spec(2, 8, true);
+    TPngLayout rgb = Layout(2, 8, true);
     rgb.Samples[0] = 1, rgb.Samples[1] = 2, rgb.Samples[2] = 3;
     rgb.Transparency = QByteArray::fromHex("000100020003");
     const TImageResult result = DecodePng(MakePng(rgb));
@@ -204,14 +204,14 @@ TEST(PngCodec, TransparencyChunksBecomeAlpha)
 
 TEST(PngCodec, BadInputGivesAnErrorNotAPicture)
 {
-    const QByteArray good = MakePng(Spec(6, 8));
+    const QByteArray good = MakePng(Layout(6, 8));
     QByteArray badCrc = good;
     badCrc[29] = char(badCrc[29] ^ 0x55); // inside IHDR's CRC
-    TPngSpec huge = Spec(0, 1);
+    TPngLayout huge = Layout(0, 1);
     huge.Width = 20000;
     huge.Height = 1;
     huge.Samples.clear();
-    TPngSpec bigArea = Spec(0, 1);
+    TPngLayout bigArea = Layout(0, 1);
     bigArea.Width = bigArea.Height = 9000; // each side allowed, the area is not
     bigArea.Samples.clear();
 
@@ -255,7 +255,7 @@ TEST(PngCodec, LoadsFilesThroughTheNameCodec)
 {
     TTestDir dir;
     const QString name = dir.Path() + QStringLiteral("/b\u00e4d name.png");
-    dir.WriteFile(QStringLiteral("b\u00e4d name.png"), MakePng(Spec(2, 8)));
+    dir.WriteFile(QStringLiteral("b\u00e4d name.png"), MakePng(Layout(2, 8)));
     EXPECT_TRUE(LoadPngFile(name).Ok());
     EXPECT_FALSE(LoadPngFile(dir.Sub(QStringLiteral("missing.png"))).Ok());
 }
