@@ -304,10 +304,7 @@ TEST(CtrlManager, LoadControlsReadsTheSettingsSectionInFileOrder)
                   "Copy_1=CMD(Item.Copy), P1(x)\n"
                   "Filter=CMD(QuickFilter), Width(120)\n"
                   "[PathBar.Items]\nPath=CMD(PathEdit)\n");
-    const TAliasNames saved = AliasNames();
-    TAliasNames names = saved;
-    names.AppPath = dir.Path();
-    SetAliasNames(names);
+    std::optional<TAliasScope> aliases(std::in_place, dir.Path());
 
     TCtrlManager manager;
     QStringList lines;
@@ -323,7 +320,7 @@ TEST(CtrlManager, LoadControlsReadsTheSettingsSectionInFileOrder)
     TControlList* items = bar.AddList("Items");
     manager.LoadControls(&bar, "ignored", "QuickBar.Items", items);
     manager.LoadControls(&bar, "ignored", "Missing.Items", items);
-    SetAliasNames(saved);
+    aliases.reset();
 
     EXPECT_EQ(lines, (QStringList{"Back=CMD(Nav.Back), Caption(Back)", "Copy=CMD(Item.Copy), Align(Right)",
                                   "Filter=CMD(QuickFilter), Width(120)"}));

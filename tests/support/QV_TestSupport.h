@@ -47,26 +47,45 @@ inline void PrintTo(const QString& text, std::ostream* os) { *os << '"' << text.
 
 #include <gtest/gtest.h>
 
+#include <optional>
+
+// Points the aliases at another program folder (and theme names) while it lives.
+class TAliasScope {
+public:
+    explicit TAliasScope(const QString& appPath)
+        : saved_(AliasNames())
+    {
+        TAliasNames names = saved_;
+        names.AppPath = appPath;
+        SetAliasNames(names);
+    }
+    ~TAliasScope() { SetAliasNames(saved_); }
+    TAliasScope(const TAliasScope&) = delete;
+    TAliasScope& operator=(const TAliasScope&) = delete;
+
+    void SetFilesTheme(const QString& name) { Change([&](TAliasNames& n) { n.FilesTheme = name; }); }
+    void SetControlTheme(const QString& name) { Change([&](TAliasNames& n) { n.ControlTheme = name; }); }
+    void SetLanguage(const QString& name) { Change([&](TAliasNames& n) { n.Lang = name; }); }
+
+private:
+    template <class F>
+    void Change(F&& change)
+    {
+        TAliasNames names = AliasNames();
+        change(names);
+        SetAliasNames(names);
+    }
+    TAliasNames saved_;
+};
+
 // A test whose program folder ("AppPath:\") is a fresh temporary folder; the
 // previous alias names come back afterwards.
 class TAppFolderTest : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
-        saved_ = AliasNames();
-        TAliasNames names = saved_;
-        names.AppPath = dir_.Path();
-        SetAliasNames(names);
-    }
-    void TearDown() override { SetAliasNames(saved_); }
-    // Changes one alias name for the rest of the test.
-    void SetLanguage(const QString& lang)
-    {
-        TAliasNames names = AliasNames();
-        names.Lang = lang;
-        SetAliasNames(names);
-    }
+    void SetUp() override { aliases_.emplace(dir_.Path()); }
+    void TearDown() override { aliases_.reset(); }
+    void SetLanguage(const QString& lang) { aliases_->SetLanguage(lang); }
 
     TTestDir dir_;
-    TAliasNames saved_;
+    std::optional<TAliasScope> aliases_;
 };
