@@ -15,6 +15,12 @@ TSelectTipApi* SelectTip()
     return manager ? dynamic_cast<TSelectTipApi*>(manager->GetControlData(QStringLiteral("SelectTip"))) : nullptr;
 }
 
+TSmartTabApi* SmartTab()
+{
+    TCtrlManager* manager = CtrlManager();
+    return manager ? dynamic_cast<TSmartTabApi*>(manager->GetControlData(QStringLiteral("SmartTab"))) : nullptr;
+}
+
 TRenameEditApi* VisibleRenameEdit()
 {
     TCtrlManager* manager = CtrlManager();

@@ -11,6 +11,7 @@
 
 #include <QString>
 
+class TDataHolder;
 class TSkinBuffer;
 
 class THolderHost {
@@ -19,9 +20,10 @@ public:
 
     // The view's skin buffer with the item and group backgrounds.
     virtual TSkinBuffer* ItemSkin() = 0;
-    virtual void AddFileTab(const QString& Path, bool Active) = 0;
-    virtual void AddSearchTab(const QString& Path, bool Active) = 0;
-    virtual void RemHolder(const QString& ID) = 0;
+    // The new tab's holder; none when it could not be opened.
+    virtual TDataHolder* AddFileTab(const QString& Path, bool Active) = 0;
+    virtual TDataHolder* AddSearchTab(const QString& Path, bool Active) = 0;
+    virtual bool RemHolder(const QString& ID) = 0;
     virtual void ShowPropDialog() = 0;
     virtual void FilesDelete() = 0;
     virtual void SwitchMode(const QString& Mode) = 0;
@@ -51,7 +53,19 @@ public:
     virtual void ApplyRename() = 0;
 };
 
+// The tab strip: one tab per holder, found under "SmartTab".
+class TSmartTabApi {
+public:
+    virtual ~TSmartTabApi() = default;
+    virtual void AddFileTab(const QString& ID) = 0;
+    virtual void AddSearchTab(const QString& ID) = 0;
+    virtual void RemoveTab(const QString& ID) = 0;
+    // Every other tab becomes inactive; Initial also makes it the strip's initial tab.
+    virtual void SetActive(const QString& ID, bool Initial) = 0;
+};
+
 // The registered control of that identifier, when it offers the interface.
+TSmartTabApi* SmartTab();
 TSelectTipApi* SelectTip();
 // Only while the control is visible.
 TRenameEditApi* VisibleRenameEdit();

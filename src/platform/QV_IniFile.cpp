@@ -247,6 +247,24 @@ bool IniWriteString(const QString& file, const QString& section, const QString& 
     });
 }
 
+bool IniDeleteKey(const QString& file, const QString& section, const QString& key)
+{
+    const QStringView sectionName = TrimIniBlanks(section), keyName = TrimIniBlanks(key);
+    return RewriteIniFile(file, [&](TIniDocument& document) {
+        const qsizetype header = FindSection(document, sectionName);
+        if (header < 0) return false;
+        qsizetype found = -1;
+        ForEachKey(document, header, [&](qsizetype i, const TIniLineParse& parse) {
+            if (!IniNamesEqual(parse.Name, keyName)) return true;
+            found = i;
+            return false;
+        });
+        if (found < 0) return false;
+        document.Lines.erase(document.Lines.begin() + found);
+        return true;
+    });
+}
+
 QStringList IniSectionNames(const QString& file)
 {
     return TMemIniFile(file).Sections();

@@ -29,6 +29,10 @@ QString IniReadString(const QString& file, const QString& section, const QString
 // is written inside one more pair of quotes, so what is written is what is read.
 bool IniWriteString(const QString& file, const QString& section, const QString& key, const QString& value);
 
+// Removes the first key line of that name from the first section of that name.
+// True when nothing had to be removed; false when the file could not be written.
+bool IniDeleteKey(const QString& file, const QString& section, const QString& key);
+
 // The section names in file order, each once, spelt as at its first occurrence.
 QStringList IniSectionNames(const QString& file);
 

@@ -20,9 +20,9 @@ namespace {
 class TRecordingHost : public THolderHost {
 public:
     TSkinBuffer* ItemSkin() override { return nullptr; }
-    void AddFileTab(const QString&, bool) override {}
-    void AddSearchTab(const QString&, bool) override {}
-    void RemHolder(const QString&) override {}
+    TDataHolder* AddFileTab(const QString&, bool) override { return nullptr; }
+    TDataHolder* AddSearchTab(const QString&, bool) override { return nullptr; }
+    bool RemHolder(const QString&) override { return false; }
     void ShowPropDialog() override {}
     void FilesDelete() override {}
     void SwitchMode(const QString& Mode) override { Modes << Mode; }

@@ -273,6 +273,21 @@ TEST(IniFile, SectionListsAndErasing)
     EXPECT_FALSE(QFile::exists(dir.Sub("missing.ini")));
 }
 
+TEST(IniFile, DeletingAKeyRemovesOnlyItsFirstLine)
+{
+    TTestDir dir;
+    const QString path = dir.WriteFile("keys.ini", "[One]\na=1\n;c\nB=2\na=3\n[Two]\nb=4\n");
+    EXPECT_TRUE(IniDeleteKey(path, " one ", "b"));
+    EXPECT_TRUE(IniDeleteKey(path, "one", "A"));
+    EXPECT_EQ(dir.ReadFile("keys.ini"), QByteArray("[One]\n;c\na=3\n[Two]\nb=4\n"));
+    // Nothing to delete: nothing written, nothing created.
+    EXPECT_TRUE(IniDeleteKey(path, "three", "a"));
+    EXPECT_TRUE(IniDeleteKey(path, "one", "zz"));
+    EXPECT_EQ(dir.ReadFile("keys.ini"), QByteArray("[One]\n;c\na=3\n[Two]\nb=4\n"));
+    EXPECT_TRUE(IniDeleteKey(dir.Sub("missing.ini"), "one", "a"));
+    EXPECT_FALSE(QFile::exists(dir.Sub("missing.ini")));
+}
+
 TEST(IniFile, DamagedFilesReadWithoutHarm)
 {
     QByteArray garbage;

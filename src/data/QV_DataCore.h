@@ -1,0 +1,66 @@
+#pragma once
+// The registry of open data holders: one per tab, file or search, in the
+// order their tabs were created. It tracks the active holder, switches
+// activation, removes holders once their background work has ended, stops all
+// work at shutdown and records closed folder tabs in the recent-tabs list of
+// the settings file.
+//
+// Threads: the interface thread only.
+
+#include "data/QV_DataHolder.h"
+
+#include <QString>
+
+#include <functional>
+#include <memory>
+#include <vector>
+
+class TFileHolder;
+
+class TDataCore {
+public:
+    TDataCore();
+    // Removes every holder (Clear).
+    ~TDataCore();
+    TDataCore(const TDataCore&) = delete;
+    TDataCore& operator=(const TDataCore&) = delete;
+
+    TDataHolder* DC_HOLDER_ACTIVE = nullptr;  // made active last
+    TDataHolder* DC_HOLDER_TRY = nullptr;     // got On_Activate last: the next to deactivate
+    std::vector<std::unique_ptr<TDataHolder>> DC_LIST;
+    TDataHolder* DC_HOLDER = nullptr;         // the one the view paints and feeds
+
+    // Makes the holders of search tabs, which live above this library; without
+    // it Holder_Add_Search adds nothing.
+    std::function<std::unique_ptr<TDataHolder>()> MakeSearchHolder;
+
+    // Appended, announced to the tab strip when there is one; neither activated
+    // nor navigated.
+    TFileHolder* Holder_Add_File();
+    // None without MakeSearchHolder.
+    TDataHolder* Holder_Add_Search();
+    // Stops the holder's work, waits until its workers have ended (serving
+    // their synchronized calls), forgets every reference to it and frees it.
+    bool Holder_Rem(int IDX);
+    int Holder_Find(const QString& ID) const;
+    TDataHolder* Holder_Get(int IDX) const;
+    TDataHolder* Holder_Get(const QString& ID) const;
+    // Unknown ID: nil and nothing changes.
+    TDataHolder* Holder_Activate(const QString& ID);
+    // Out of range: activates none, deactivating the current holder.
+    TDataHolder* Holder_Activate(int IDX);
+    TDataHolder* Holder_Activate(TDataHolder* DataHolder);
+    int Count() const { return int(DC_LIST.size()); }
+    void Clear();
+    void StopThreads();
+    // Records a file holder's current place in the recent tabs of the settings
+    // file, once, rotating the oldest out beyond the MaxRecent setting.
+    void SaveRecent(TDataHolder* DataHolder);
+};
+
+// The process-wide data core, set by the view for its lifetime; nil otherwise.
+TDataCore* DataCore();
+void SetDataCore(TDataCore* Core);
+
+// The places of the open file tabs, in tab order (interface thread).
+QStringList OpenFilePlaces();

@@ -1,0 +1,204 @@
+#include "data/QV_DataCore.h"
+
+#include "data/QV_FileHolder.h"
+#include "foundation/QV_Settings.h"
+#include "foundation/QV_Utils.h"
+#include "platform/QV_Bitmap32.h"
+#include "platform/QV_IniFile.h"
+#include "support/QV_TestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <random>
+
+namespace {
+
+// A holder that writes down its activation events.
+class TLoggingHolder : public TDataHolder {
+public:
+    TLoggingHolder(QString name, QStringList* log) : Name(std::move(name)), Log(log) {}
+    void On_Activate() override { Log->append(Name + ".Activate"); }
+    void On_DeActivate() override { Log->append(Name + ".DeActivate"); }
+    QString Name;
+    QStringList* Log;
+};
+
+class DataCore : public TAppFolderTest {
+protected:
+    void SetUp() override
+    {
+        TAppFolderTest::SetUp();
+        savedMax_ = Settings().SmartTabs.MaxRecent;
+        Settings().Media.PlayNavSound = false;
+        SetDataCore(&core_);
+    }
+    void TearDown() override
+    {
+        SetDataCore(nullptr);
+        core_.Clear();
+        Settings().SmartTabs.MaxRecent = savedMax_;
+        TAppFolderTest::TearDown();
+    }
+    TDataHolder* AddLogging(const QString& name)
+    {
+        core_.DC_LIST.push_back(std::make_unique<TLoggingHolder>(name, &log_));
+        return core_.DC_LIST.back().get();
+    }
+    // A file holder whose current place is path, without listing it.
+    TFileHolder* AddPlace(const QString& path)
+    {
+        TFileHolder* holder = core_.Holder_Add_File();
+        holder->Path_Add()->PD_PATH = path;
+        return holder;
+    }
+    QString SettingsFile() const { return dir_.Sub("Data/Settings.QVS"); }
+    // The recent tabs as "key=path" in file order.
+    QStringList Recent() const
+    {
+        QStringList lines;
+        for (const auto& [key, value] : IniSectionEntries(SettingsFile(), "RecentTabs"))
+            lines << key + "=" + TParamString{value}.GetValue("Path", "?");
+        return lines;
+    }
+
+    TDataCore core_;
+    QStringList log_;
+    int savedMax_ = 8;
+};
+
+TEST_F(DataCore, ActivationCallsDeactivateThenActivateOnlyOnAChange)
+{
+    TDataHolder* a = AddLogging("A");
+    TDataHolder* b = AddLogging("B");
+    struct TStep {
+        std::function<TDataHolder*()> Act;
+        TDataHolder* Current;
+        QStringList Events;
+    };
+    const TStep steps[] = {
+        {[&] { return core_.Holder_Activate(a->DH_ID); }, a, {"A.Activate"}},
+        {[&] { return core_.Holder_Activate(0); }, a, {}},
+        {[&] { return core_.Holder_Activate(b); }, b, {"A.DeActivate", "B.Activate"}},
+        // An unknown identifier changes nothing.
+        {[&] { return core_.Holder_Activate(QStringLiteral("nobody")) ? b : nullptr; }, b, {}},
+        // An index out of range leaves none active.
+        {[&] { return core_.Holder_Activate(7); }, nullptr, {"B.DeActivate"}},
+        {[&] { return core_.Holder_Activate(1); }, b, {"B.Activate"}},
+    };
+    for (size_t i = 0; i < std::size(steps); ++i) {
+        log_.clear();
+        steps[i].Act();
+        EXPECT_EQ(core_.DC_HOLDER, steps[i].Current) << "step " << i;
+        EXPECT_EQ(core_.DC_HOLDER_ACTIVE, steps[i].Current) << "step " << i;
+        EXPECT_EQ(log_, steps[i].Events) << "step " << i;
+    }
+}
+
+TEST_F(DataCore, FindsHoldersAndForgetsARemovedOne)
+{
+    TDataHolder* a = AddLogging("A");
+    TDataHolder* b = AddLogging("B");
+    const QString idB = b->DH_ID;
+    EXPECT_EQ(core_.Holder_Find(idB), 1);
+    EXPECT_EQ(core_.Holder_Find("nobody"), -1);
+    EXPECT_EQ(core_.Holder_Get(idB), b);
+    EXPECT_EQ(core_.Holder_Get(2), nullptr);
+    EXPECT_EQ(core_.Holder_Get(-1), nullptr);
+
+    core_.Holder_Activate(b);
+    EXPECT_FALSE(core_.Holder_Rem(2));
+    EXPECT_TRUE(core_.Holder_Rem(1));
+    EXPECT_EQ(core_.DC_HOLDER, nullptr);
+    EXPECT_EQ(core_.DC_HOLDER_ACTIVE, nullptr);
+    EXPECT_EQ(core_.DC_HOLDER_TRY, nullptr);
+    EXPECT_EQ(core_.Holder_Find(idB), -1);
+    // Nothing is left to deactivate: the next activation only activates.
+    log_.clear();
+    core_.Holder_Activate(a);
+    EXPECT_EQ(log_, QStringList{"A.Activate"});
+}
+
+TEST_F(DataCore, RemovingAHolderWaitsForItsListing)
+{
+    TTestDir folder;
+    for (int i = 0; i < 3000; ++i) folder.WriteFile(QString("f%1").arg(i), {});
+    for (int round = 0; round < 5; ++round) {
+        TFileHolder* holder = core_.Holder_Add_File();
+        holder->Path_GoTo(folder.Path());
+        core_.Holder_Activate(holder);
+        // Removed at once, mostly while its worker still makes items.
+        EXPECT_TRUE(core_.Holder_Rem(0));
+        EXPECT_EQ(core_.Count(), 0);
+    }
+}
+
+TEST_F(DataCore, FiftyTabsOpenSwitchAndCloseWhileTheirListingsRun)
+{
+    TTestDir folders[3];
+    for (int f = 0; f < 3; ++f)
+        for (int i = 0; i < 2000 * (f + 1); ++i) folders[f].WriteFile(QString("d%1/f%2").arg(i % 7).arg(i), {});
+    TBitmap32 canvas;
+    canvas.SetSize(800, 600);
+    std::mt19937 random(7);
+    for (int round = 0; round < 50; ++round) {
+        TFileHolder* holder = core_.Holder_Add_File();
+        holder->On_Resize(800, 600);
+        holder->Path_GoTo(folders[round % 3].Path() + (round % 2 ? "/d3" : ""));
+        core_.Holder_Activate(int(random() % unsigned(core_.Count())));
+        if (core_.DC_HOLDER) core_.DC_HOLDER->On_Paint(canvas);
+        ServeFor(int(random() % 3));
+        if (round % 3 == 2) core_.Holder_Rem(int(random() % unsigned(core_.Count())));
+        if (round % 10 == 9) core_.StopThreads();
+    }
+    EXPECT_EQ(core_.Count(), 50 - 50 / 3);
+    // Every holder still open ends on a whole listing of its place.
+    for (const auto& holder : core_.DC_LIST) {
+        auto* file = static_cast<TFileHolder*>(holder.get());
+        file->Path_GoTo();
+        ASSERT_TRUE(WaitUntil([&] { return !file->Listing(); }));
+        EXPECT_GT(file->ItemCount(), 0);
+    }
+    core_.Clear();
+    EXPECT_EQ(core_.DC_HOLDER, nullptr);
+}
+
+TEST_F(DataCore, SavesARecentPlaceOnceAndNeverARoot)
+{
+    dir_.WriteFile("Data/Settings.QVS", "[Qorvel]\n");
+    for (const QString& place : {QStringLiteral("/srv/a"), QStringLiteral("/srv/a"), QDrivePath, QStringLiteral("/"),
+                                 QStringLiteral("/srv/b")})
+        core_.SaveRecent(AddPlace(place));
+    EXPECT_EQ(Recent(), (QStringList{"Tab(1)=/srv/a", "Tab(2)=/srv/b"}));
+    // What the recent-tabs menu reads back is a parameter string with the path.
+    EXPECT_EQ(IniReadString(SettingsFile(), "RecentTabs", "Tab(1)", ""), "Path(/srv/a)");
+    // A path with parentheses survives whole.
+    core_.SaveRecent(AddPlace("/srv/Files (x86)"));
+    EXPECT_EQ(Recent().last(), "Tab(3)=/srv/Files (x86)");
+}
+
+TEST_F(DataCore, RecentTabsRotateTheOldestOutAndShrinkToTheLimit)
+{
+    struct TCase {
+        int Max;
+        int Stored;  // entries Tab(1) .. Tab(Stored), oldest first
+        QStringList Expected;
+    };
+    const TCase cases[] = {
+        // Full: the oldest goes and its key is reused at the end.
+        {8, 8, {"Tab(2)=/p2", "Tab(3)=/p3", "Tab(4)=/p4", "Tab(5)=/p5", "Tab(6)=/p6", "Tab(7)=/p7", "Tab(8)=/p8",
+                "Tab(1)=/new"}},
+        {3, 2, {"Tab(1)=/p1", "Tab(2)=/p2", "Tab(3)=/new"}},
+        // After the limit was lowered: down to limit + 1, then the new one.
+        {2, 6, {"Tab(4)=/p4", "Tab(5)=/p5", "Tab(6)=/p6", "Tab(1)=/new"}},
+    };
+    for (const TCase& c : cases) {
+        QByteArray text = "[Qorvel]\n[RecentTabs]\n";
+        for (int i = 1; i <= c.Stored; ++i) text += QString("Tab(%1)= Path(/p%1)\n").arg(i).toUtf8();
+        dir_.WriteFile("Data/Settings.QVS", text);
+        Settings().SmartTabs.MaxRecent = c.Max;
+        core_.SaveRecent(AddPlace("/new"));
+        EXPECT_EQ(Recent(), c.Expected) << "max " << c.Max << ", stored " << c.Stored;
+    }
+}
+
+}  // namespace
