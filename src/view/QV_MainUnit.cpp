@@ -2,9 +2,11 @@
 
 #include "foundation/QV_Settings.h"
 #include "foundation/QV_System.h"
+#include "data/QV_DataCore.h"
 #include "view/QV_QorView.h"
 
 #include <QGuiApplication>
+#include <QCloseEvent>
 #include <QKeyEvent>
 #include <QScreen>
 #include <QTimer>
@@ -25,6 +27,7 @@ TQV_MainForm::TQV_MainForm()
 
 TQV_MainForm::~TQV_MainForm()
 {
+    if (FQorView) FQorView->SaveSession();
     delete FQorView;
     FQorView = nullptr;
 }
@@ -62,5 +65,15 @@ bool TQV_MainForm::eventFilter(QObject* watched, QEvent* event)
     return false;  // the view still gets the key
 }
 
+void TQV_MainForm::closeEvent(QCloseEvent* event)
+{
+    if (FQorView) FQorView->DataCore()->StopThreads();
+    QWidget::closeEvent(event);
+}
+
 // Once only: the last session is restored behind the first tab.
-void TQV_MainForm::SessionTimerTimer() { SessionTimer->stop(); }
+void TQV_MainForm::SessionTimerTimer()
+{
+    SessionTimer->stop();
+    FQorView->RestoreSession();
+}

@@ -3,7 +3,7 @@
 #include "controls/QV_CtrlManager.h"
 #include "controls/QV_Repaint.h"
 #include "controls/QV_ViewHolder.h"
-#include "data/QV_FileHolder.h"
+#include "data/QV_DataCore.h"
 #include "foundation/QV_Settings.h"
 #include "locale/QV_LocaleManager.h"
 #include "platform/QV_Threads.h"
@@ -67,6 +67,8 @@ TQorView::TQorView(QWidget* mainForm) : QWidget(mainForm)
     CtrlManager_->CM_PARENT = this;
     SetCtrlManager(CtrlManager_.get());
     QV_SKIN = std::make_unique<TSkinBuffer>();
+    DataCore_ = std::make_unique<TDataCore>();
+    SetDataCore(DataCore_.get());
 
     LoadTheme();
 
@@ -88,8 +90,9 @@ TQorView::TQorView(QWidget* mainForm) : QWidget(mainForm)
 
 TQorView::~TQorView()
 {
-    // The holder's tasks and monitor end before the managers they use go.
-    FileHolder_.reset();
+    // The holders' tasks and monitors end before the managers they use go.
+    DataCore_->StopThreads();
+    DataCore_->Clear();
     if (HolderHost() == this) SetHolderHost(nullptr);
     SetRepaintHandler(nullptr);
     if (TheView == this) TheView = nullptr;
@@ -110,6 +113,8 @@ TQorView::~TQorView()
     CtrlManager_.reset();
     delete QV_TIMER_CLICK;
     QV_CANVAS = TBitmap32();
+    SetDataCore(nullptr);
+    DataCore_.reset();
     QV_SKIN.reset();
 }
 
@@ -165,19 +170,10 @@ void TQorView::SetHolderSource(std::function<TViewHolder*()> source) { HolderSou
 TViewHolder* TQorView::ActiveHolder() const
 {
     if (HolderSource_) return HolderSource_();
-    return FileHolder_.get();
+    return DataCore_->DC_HOLDER;
 }
 
-void TQorView::AddFileTab(const QString& Path, bool)
-{
-    if (!FileHolder_) {
-        FileHolder_ = std::make_unique<TFileHolder>();
-        FileHolder_->DH_VISIBLE = true;
-        FileHolder_->On_Resize(QV_VISIBLE_W, QV_VISIBLE_H);
-        FileHolder_->On_Activate();
-    }
-    FileHolder_->Path_GoTo(Path);
-}
+TFileHolder* TQorView::FileHolder() const { return dynamic_cast<TFileHolder*>(DataCore_->DC_HOLDER); }
 
 void TQorView::ShowMessage(const QString& Text) { QMessageBox::information(this, QStringLiteral("Qorvel"), Text); }
 

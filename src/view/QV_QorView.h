@@ -9,6 +9,7 @@
 // paint its items, paints the visible controls over them and copies the buffer
 // to the window. Requests made before that paint produce one paint.
 
+#include "data/QV_FileHolder.h"
 #include "data/QV_HolderHost.h"
 #include "platform/QV_Bitmap32.h"
 
@@ -20,9 +21,9 @@
 
 class QTimer;
 class TCtrlManager;
+class TDataCore;
 class TLocaleManager;
 class TRepaintServer;
-class TFileHolder;
 class TSkinBuffer;
 class TViewHolder;
 
@@ -60,29 +61,58 @@ public:
     TCtrlManager* CtrlManager() const { return CtrlManager_.get(); }
     TLocaleManager* LocaleManager() const { return LocaleManager_.get(); }
 
-    // Where the view finds the active holder. Without a source it is the
-    // view's own file holder once a file tab was added; before that there is
-    // none, and events no control takes go nowhere.
+    TDataCore* DataCore() const { return DataCore_.get(); }
+
+    // Where the view finds the active holder. Without a source it is the data
+    // core's current holder.
     void SetHolderSource(std::function<TViewHolder*()> source);
     TViewHolder* ActiveHolder() const;
-    // The view's file holder; none before the first file tab.
-    TFileHolder* FileHolder() const { return FileHolder_.get(); }
+    // The data core's current holder when it is a file holder.
+    TFileHolder* FileHolder() const;
 
     // --- What the holders ask of the view ---
     TSkinBuffer* ItemSkin() override { return QV_SKIN.get(); }
-    // One tab for now: the first call creates the file holder, later ones
-    // navigate it. Active has no meaning yet.
-    void AddFileTab(const QString& Path, bool Active) override;
-    // The requests below wait for the search holder, the tab bar, the dialogs
-    // and the smart menu; until they exist they do nothing.
-    void AddSearchTab(const QString&, bool) override {}
-    void RemHolder(const QString&) override {}
+    void ShowMessage(const QString& Text) override;
+    // The dialogs, the shell bridge and the smart menu complete these.
     void ShowPropDialog() override {}
     void FilesDelete() override {}
-    void SwitchMode(const QString&) override {}
     void PopUpMenu(int, int, const TStringArray&) override {}
     void PopUpTypeMenu(int, int, const TStringArray&) override {}
-    void ShowMessage(const QString& Text) override;
+
+    // --- Tabs ---
+    // None when Path (aliases resolved) is neither "QDrive:\" nor existing.
+    TFileHolder* AddFileTab(const QString& Path, bool Active) override;
+    // None until search holders can be made (TDataCore::MakeSearchHolder).
+    TDataHolder* AddSearchTab(const QString& Path, bool Active) override;
+    // An unknown ID removes the active holder. Afterwards the left neighbour is
+    // active, and there is always a file tab.
+    bool RemHolder(const QString& ID) override;
+    bool RemHolder(int IDX);
+    void RemoveTabs();
+    void OpenInNewTab();
+    // The holder with that ID, else the active one.
+    void DuplicateHolder(const QString& ID = QString());
+    bool ActivateHolder(const QString& ID);
+    // "Search" or "Explore": which bars show.
+    void SwitchMode(const QString& Mode) override;
+
+    // --- Navigation and commands on the active holder ---
+    void GoToPath(const QString& Path);
+    void GoBack();
+    void GoFwrd();
+    void GoUp();
+    void ClipboardCopy();
+    void FilesSelectAll();
+    void CreateFolder();
+    void ReloadTheme();
+    bool OpenSelected(const QString& AppPath, const QString& Param1);
+
+    // --- The last session ---
+    // The open folder tabs (not the quick-drive view) under their list index.
+    void SaveSession();
+    // Opens them again, silently; the last one ends up active.
+    void RestoreSession();
+
     // Called on a mouse down outside the double-click window, before the
     // control under the pointer is found: the smart menu closes itself there
     // when the point lies outside it.
@@ -112,7 +142,7 @@ private:
     std::unique_ptr<TCtrlManager> CtrlManager_;
     TRepaintServer* RepaintServer_ = nullptr;
     std::function<TViewHolder*()> HolderSource_;
-    std::unique_ptr<TFileHolder> FileHolder_;
+    std::unique_ptr<TDataCore> DataCore_;
     int PaintCount_ = 0;
 };
 

@@ -1,0 +1,209 @@
+// The view's operations on tabs and holders, and the last session.
+
+#include "view/QV_QorView.h"
+
+#include "controls/QV_CtrlManager.h"
+#include "data/QV_DataCore.h"
+#include "foundation/QV_Settings.h"
+#include "foundation/QV_Utils.h"
+#include "platform/QV_IniFile.h"
+
+#include <QCoreApplication>
+
+namespace {
+
+const QString SessionSection = QStringLiteral("LastSession");
+
+QString SettingsFile() { return ResolvePath(QStringLiteral("SettingsFile:\\")); }
+
+}  // namespace
+
+// --- Tabs ---
+
+TFileHolder* TQorView::AddFileTab(const QString& Path, bool Active)
+{
+    if (ResolvePath(Path) != QDrivePath && !PathExists(ResolvePath(Path), emAny)) return nullptr;
+    TFileHolder* holder = DataCore_->Holder_Add_File();
+    holder->Path_GoTo(Path);
+    if (Active) ActivateHolder(holder->DH_ID);
+    return holder;
+}
+
+TDataHolder* TQorView::AddSearchTab(const QString&, bool Active)
+{
+    // The start folder goes to the search holder's own definition, which
+    // arrives with the search holders themselves.
+    TDataHolder* holder = DataCore_->Holder_Add_Search();
+    if (!holder) return nullptr;
+    if (Active) ActivateHolder(holder->DH_ID);
+    return holder;
+}
+
+bool TQorView::ActivateHolder(const QString& ID)
+{
+    TDataHolder* holder = DataCore_->Holder_Get(ID);
+    if (!holder) return false;
+    holder->On_Resize(QV_VISIBLE_W, QV_VISIBLE_H);
+    if (TSmartTabApi* tabs = SmartTab()) tabs->SetActive(ID, false);
+    // Only the holder on screen asks for repaints of its own.
+    for (const auto& other : DataCore_->DC_LIST) other->DH_VISIBLE = other.get() == holder;
+    DataCore_->Holder_Activate(holder);
+    CtrlManager_->On_Resize(QV_VISIBLE_W, QV_VISIBLE_H);
+    CtrlManager_->Control_Update();
+    return true;
+}
+
+bool TQorView::RemHolder(const QString& ID)
+{
+    int index = DataCore_->Holder_Find(ID);
+    if (index < 0) {
+        for (int i = 0; i < DataCore_->Count() && index < 0; ++i)
+            if (DataCore_->Holder_Get(i) == DataCore_->DC_HOLDER) index = i;
+    }
+    if (index < 0) return false;
+    return RemHolder(index);
+}
+
+bool TQorView::RemHolder(int IDX)
+{
+    TDataHolder* holder = DataCore_->Holder_Get(IDX);
+    if (!holder) return false;
+    if (Settings().SmartTabs.SaveRecent && dynamic_cast<TFileHolder*>(holder)) DataCore_->SaveRecent(holder);
+    const QString id = holder->DH_ID;
+    if (DataCore_->Holder_Rem(IDX))
+        if (TSmartTabApi* tabs = SmartTab()) tabs->RemoveTab(id);
+    if (TDataHolder* next = DataCore_->Holder_Get(IDX > 0 ? IDX - 1 : 0)) {
+        ActivateHolder(next->DH_ID);
+        if (TSmartTabApi* tabs = SmartTab()) tabs->SetActive(next->DH_ID, true);
+    }
+    const bool onlySearch =
+        DataCore_->Count() == 1 && !dynamic_cast<TFileHolder*>(DataCore_->Holder_Get(0));
+    if (DataCore_->Count() == 0 || onlySearch) AddFileTab(QDrivePath, true);
+    return true;
+}
+
+void TQorView::RemoveTabs()
+{
+    for (int i = DataCore_->Count() - 1; i >= 0; --i) RemHolder(i);
+}
+
+void TQorView::OpenInNewTab()
+{
+    const auto* holder = DataCore_->DC_HOLDER;
+    if (!holder) return;
+    // The list changes under us once events run; take the paths first.
+    QStringList folders;
+    for (const auto& item : holder->Items())
+        if (item->Selected() && item->ID_FILE_DATA.FD_EXT == QLatin1String(".folder"))
+            folders.append(item->ID_FILE_DATA.FD_PATH);
+    for (const QString& folder : folders) {
+        AddFileTab(folder, true);
+        QCoreApplication::processEvents();
+    }
+}
+
+void TQorView::DuplicateHolder(const QString& ID)
+{
+    TDataHolder* holder = DataCore_->Holder_Get(ID);
+    if (!holder) holder = DataCore_->DC_HOLDER;
+    if (const auto* file = dynamic_cast<TFileHolder*>(holder))
+        if (const TPathData* current = file->Path_Curr()) AddFileTab(current->PD_PATH, true);
+}
+
+void TQorView::SwitchMode(const QString& Mode)
+{
+    static const char* const ExploreBars[] = {"QuickBar", "ActionBar", "PathBar"};
+    static const char* const SearchBars[] = {"SearchBarTop", "SearchBarBottom"};
+    bool search;
+    if (Mode == QLatin1String("Search")) search = true;
+    else if (Mode == QLatin1String("Explore")) search = false;
+    else return;
+    for (const char* bar : ExploreBars)
+        search ? CtrlManager_->Control_Hide(QString::fromLatin1(bar)) : CtrlManager_->Control_Show(QString::fromLatin1(bar));
+    for (const char* bar : SearchBars)
+        search ? CtrlManager_->Control_Show(QString::fromLatin1(bar)) : CtrlManager_->Control_Hide(QString::fromLatin1(bar));
+    CtrlManager_->Control_Update();
+    CtrlManager_->On_Resize(QV_VISIBLE_W, QV_VISIBLE_H);
+}
+
+// --- Navigation and commands ---
+
+void TQorView::GoToPath(const QString& Path)
+{
+    if (TFileHolder* holder = FileHolder()) holder->Path_GoTo(Path);
+}
+
+void TQorView::GoBack()
+{
+    if (TFileHolder* holder = FileHolder()) holder->Path_GoBack();
+}
+
+void TQorView::GoFwrd()
+{
+    if (TFileHolder* holder = FileHolder()) holder->Path_GoForward();
+}
+
+void TQorView::GoUp()
+{
+    if (TFileHolder* holder = FileHolder()) holder->Path_GoUp();
+}
+
+void TQorView::ClipboardCopy()
+{
+    if (TDataHolder* holder = DataCore_->DC_HOLDER) holder->CopyToClipboard();
+}
+
+void TQorView::FilesSelectAll()
+{
+    if (TDataHolder* holder = DataCore_->DC_HOLDER) holder->SelectAll();
+}
+
+void TQorView::CreateFolder()
+{
+    if (TFileHolder* holder = FileHolder()) holder->CreateFolder();
+}
+
+void TQorView::ReloadTheme()
+{
+    if (TDataHolder* holder = DataCore_->DC_HOLDER) {
+        holder->DH_FOLDER_THEME->FT_PATH.clear();
+        holder->ThemeLoad();
+    }
+}
+
+bool TQorView::OpenSelected(const QString& AppPath, const QString& Param1)
+{
+    TDataHolder* holder = DataCore_->DC_HOLDER;
+    return holder && holder->OpenSelected(AppPath, Param1);
+}
+
+// --- The last session ---
+
+void TQorView::SaveSession()
+{
+    if (!Settings().StartUp.RestoreLastSession) return;
+    const QString file = SettingsFile();
+    IniEraseSection(file, SessionSection);
+    for (int i = 0; i < DataCore_->Count(); ++i) {
+        const auto* holder = dynamic_cast<const TFileHolder*>(DataCore_->Holder_Get(i));
+        const TPathData* current = holder ? holder->Path_Curr() : nullptr;
+        if (!current || current->PD_PATH == QDrivePath) continue;
+        TParamString value;
+        value.SetValue(QStringLiteral("Path"), current->PD_PATH);
+        IniWriteString(file, SessionSection, QStringLiteral("Tab(%1)").arg(i), value.PS_STRING.trimmed());
+    }
+}
+
+void TQorView::RestoreSession()
+{
+    if (!Settings().StartUp.RestoreLastSession) return;
+    QV_RESTORING = true;
+    TFileHolder::Restoring() = true;
+    for (const auto& entry : IniSectionEntries(SettingsFile(), SessionSection)) {
+        const TParamString line{entry.first + QLatin1Char('=') + entry.second};
+        const QString path = line.GetValue(QStringLiteral("Path"), QString());
+        if (!path.isEmpty()) AddFileTab(path, true);
+    }
+    TFileHolder::Restoring() = false;
+    QV_RESTORING = false;
+}
