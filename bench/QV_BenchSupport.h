@@ -12,6 +12,9 @@ void PrintResult(const std::string& name, double figure, double reference, const
 // A figure and its reference where no target is set: target<=n/a.
 void PrintComparison(const std::string& name, double figure, double reference, const std::string& unit);
 
+// A target on the figure itself rather than on the ratio: target<=<limit><unit>.
+void PrintLimit(const std::string& name, double figure, double reference, const std::string& unit, double limit);
+
 // A figure without a measured reference (reported only): ratio and target are "n/a".
 void PrintFigure(const std::string& name, double figure, const std::string& unit);
 
