@@ -3,6 +3,7 @@
 #include "controls/QV_CtrlManager.h"
 #include "controls/QV_Repaint.h"
 #include "data/QV_HolderHost.h"
+#include "data/QV_ItemDisposal.h"
 #include "foundation/QV_Settings.h"
 #include "platform/QV_Bitmap32.h"
 #include "platform/QV_FileSystem.h"
@@ -211,6 +212,7 @@ void TDataHolder::HandOverItems(TItemList Items)
     DH_ITEM_TRY = nullptr;
     LayoutIndex_.Valid = false;
     DH_ITEMS.swap(Items);
+    DisposeItems(std::move(Items));
 }
 
 void TDataHolder::ClearHolder()

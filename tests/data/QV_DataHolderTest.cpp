@@ -1,4 +1,5 @@
 #include "data/QV_DataHolder.h"
+#include "data/QV_ItemDisposal.h"
 
 #include "controls/QV_CtrlManager.h"
 #include "data/QV_HolderHost.h"
@@ -348,7 +349,8 @@ TEST_F(DataHolder, OpenSelectedPassesEachSelectedFileToTheProgram)
 TEST(DataHolderThreads, ListingRefreshingAndPaintingConcurrently)
 {
     TTestDir dir;
-    constexpr int Files = 300;
+    // Enough for the replaced lists to be freed on the disposal thread.
+    constexpr int Files = 1200;
     for (int i = 0; i < Files; ++i) dir.WriteFile(QString("file%1.txt").arg(i), "x");
     const QString folder = dir.Path() + '/';
 
@@ -387,4 +389,23 @@ TEST(DataHolderThreads, ListingRefreshingAndPaintingConcurrently)
     EXPECT_TRUE(whole);
     EXPECT_EQ(holder.ItemCount(), Files);
     EXPECT_EQ(holder.ItemAtXY(125, 120), holder.Item_Get(0));
+}
+
+TEST(DataHolderThreads, AReplacedListIsFreedWhole)
+{
+    static std::atomic<int> freed{0};
+    struct TCountedItem : TItemData {
+        ~TCountedItem() override { ++freed; }
+    };
+    const auto makeList = [](int count) {
+        TItemList items;
+        for (int i = 0; i < count; ++i) items.push_back(std::make_unique<TCountedItem>());
+        return items;
+    };
+    TDataHolder holder;
+    for (const int count : {5, 3000, 10})
+        holder.HandOverItems(makeList(count));
+    WaitItemsDisposed();
+    EXPECT_EQ(freed.load(), 5 + 3000);
+    EXPECT_EQ(holder.ItemCount(), 10);
 }
