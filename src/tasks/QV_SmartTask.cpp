@@ -62,6 +62,12 @@ void TTaskThread::Execute(const std::shared_ptr<TTaskThread>& run)
             }
         }
     }
+    // What only this thread used goes before the end is reported: whoever
+    // waits for the end may free what the parameters share, and must find
+    // this thread done with it.
+    run->params_.clear();
+    run->worker_ = nullptr;
+    run->beforeEnd_ = nullptr;
     Synchronize([&run] { EndOfRun(*run); });
     SetThreadTag(nullptr);
 }
