@@ -24,6 +24,13 @@ void PrintLimit(const std::string& name, double figure, double reference, const 
     std::fflush(stdout);
 }
 
+void PrintFigureLimit(const std::string& name, double figure, const std::string& unit, double limit)
+{
+    std::printf("RESULT %s figure=%.4g%s reference=n/a ratio=n/a target<=%.3g%s\n", name.c_str(), figure,
+                unit.c_str(), limit, unit.c_str());
+    std::fflush(stdout);
+}
+
 void PrintFigure(const std::string& name, double figure, const std::string& unit)
 {
     std::printf("RESULT %s figure=%.4g%s reference=n/a ratio=n/a target<=n/a\n", name.c_str(), figure,

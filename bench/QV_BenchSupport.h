@@ -15,6 +15,9 @@ void PrintComparison(const std::string& name, double figure, double reference, c
 // A target on the figure itself rather than on the ratio: target<=<limit><unit>.
 void PrintLimit(const std::string& name, double figure, double reference, const std::string& unit, double limit);
 
+// A figure without a reference but with a limit of its own: target<=<limit><unit>.
+void PrintFigureLimit(const std::string& name, double figure, const std::string& unit, double limit);
+
 // A figure without a measured reference (reported only): ratio and target are "n/a".
 void PrintFigure(const std::string& name, double figure, const std::string& unit);
 
