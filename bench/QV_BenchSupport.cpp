@@ -19,14 +19,14 @@ void PrintResult(const std::string& name, double figure, double reference, const
 void PrintLimit(const std::string& name, double figure, double reference, const std::string& unit, double limit)
 {
     const double ratio = reference > 0 ? figure / reference : 0;
-    std::printf("RESULT %s figure=%.4g%s reference=%.4g%s ratio=%.3f target<=%.3g%s\n", name.c_str(), figure,
+    std::printf("RESULT %s figure=%.4g%s reference=%.4g%s ratio=%.3f target<=%.6g%s\n", name.c_str(), figure,
                 unit.c_str(), reference, unit.c_str(), ratio, limit, unit.c_str());
     std::fflush(stdout);
 }
 
 void PrintFigureLimit(const std::string& name, double figure, const std::string& unit, double limit)
 {
-    std::printf("RESULT %s figure=%.4g%s reference=n/a ratio=n/a target<=%.3g%s\n", name.c_str(), figure,
+    std::printf("RESULT %s figure=%.4g%s reference=n/a ratio=n/a target<=%.6g%s\n", name.c_str(), figure,
                 unit.c_str(), limit, unit.c_str());
     std::fflush(stdout);
 }
