@@ -114,14 +114,15 @@ void TQorView::SwitchMode(const QString& Mode)
 {
     static const char* const ExploreBars[] = {"QuickBar", "ActionBar", "PathBar"};
     static const char* const SearchBars[] = {"SearchBarTop", "SearchBarBottom"};
-    bool search;
-    if (Mode == QLatin1String("Search")) search = true;
-    else if (Mode == QLatin1String("Explore")) search = false;
-    else return;
-    for (const char* bar : ExploreBars)
-        search ? CtrlManager_->Control_Hide(QString::fromLatin1(bar)) : CtrlManager_->Control_Show(QString::fromLatin1(bar));
-    for (const char* bar : SearchBars)
-        search ? CtrlManager_->Control_Show(QString::fromLatin1(bar)) : CtrlManager_->Control_Hide(QString::fromLatin1(bar));
+    if (Mode != QLatin1String("Search") && Mode != QLatin1String("Explore")) return;
+    const bool search = Mode == QLatin1String("Search");
+    const auto show = [this](const char* bar, bool visible) {
+        const QString id = QString::fromLatin1(bar);
+        if (visible) CtrlManager_->Control_Show(id);
+        else CtrlManager_->Control_Hide(id);
+    };
+    for (const char* bar : ExploreBars) show(bar, !search);
+    for (const char* bar : SearchBars) show(bar, search);
     CtrlManager_->Control_Update();
     CtrlManager_->On_Resize(QV_VISIBLE_W, QV_VISIBLE_H);
 }

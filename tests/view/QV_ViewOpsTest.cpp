@@ -1,5 +1,7 @@
 #include "view/QV_QorView.h"
 
+#include "controls/QV_ControlProbe.h"
+#include "controls/QV_CtrlManager.h"
 #include "data/QV_DataCore.h"
 #include "data/QV_FileHolder.h"
 #include "foundation/QV_Settings.h"
@@ -98,6 +100,26 @@ TEST_F(ViewTabs, KeysOpenAndCloseTabsAndDuplicatesFollowTheActiveFolder)
     EXPECT_EQ(Tabs(), (QStringList{"Q", "a", "[a]"}));
     view_->DuplicateHolder(core_->Holder_Get(0)->DH_ID);
     EXPECT_EQ(Tabs(), (QStringList{"Q", "a", "a", "[Q]"}));
+}
+
+TEST_F(ViewTabs, ModesShowEitherTheBrowsingOrTheSearchBars)
+{
+    QStringList log;
+    const QStringList bars{"QuickBar", "ActionBar", "PathBar", "SearchBarTop", "SearchBarBottom"};
+    for (const QString& bar : bars) view_->CtrlManager()->AddControl(bar, new TProbe(&log, bar, QRect(0, 0, 10, 10)));
+    const auto shown = [&] {
+        QStringList visible;
+        for (const QString& bar : bars)
+            if (view_->CtrlManager()->GetControlData(bar)->Visible()) visible << bar;
+        return visible;
+    };
+    view_->SwitchMode("Search");
+    EXPECT_EQ(shown(), (QStringList{"SearchBarTop", "SearchBarBottom"}));
+    view_->SwitchMode("search");
+    EXPECT_EQ(shown(), (QStringList{"SearchBarTop", "SearchBarBottom"}));
+    // Activating a folder tab browses again.
+    view_->AddFileTab(a_, true);
+    EXPECT_EQ(shown(), (QStringList{"QuickBar", "ActionBar", "PathBar"}));
 }
 
 TEST_F(ViewTabs, OpenInNewTabOpensEverySelectedFolder)
