@@ -5,6 +5,7 @@
 #include "controls/QV_ViewHolder.h"
 #include "data/QV_FileHolder.h"
 #include "foundation/QV_Settings.h"
+#include "icons/QV_IconManager.h"
 #include "locale/QV_LocaleManager.h"
 #include "platform/QV_Threads.h"
 #include "theme/QV_SkinBuffer.h"
@@ -66,6 +67,15 @@ TQorView::TQorView(QWidget* mainForm) : QWidget(mainForm)
     CtrlManager_ = std::make_unique<TCtrlManager>();
     CtrlManager_->CM_PARENT = this;
     SetCtrlManager(CtrlManager_.get());
+    IconManager_ = std::make_unique<TIconManager>();
+    // Until several tabs exist the view's own holder is the only open place.
+    IconManager_->OpenPlaces = [this] {
+        QStringList places;
+        if (FileHolder_)
+            if (const TPathData* current = FileHolder_->Path_Curr()) places << current->PD_PATH;
+        return places;
+    };
+    SetIconManager(IconManager_.get());
     QV_SKIN = std::make_unique<TSkinBuffer>();
 
     LoadTheme();
@@ -104,6 +114,8 @@ TQorView::~TQorView()
         SaveWindowState(state);
     }
 
+    SetIconManager(nullptr);
+    IconManager_.reset();
     SetLocaleManager(nullptr);
     LocaleManager_.reset();
     SetCtrlManager(nullptr);

@@ -20,6 +20,7 @@
 
 class QTimer;
 class TCtrlManager;
+class TIconManager;
 class TLocaleManager;
 class TRepaintServer;
 class TFileHolder;
@@ -59,6 +60,7 @@ public:
 
     TCtrlManager* CtrlManager() const { return CtrlManager_.get(); }
     TLocaleManager* LocaleManager() const { return LocaleManager_.get(); }
+    TIconManager* IconManager() const { return IconManager_.get(); }
 
     // Where the view finds the active holder. Without a source it is the
     // view's own file holder once a file tab was added; before that there is
@@ -110,6 +112,7 @@ private:
 
     std::unique_ptr<TLocaleManager> LocaleManager_;
     std::unique_ptr<TCtrlManager> CtrlManager_;
+    std::unique_ptr<TIconManager> IconManager_;
     TRepaintServer* RepaintServer_ = nullptr;
     std::function<TViewHolder*()> HolderSource_;
     std::unique_ptr<TFileHolder> FileHolder_;
