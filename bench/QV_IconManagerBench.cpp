@@ -7,6 +7,7 @@
 //   - the G pass over 10,000 files of 50 types: decodes and time;
 //   - the bytes the cache and a holder's copies take for 1,000 photographs.
 
+#include "QV_BenchPhotos.h"
 #include "QV_BenchSupport.h"
 
 #include "data/QV_FileHolder.h"
@@ -24,8 +25,6 @@
 #include <QGuiApplication>
 #include <QTimer>
 
-#include <jpeglib.h>
-
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
@@ -34,59 +33,10 @@
 
 namespace {
 
-// Smooth gradients, a soft disc and sensor-like noise: compresses like a photo.
-TBitmap32 Photo(int seedBase)
-{
-    TBitmap32 b(1024, 768);
-    std::uint32_t seed = std::uint32_t(seedBase) * 7919u + 1;
-    for (int y = 0; y < b.Height(); ++y) {
-        std::uint32_t* line = b.ScanLine(y);
-        for (int x = 0; x < b.Width(); ++x) {
-            seed = seed * 1664525u + 1013904223u;
-            const int noise = int(seed >> 27) - 16;
-            const int dx = x - 100 - (seedBase % 9) * 90, dy = y - 380;
-            const int disc = dx * dx + dy * dy < 160 * 160 ? 60 : 0;
-            auto clamp = [](int v) { return std::uint8_t(v < 0 ? 0 : v > 255 ? 255 : v); };
-            line[x] = Argb(255, clamp(x / 5 + disc + noise), clamp(y / 4 + noise), clamp(200 - x / 8 + disc / 2 + noise));
-        }
-    }
-    return b;
-}
-
 void Write(const QString& path, const QByteArray& bytes)
 {
     QFile file(path);
     if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size()) std::abort();
-}
-
-// The reference: read and decode each file at quarter scale, as a program
-// written straight against libjpeg-turbo would.
-std::size_t PlainQuarterDecode(const QString& path, std::vector<unsigned char>& pixels)
-{
-    FILE* in = std::fopen(EncodeFileName(path).constData(), "rb");
-    if (!in) std::abort();
-    jpeg_decompress_struct info;
-    jpeg_error_mgr errors;
-    info.err = jpeg_std_error(&errors);
-    jpeg_create_decompress(&info);
-    jpeg_stdio_src(&info, in);
-    jpeg_read_header(&info, TRUE);
-    info.scale_num = 1;
-    info.scale_denom = 4;
-    info.dct_method = JDCT_IFAST;
-    info.do_fancy_upsampling = FALSE;
-    info.out_color_space = JCS_RGB;
-    jpeg_start_decompress(&info);
-    const std::size_t stride = std::size_t(info.output_width) * 3;
-    pixels.resize(stride * info.output_height);
-    while (info.output_scanline < info.output_height) {
-        JSAMPROW row = pixels.data() + stride * info.output_scanline;
-        jpeg_read_scanlines(&info, &row, 1);
-    }
-    jpeg_finish_decompress(&info);
-    jpeg_destroy_decompress(&info);
-    std::fclose(in);
-    return pixels.size();
 }
 
 bool AllIconsReady(const TDataHolder& holder)
@@ -174,14 +124,19 @@ int main(int argc, char** argv)
     std::vector<QByteArray> encoded;
     std::vector<QString> photoPaths;
     for (int i = 0; i < 300; ++i) {
-        encoded.push_back(EncodeJpeg(Photo(i), 85));
+        encoded.push_back(EncodeJpeg(BenchPhoto(i * 3 + 1), 85));
         photoPaths.push_back(photos + QStringLiteral("/IMG_%1.jpg").arg(i, 4, 10, QLatin1Char('0')));
         Write(photoPaths.back(), encoded.back());
     }
     std::vector<unsigned char> buffer;
     volatile std::size_t sink = 0;
+    // The plain loop reads each file whole and decodes it, as ours does.
     const auto plain = [&] {
-        for (const QString& path : photoPaths) sink = sink + PlainQuarterDecode(path, buffer);
+        for (const QString& path : photoPaths) {
+            QFile file(path);
+            if (!file.open(QIODevice::ReadOnly)) std::abort();
+            sink = sink + PlainQuarterDecode(file.readAll(), buffer);
+        }
     };
     plain();  // warm the page cache for both sides
     std::vector<double> figure, reference, stall, idle;

@@ -142,33 +142,26 @@ void TIconManager::SetIcons(TDataHolder* DataHolder)
     const QString theme = ResolvePath(QStringLiteral("FilesThemePath:\\"));
     const std::shared_ptr<TSourceCache> cache = GENERAL_LIST;
     const std::shared_ptr<TIconManager*> self = Self_;
-
-    TSmartTask* g = DataHolder->DH_THREAD_ICONS_G.get();
-    g->ID(QStringLiteral("SetIcons_Task_G"));
-    g->SetParam(ParamHolder, static_cast<void*>(DataHolder))
-        ->SetParam(ParamHeight, height)
-        ->SetParam(ParamTheme, theme)
-        ->OnExecuteEvent([cache](TSmartTask* task) { AssignIcons(task, *cache, false); })
-        ->OnBeforeTerminatedEvent([self, DataHolder](TSmartTask* task) {
-            RequestRepaint();
-            // Starting tasks is the main thread's business. A stopped run
-            // (navigation, a holder or manager going) asks for nothing more.
-            Synchronize([&] {
-                if (!task->Active() || !*self) return;
-                (*self)->ProcessReserved(DataHolder);
-                (*self)->ClearCached();
-            });
+    const auto start = [&](TSmartTask* task, const char* id, bool perFile, TOnExecuteEvent end) {
+        task->ID(QString::fromLatin1(id));
+        task->SetParam(ParamHolder, static_cast<void*>(DataHolder))
+            ->SetParam(ParamHeight, height)
+            ->SetParam(ParamTheme, theme)
+            ->OnExecuteEvent([cache, perFile](TSmartTask* run) { AssignIcons(run, *cache, perFile); })
+            ->OnBeforeTerminatedEvent(std::move(end));
+        task->Start();
+    };
+    start(DataHolder->DH_THREAD_ICONS_G.get(), "SetIcons_Task_G", false, [self, DataHolder](TSmartTask* task) {
+        RequestRepaint();
+        // Starting tasks is the main thread's business. A stopped run
+        // (navigation, a holder or manager going) asks for nothing more.
+        Synchronize([&] {
+            if (!task->Active() || !*self) return;
+            (*self)->ProcessReserved(DataHolder);
+            (*self)->ClearCached();
         });
-    g->Start();
-
-    TSmartTask* s = DataHolder->DH_THREAD_ICONS_S.get();
-    s->ID(QStringLiteral("SetIcons_Task_S"));
-    s->SetParam(ParamHolder, static_cast<void*>(DataHolder))
-        ->SetParam(ParamHeight, height)
-        ->SetParam(ParamTheme, theme)
-        ->OnExecuteEvent([cache](TSmartTask* task) { AssignIcons(task, *cache, true); })
-        ->OnBeforeTerminatedEvent([](TSmartTask*) { RequestRepaint(); });
-    s->Start();
+    });
+    start(DataHolder->DH_THREAD_ICONS_S.get(), "SetIcons_Task_S", true, [](TSmartTask*) { RequestRepaint(); });
 }
 
 void TIconManager::ProcessReserved(TDataHolder* DataHolder)
