@@ -8,6 +8,13 @@
 
 namespace {
 
+TBitmap32 LimitedToSourceSide(TBitmap32 bitmap)
+{
+    if (bitmap.Width() <= kSourceSide && bitmap.Height() <= kSourceSide) return bitmap;
+    const QSize size = ProportionalSize(bitmap.Width(), bitmap.Height(), kSourceSide, kSourceSide);
+    return bitmap.Resampled(size.width(), size.height(), TResampler::rsDraft);
+}
+
 std::optional<TBitmap32> ThemePicture(const TThemePictures& theme, const char* name, const TSourceCounters& counters)
 {
     const QString path = theme.Find(QString::fromLatin1(name));
@@ -15,7 +22,7 @@ std::optional<TBitmap32> ThemePicture(const TThemePictures& theme, const char* n
     ++counters.Decodes;
     TImageResult result = LoadPngFile(path);
     if (!result.Ok()) return std::nullopt;
-    return std::move(result.Bitmap);
+    return LimitedToSourceSide(std::move(result.Bitmap));
 }
 
 // An icon reported without a size still gets a square of the item height.
@@ -25,21 +32,13 @@ TBitmap32 IconBitmap(TIconResult& icon, int itemHeight)
     return std::move(icon.Bitmap);
 }
 
-TBitmap32 LimitedToSourceSide(TBitmap32 bitmap)
-{
-    if (bitmap.Width() <= kSourceSide && bitmap.Height() <= kSourceSide) return bitmap;
-    const QSize size = ProportionalSize(bitmap.Width(), bitmap.Height(), kSourceSide, kSourceSide);
-    return bitmap.Resampled(size.width(), size.height(), TResampler::rsDraft);
-}
-
 } // namespace
 
 TThemePictures::TThemePictures(const QString& folder)
 {
     const QString base = folder.endsWith(QLatin1Char('/')) ? folder : folder + QLatin1Char('/');
-    for (const TDirEntry& entry : ListDirectory(folder, TDirOrder::doUnsorted).Entries) {
-        // The first of several names that differ only in case wins, as a listing
-        // sorted by name would make it.
+    // Of names that differ only in case, the first in name order wins.
+    for (const TDirEntry& entry : ListDirectory(folder, TDirOrder::doByName).Entries) {
         const QString lower = entry.Name.toLower();
         if (!entry.Is(faDirectory) && !byLowerName_.contains(lower)) byLowerName_.insert(lower, base + entry.Name);
     }
