@@ -71,8 +71,11 @@ using TBuilder = std::optional<TBitmap32> (*)(const QString&, const QString&, co
 // The shared body of the G and S passes: for each item of the pass's kind, the
 // cached source or a new one, then the holder's scaled copy. Ends early when
 // the task stops or a fallback picture cannot be read.
-void AssignIcons(TSmartTask* task, TSourceCache& cache, bool perFile)
+enum class TPassKind { pkGeneral, pkSpecial };
+
+void AssignIcons(TSmartTask* task, TSourceCache& cache, TPassKind kind)
 {
+    const bool perFile = kind == TPassKind::pkSpecial;
     const TPass pass(task);
     TDataHolder* holder = pass.Holder;
     if (!holder) return;
@@ -142,16 +145,16 @@ void TIconManager::SetIcons(TDataHolder* DataHolder)
     const QString theme = ResolvePath(QStringLiteral("FilesThemePath:\\"));
     const std::shared_ptr<TSourceCache> cache = GENERAL_LIST;
     const std::shared_ptr<TIconManager*> self = Self_;
-    const auto start = [&](TSmartTask* task, const char* id, bool perFile, TOnExecuteEvent end) {
+    const auto start = [&](TSmartTask* task, const char* id, TPassKind kind, TOnExecuteEvent end) {
         task->ID(QString::fromLatin1(id));
         task->SetParam(ParamHolder, static_cast<void*>(DataHolder))
             ->SetParam(ParamHeight, height)
             ->SetParam(ParamTheme, theme)
-            ->OnExecuteEvent([cache, perFile](TSmartTask* run) { AssignIcons(run, *cache, perFile); })
+            ->OnExecuteEvent([cache, kind](TSmartTask* run) { AssignIcons(run, *cache, kind); })
             ->OnBeforeTerminatedEvent(std::move(end));
         task->Start();
     };
-    start(DataHolder->DH_THREAD_ICONS_G.get(), "SetIcons_Task_G", false, [self, DataHolder](TSmartTask* task) {
+    start(DataHolder->DH_THREAD_ICONS_G.get(), "SetIcons_Task_G", TPassKind::pkGeneral, [self, DataHolder](TSmartTask* task) {
         RequestRepaint();
         // Starting tasks is the main thread's business. A stopped run
         // (navigation, a holder or manager going) asks for nothing more.
@@ -161,7 +164,7 @@ void TIconManager::SetIcons(TDataHolder* DataHolder)
             (*self)->ClearCached();
         });
     });
-    start(DataHolder->DH_THREAD_ICONS_S.get(), "SetIcons_Task_S", true, [](TSmartTask*) { RequestRepaint(); });
+    start(DataHolder->DH_THREAD_ICONS_S.get(), "SetIcons_Task_S", TPassKind::pkSpecial, [](TSmartTask*) { RequestRepaint(); });
 }
 
 void TIconManager::ProcessReserved(TDataHolder* DataHolder)
