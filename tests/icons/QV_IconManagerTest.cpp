@@ -141,10 +141,10 @@ TEST_F(IconManager, FilesGetTheirOwnPictureOrTheFittingFallback)
     files_.WriteFile("mix/prog.exe", program);
     files_.WriteFile("mix/tool.exe", "no icon resources here");
     files_.WriteFile("mix/photo.jpg", EncodeJpeg(Filled(1024, 768, kPhotoColour), 90));
-    files_.WriteFile("mix/broken.jpg", QByteArray("\xFF\xD8\xFF\xE0 damaged", 14));
+    files_.WriteFile("mix/broken.jpg", QByteArray::fromHex("ffd8ffe0") + "damaged");
     files_.WriteFile("mix/wide.png", EncodePng(Filled(300, 150, kTxtColour)));
     files_.WriteFile("mix/broken.png", "not a png");
-    files_.WriteFile("mix/bad.ico", QByteArray("\0\0\1\0\x05\0garbage", 13));
+    files_.WriteFile("mix/bad.ico", QByteArray::fromHex("000001000500") + "garbage");
     files_.MakeDir("mix/sub");
     TFileHolder* holder = NewHolder();
     Show(holder, files_.Sub("mix"));
