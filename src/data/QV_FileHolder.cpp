@@ -3,8 +3,8 @@
 #include "controls/QV_CtrlManager.h"
 #include "data/QV_FolderMonitor.h"
 #include "data/QV_HolderHost.h"
-#include "icons/QV_IconManager.h"
 #include "foundation/QV_Settings.h"
+#include "icons/QV_IconManager.h"
 #include "platform/QV_FileSystem.h"
 #include "platform/QV_Sound.h"
 
