@@ -13,6 +13,7 @@
 #include <QCoreApplication>
 
 #include <algorithm>
+#include <utility>
 
 namespace {
 
@@ -181,12 +182,14 @@ TItemData* TDataHolder::Item_Add() { return Item_Add(ItemCount()); }
 TItemData* TDataHolder::Item_Add(int IDX)
 {
     IDX = std::clamp(IDX, 0, ItemCount());
+    EndIconTasks();
     LayoutIndex_.Valid = false;
     return DH_ITEMS.insert(DH_ITEMS.begin() + IDX, std::make_unique<TItemData>())->get();
 }
 
 TItemData* TDataHolder::Item_Add(const TDirEntry& SearchRec, const QString& Path)
 {
+    EndIconTasks();
     LayoutIndex_.Valid = false;
     DH_ITEMS.push_back(CreateListedItem(SearchRec, Path));
     return DH_ITEMS.back().get();
@@ -198,6 +201,7 @@ void TDataHolder::Item_Rem(int IDX)
     if (!item) return;
     if (item == DH_ITEM_ACTIVE) DH_ITEM_ACTIVE = nullptr;
     if (item == DH_ITEM_TRY) DH_ITEM_TRY = nullptr;
+    EndIconTasks();
     LayoutIndex_.Valid = false;
     DH_ITEMS.erase(DH_ITEMS.begin() + IDX);
 }
@@ -208,6 +212,7 @@ void TDataHolder::HandOverItems(TItemList Items)
         Synchronize([&] { HandOverItems(std::move(Items)); });
         return;
     }
+    EndIconTasks();
     DH_ITEM_ACTIVE = nullptr;
     DH_ITEM_TRY = nullptr;
     LayoutIndex_.Valid = false;
@@ -218,6 +223,7 @@ void TDataHolder::HandOverItems(TItemList Items)
 void TDataHolder::ClearHolder()
 {
     BeginUpdate();
+    EndIconTasks();
     DH_ITEMS.clear();
     LayoutIndex_.Valid = false;
     EndUpdate();
@@ -516,6 +522,14 @@ void TDataHolder::StopThreads()
     DH_THREAD_ICONS_S->Stop();
     DH_THREAD_ICONS_R->Stop();
     DH_THREAD_CLEAR_C->Stop();
+}
+
+void TDataHolder::EndIconTasks()
+{
+    // Destroying a task waits for its runs. The fresh task is in place first,
+    // so a call served during the wait never meets an empty slot.
+    for (std::unique_ptr<TSmartTask>* task : {&DH_THREAD_ICONS_G, &DH_THREAD_ICONS_S, &DH_THREAD_ICONS_R})
+        if ((*task)->Thread()) std::exchange(*task, std::make_unique<TSmartTask>()).reset();
 }
 
 void TDataHolder::BeginUpdate()

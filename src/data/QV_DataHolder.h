@@ -17,6 +17,7 @@
 #include "data/QV_HolderLayout.h"
 #include "data/QV_ItemData.h"
 #include "foundation/QV_System.h"
+#include "icons/QV_IconTypes.h"
 #include "tasks/QV_SmartTask.h"
 
 #include <QPoint>
@@ -61,7 +62,12 @@ public:
     bool DH_SELECTING = false;
     // The icon tasks; the icon manager drives them.
     std::unique_ptr<TSmartTask> DH_THREAD_ICONS_G, DH_THREAD_ICONS_S, DH_THREAD_ICONS_R, DH_THREAD_CLEAR_C;
+    // The keys the G and S passes are building right now; written by those passes only.
     QString DH_THREAD_ICONS_G_ID, DH_THREAD_ICONS_S_ID;
+    // The scaled icons the items borrow: type icons, per-file icons. They live
+    // as long as the holder, and the icon tasks end before they go.
+    TDestinationList DH_ICONS_G, DH_ICONS_S;
+    TReservedList DH_ICONS_R;
 
     // --- The 21 slots ---
     void On_Paint(TBitmap32& DH_CANVAS) override;
@@ -119,6 +125,10 @@ public:
     // thread and returns once done.
     void HandOverItems(TItemList Items);
     void ClearHolder();
+    // Stops the icon tasks and waits until their runs have ended (serving
+    // synchronized calls): every change of the item list does this first, as
+    // the passes walk the list on their own threads.
+    void EndIconTasks();
 
     // --- Hover, hit testing and selection ---
     TItemData* ItemAtXY(int X, int Y) const;

@@ -4,6 +4,7 @@
 #include "data/QV_FolderMonitor.h"
 #include "data/QV_HolderHost.h"
 #include "foundation/QV_Settings.h"
+#include "icons/QV_IconManager.h"
 #include "platform/QV_FileSystem.h"
 #include "platform/QV_Sound.h"
 
@@ -193,6 +194,7 @@ void TFileHolder::ListingDone(bool Folder)
         }
     }
     Arrange();
+    if (TIconManager* icons = IconManager()) icons->SetIcons(this);
     if (OnListed) OnListed(this);
 }
 

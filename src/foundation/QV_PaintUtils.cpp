@@ -2,6 +2,7 @@
 
 #include "foundation/QV_PaintUtils.h"
 #include "foundation/QV_System.h"
+#include "platform/QV_Icons.h"
 #include "platform/QV_JpegCodec.h"
 #include "platform/QV_PngCodec.h"
 
@@ -82,14 +83,21 @@ void LoadPng(const QString& fileName, TBitmap32& bitmap)
     TakePixels(bitmap, TakeBitmapOrThrow(LoadPngFile(ResolvePath(fileName))));
 }
 
-void LoadImageFile(const QString& fileName, TBitmap32& bitmap)
+void LoadImageFile(const QString& fileName, TBitmap32& bitmap, int desiredSize)
 {
     const QString extension = Extension(fileName);
     if (extension == QLatin1String(".exe")) {
-        // Program icons are not read yet: every program takes the fallback. The
-        // configured file-icon theme supplies it, since the shipped folder's name
-        // is capitalised and file names are case-sensitive here.
-        LoadPng(QStringLiteral("FilesThemePath:\\UnknownExe.png"), bitmap);
+        const int size = desiredSize > 0 ? std::min(desiredSize, kLargestProgramIcon) : kLargestProgramIcon;
+        const TIconResult icon = LoadProgramIcon(ResolvePath(fileName), size);
+        if (icon.Ok()) {
+            if (icon.Width > 0) TakePixels(bitmap, icon.Bitmap);
+            else TakePixels(bitmap, TBitmap32(32, 32));
+        } else if (icon.Error == QLatin1String(kNoIconResources) || icon.Error == QLatin1String(kInvalidIconFormat)) {
+            // The configured file-icon theme supplies the fallback, since the
+            // shipped folder's name is capitalised and file names are
+            // case-sensitive here.
+            LoadPng(QStringLiteral("FilesThemePath:\\UnknownExe.png"), bitmap);
+        }
     } else if (extension == QLatin1String(".jpg")) {
         TakePixels(bitmap, TakeBitmapOrThrow(LoadJpegFile(ResolvePath(fileName), 1, TJpegSpeed::jsAccurate)));
     }

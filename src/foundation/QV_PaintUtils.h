@@ -79,10 +79,15 @@ void StretchInto(const TBitmap32& src, TBitmap32& dest, int width, int height);
 
 // Decodes a PNG file with its alpha channel; raises EImageError on failure.
 void LoadPng(const QString& fileName, TBitmap32& bitmap);
-// ".exe" (exact case): the program's icon, which falls back to the file-icon
-// theme's UnknownExe.png; ".jpg": the JPEG picture (EImageError on failure); any
-// other extension leaves the bitmap unchanged.
-void LoadImageFile(const QString& fileName, TBitmap32& bitmap);
+// The largest program icon LoadImageFile asks for.
+inline constexpr int kLargestProgramIcon = 256;
+// ".exe" (exact case): the program's icon image chosen for desiredSize (at
+// most kLargestProgramIcon; 0 or less asks for that), which falls back to the
+// file-icon theme's UnknownExe.png when the program has no usable icon and
+// leaves the bitmap unchanged when it cannot be read at all; ".jpg": the JPEG
+// picture (EImageError on failure); any other extension leaves the bitmap
+// unchanged.
+void LoadImageFile(const QString& fileName, TBitmap32& bitmap, int desiredSize = kLargestProgramIcon);
 
 // Name, Size and Color keep the font's own when absent; Bold and Italic absent
 // mean off. Raises EConvertError on a malformed number.

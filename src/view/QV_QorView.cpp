@@ -5,6 +5,7 @@
 #include "controls/QV_ViewHolder.h"
 #include "data/QV_DataCore.h"
 #include "foundation/QV_Settings.h"
+#include "icons/QV_IconManager.h"
 #include "locale/QV_LocaleManager.h"
 #include "platform/QV_Threads.h"
 #include "theme/QV_SkinBuffer.h"
@@ -66,6 +67,9 @@ TQorView::TQorView(QWidget* mainForm) : QWidget(mainForm)
     CtrlManager_ = std::make_unique<TCtrlManager>();
     CtrlManager_->CM_PARENT = this;
     SetCtrlManager(CtrlManager_.get());
+    IconManager_ = std::make_unique<TIconManager>();
+    IconManager_->OpenPlaces = [] { return OpenFilePlaces(); };
+    SetIconManager(IconManager_.get());
     QV_SKIN = std::make_unique<TSkinBuffer>();
     DataCore_ = std::make_unique<TDataCore>();
     SetDataCore(DataCore_.get());
@@ -115,6 +119,8 @@ TQorView::~TQorView()
     QV_CANVAS = TBitmap32();
     SetDataCore(nullptr);
     DataCore_.reset();
+    SetIconManager(nullptr);
+    IconManager_.reset();
     QV_SKIN.reset();
 }
 

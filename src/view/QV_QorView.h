@@ -22,6 +22,7 @@
 class QTimer;
 class TCtrlManager;
 class TDataCore;
+class TIconManager;
 class TLocaleManager;
 class TRepaintServer;
 class TSkinBuffer;
@@ -60,6 +61,7 @@ public:
 
     TCtrlManager* CtrlManager() const { return CtrlManager_.get(); }
     TLocaleManager* LocaleManager() const { return LocaleManager_.get(); }
+    TIconManager* IconManager() const { return IconManager_.get(); }
 
     TDataCore* DataCore() const { return DataCore_.get(); }
 
@@ -140,6 +142,7 @@ private:
 
     std::unique_ptr<TLocaleManager> LocaleManager_;
     std::unique_ptr<TCtrlManager> CtrlManager_;
+    std::unique_ptr<TIconManager> IconManager_;
     TRepaintServer* RepaintServer_ = nullptr;
     std::function<TViewHolder*()> HolderSource_;
     std::unique_ptr<TDataCore> DataCore_;

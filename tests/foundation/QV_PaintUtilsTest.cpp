@@ -1,6 +1,7 @@
 #include "foundation/QV_PaintUtils.h"
 
 #include "foundation/QV_System.h"
+#include "platform/QV_IconFixtures.h"
 #include "platform/QV_ImageFile.h"
 #include "platform/QV_JpegCodec.h"
 #include "platform/QV_PngCodec.h"
@@ -379,22 +380,32 @@ TEST(PaintLoaders, PngAndImageFiles)
     EXPECT_EQ(b.DrawMode, TDrawMode::dmOpaque);
     EXPECT_THROW(LoadPng(dir_.Sub("missing.png"), b), EImageError);
 
-    // Programs take the configured file-icon theme's fallback picture.
+    // Programs show their own icon, chosen for the asked size up to 256; one
+    // without icons takes the configured file-icon theme's fallback picture,
+    // one that cannot be read leaves the bitmap alone.
     dir_.WriteFile("Data/Themes/FileIcons/Mine/UnknownExe.png", EncodePng(Filled(5, 5, 0xFF00FF00)));
+    const QString program = dir_.WriteFile(
+        "prog.exe", ProgramFile(IconResources({{48, 48, 32, SolidImage(48, 48, 32, 0xFF0000FF)},
+                                               {256, 256, 32, SolidImage(256, 256, 0, 0xFFFF0000)}})));
     struct {
         QString file;
+        int desired;
         QSize expected;
     } const cases[] = {
-        {dir_.Sub("tool.exe"), {5, 5}},
-        {dir_.WriteFile("photo.jpg", EncodeJpeg(Filled(40, 24, 0xFFFFFFFF), 90)), {40, 24}},
-        {dir_.Sub("tool.EXE"), {0, 0}},   // extensions compare exactly
-        {png, {0, 0}},                     // neither a program nor a JPEG
-        {dir_.Sub("x.exe/readme"), {0, 0}},
+        {program, kLargestProgramIcon, {256, 256}},
+        {program, 40, {48, 48}},
+        {program, 1000, {256, 256}},
+        {dir_.WriteFile("tool.exe", "no program at all"), kLargestProgramIcon, {5, 5}},
+        {dir_.Sub("missing.exe"), kLargestProgramIcon, {0, 0}},
+        {dir_.WriteFile("photo.jpg", EncodeJpeg(Filled(40, 24, 0xFFFFFFFF), 90)), 0, {40, 24}},
+        {dir_.Sub("tool.EXE"), 0, {0, 0}},   // extensions compare exactly
+        {png, 0, {0, 0}},                     // neither a program nor a JPEG
+        {dir_.Sub("x.exe/readme"), 0, {0, 0}},
     };
     for (const auto& c : cases) {
         TBitmap32 image;
-        LoadImageFile(c.file, image);
-        EXPECT_EQ(QSize(image.Width(), image.Height()), c.expected) << c.file.toStdString();
+        LoadImageFile(c.file, image, c.desired);
+        EXPECT_EQ(QSize(image.Width(), image.Height()), c.expected) << c.file.toStdString() << " " << c.desired;
     }
     const QString broken = dir_.WriteFile("broken.jpg", "not a picture");
     EXPECT_THROW(LoadImageFile(broken, b), EImageError);

@@ -2,6 +2,7 @@
 
 #include "controls/QV_CtrlManager.h"
 #include "foundation/QV_Settings.h"
+#include "icons/QV_IconManager.h"
 #include "locale/QV_LocaleManager.h"
 #include "view/QV_QorView.h"
 #include "view/QV_ViewFixture.h"
@@ -29,6 +30,8 @@ TEST(MainForm, EmptySettingsGiveACentredClientOf900By665)
     EXPECT_EQ(QorView(), form.QorView());
     EXPECT_EQ(CtrlManager(), form.QorView()->CtrlManager());
     EXPECT_NE(LocaleManager(), nullptr);
+    EXPECT_EQ(IconManager(), form.QorView()->IconManager());
+    EXPECT_NE(IconManager(), nullptr);
 
     // The session timer fires once, 200 ms after start.
     EXPECT_EQ(form.SessionTimer->interval(), 200);
@@ -51,6 +54,7 @@ TEST(MainForm, SettingsPlaceTheWindowAndItsStateIsSavedAtTheEnd)
     }
     EXPECT_EQ(QorView(), nullptr);
     EXPECT_EQ(CtrlManager(), nullptr);
+    EXPECT_EQ(IconManager(), nullptr);
     LoadSettings();
     EXPECT_EQ(int(Settings().Window.Width), 640);
     EXPECT_EQ(int(Settings().Window.Height), 480);
