@@ -204,7 +204,7 @@ void TDataHolder::GroupItems_Task(TSmartTask* SmartTask)
     const size_t count = run.Items.size();
     std::vector<uint32_t> bucketOf(count, NoBucket);
     TBuckets buckets;
-    const uint32_t defaultBucket = run.Kind == TGroupKind::gkOther ? buckets.ForKey(DefaultGroup) : NoBucket;
+    uint32_t defaultBucket = NoBucket;
     for (size_t i = 0; i < count; ++i) {
         if (i % 4096 == 0 && !SmartTask->Active()) return;
         if (run.IsHeader[i]) continue;
@@ -212,7 +212,10 @@ void TDataHolder::GroupItems_Task(TSmartTask* SmartTask)
         case TGroupKind::gkName: bucketOf[i] = buckets.ForCharacter(run.FirstCharacters[i], run.Locale); break;
         case TGroupKind::gkExt:
         case TGroupKind::gkPath: bucketOf[i] = buckets.ForText(run.Texts[i]); break;
-        case TGroupKind::gkOther: bucketOf[i] = defaultBucket; break;
+        case TGroupKind::gkOther:
+            if (defaultBucket == NoBucket) defaultBucket = buckets.ForKey(DefaultGroup);
+            bucketOf[i] = defaultBucket;
+            break;
         }
     }
     run.Keys = std::move(buckets.Keys);

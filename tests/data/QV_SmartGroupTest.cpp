@@ -163,8 +163,14 @@ TEST_F(SmartGroup, CollapsedSectionOpensAgainWhenRegrouped)
     EXPECT_TRUE(holder_.Item_Get(1)->ID_VISIBLE);
 }
 
-TEST_F(SmartGroup, EmptyHolderArrangesAndReportsTheGrouping)
+TEST_F(SmartGroup, HeadersWithoutMembersGoAndAnEmptyHolderIsStillArranged)
 {
+    Fill({{"a.txt", ".txt", "/"}});
+    Group("Ext");
+    holder_.Item_Rem(1);
+    Group("none");
+    EXPECT_EQ(holder_.ItemCount(), 0);
+
     holder_.BeginUpdate();
     Group("Name");
     EXPECT_EQ(holder_.ItemCount(), 0);
