@@ -157,6 +157,21 @@ public:
     // Loads the theme of a place, prepares the background and repaints.
     void LoadTheme(const TFolderThemeSource& Source);
 
+    // --- Grouping ---
+    // Regroups the items in the background under new group headers by "Name"
+    // (first character of the caption), "Ext" (type extension) or "Path"
+    // (containing folder); any other value leaves every item under one hidden
+    // "<default>" header. The items keep their order within a section and are
+    // never freed; the previous headers are. The result is handed over only
+    // while the run is still wanted and the list is still the one it grouped,
+    // then arranged. OnTerminated is recorded with the task.
+    void GroupItems(const QString& GroupValue, const QString& OnTerminated);
+    // Called on the interface thread once a grouping has been handed over and
+    // arranged (not for a stopped or refused one).
+    std::function<void(TDataHolder* Sender)> OnGrouped;
+    // The icon passes over the list as it now is, when there is an icon manager.
+    void StartIconTasks();
+
     // Shared by every holder: the margins kept clear of the bars.
     static TLayoutMargins& Margins();
     // Runs pending events between the steps of a wheel scroll; the default
@@ -164,12 +179,28 @@ public:
     static std::function<void()>& MessagePump();
 
 protected:
+    // A listing is building a new list right now; a grouping of the old one
+    // would be replaced at once, so it is not handed over.
+    virtual bool ListingRuns() const { return false; }
+    // After a grouping was arranged; the base calls OnGrouped.
+    virtual void ItemsGrouped();
+
     TItemList DH_ITEMS;
     TLayoutIndex LayoutIndex_;
     // Cleared by the destructor; what a re-entered wheel loop checks.
     std::shared_ptr<bool> Alive_ = std::make_shared<bool>(true);
 
 private:
+    struct TGroupRun;
+    void GroupItems_Task(TSmartTask* SmartTask);
+    void GroupItems_Task_Terminate(TTaskThread* Sender);
+    // Interface thread: what the run groups, and applying its result.
+    void TakeGroupSnapshot(TGroupRun& Run) const;
+    bool ApplyGrouping(TGroupRun& Run);
+
+    // The latest grouping run was handed over; interface thread only.
+    bool GroupApplied_ = false;
+
     void ReleaseSteps(TMouseButton Button, TShiftState Shift, int X, int Y);
     void ShowSelectTip(int X, int Y);
     void HideSelectTip();

@@ -4,9 +4,10 @@
 #include "data/QV_FolderMonitor.h"
 #include "data/QV_HolderHost.h"
 #include "foundation/QV_Settings.h"
-#include "icons/QV_IconManager.h"
 #include "platform/QV_FileSystem.h"
 #include "platform/QV_Sound.h"
+
+#include <utility>
 
 namespace {
 
@@ -138,6 +139,7 @@ void TFileHolder::Path_GoTo(TPathData* PathData)
     DH_SCROLL_POS = PathData->PD_SCROLL_POS;
     DH_TEXT_QFILTER.clear();
     StopThreads();
+    ListedWhenGrouped_ = false;
     DH_ITEM_ACTIVE = nullptr;
     DH_ITEM_TRY = nullptr;
     BeginUpdate();
@@ -187,15 +189,25 @@ void TFileHolder::On_FolderChanged(TFolderMonitor*)
 
 void TFileHolder::ListingDone(bool Folder)
 {
-    if (Folder) {
-        if (const TPathData* current = Path_Curr()) {
-            MonitoredPath_ = current->PD_PATH;
-            DH_MONITOR->Start(current->PD_PATH);
-        }
+    if (!Folder) {
+        // The drives are shown by kind; the grouping arranges them.
+        ListedWhenGrouped_ = true;
+        GroupItems(QStringLiteral("Ext"), QStringLiteral("Icons"));
+        return;
+    }
+    if (const TPathData* current = Path_Curr()) {
+        MonitoredPath_ = current->PD_PATH;
+        DH_MONITOR->Start(current->PD_PATH);
     }
     Arrange();
-    if (TIconManager* icons = IconManager()) icons->SetIcons(this);
+    StartIconTasks();
     if (OnListed) OnListed(this);
+}
+
+void TFileHolder::ItemsGrouped()
+{
+    TDataHolder::ItemsGrouped();
+    if (std::exchange(ListedWhenGrouped_, false) && OnListed) OnListed(this);
 }
 
 // --- Slots ---

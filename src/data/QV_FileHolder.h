@@ -30,7 +30,8 @@ public:
     static constexpr int PathLimit = -1;
 
     // Called on the interface thread once a listing has been handed over and
-    // arranged (not for a stopped one).
+    // arranged (not for a stopped one); for the quick-drive view once it has
+    // also been grouped.
     std::function<void(TFileHolder* Sender)> OnListed;
 
     // Set by the view while it restores the last session: navigation is silent.
@@ -83,9 +84,15 @@ public:
     void OpenDrive(const QString& Path) override;
     QString HolderMenuName() const override { return QStringLiteral("FileHolderMenu"); }
 
+protected:
+    bool ListingRuns() const override { return Listing(); }
+    void ItemsGrouped() override;
+
 private:
     void KeepScroll();
     void ListingDone(bool Folder);
 
     QString MonitoredPath_;
+    // The quick-drive view's listing ends with its grouping.
+    bool ListedWhenGrouped_ = false;
 };

@@ -1,6 +1,7 @@
 #include "data/QV_ItemData.h"
 
 #include "controls/QV_Repaint.h"
+#include "data/QV_DataCore.h"
 #include "data/QV_DataHolder.h"
 #include "data/QV_HolderHost.h"
 #include "foundation/QV_Settings.h"
@@ -138,6 +139,20 @@ void TItemData::DeSelect()
     RequestRepaint();
 }
 
+namespace {
+
+// The open holder that shows the item, if any.
+TDataHolder* HolderOf(const TItemData* item)
+{
+    if (const TDataCore* core = DataCore())
+        for (const auto& holder : core->DC_LIST)
+            for (const auto& shown : holder->Items())
+                if (shown.get() == item) return holder.get();
+    return nullptr;
+}
+
+}  // namespace
+
 void TItemData::Rename(const QString& Name)
 {
     TFileData& data = ID_FILE_DATA;
@@ -151,10 +166,15 @@ void TItemData::Rename(const QString& Name)
         if (THolderHost* host = HolderHost()) host->ShowMessage(text + data.FD_PATH);
         return;
     }
+    // The icon passes of the item's holder read its path and type; they end
+    // first and run again for the new name.
+    TDataHolder* owner = HolderOf(this);
+    if (owner) owner->EndIconTasks();
     data.FD_PATH = target;
     data.FD_NAME = Name;
     data.FD_EXT = TypeKeyOfName(data);
     CreateCaption();
+    if (owner) owner->StartIconTasks();
 }
 
 QRect TItemData::ItemRect(const TDataHolder* DataHolder) const

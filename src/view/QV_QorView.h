@@ -106,6 +106,8 @@ public:
     void ClipboardCopy();
     void FilesSelectAll();
     void CreateFolder();
+    // "Name", "Ext" or "Path"; anything else shows the items ungrouped.
+    void GroupItems(const QString& By);
     void ReloadTheme();
     bool OpenSelected(const QString& AppPath, const QString& Param1);
 

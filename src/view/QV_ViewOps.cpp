@@ -164,6 +164,11 @@ void TQorView::CreateFolder()
     if (TFileHolder* holder = FileHolder()) holder->CreateFolder();
 }
 
+void TQorView::GroupItems(const QString& By)
+{
+    if (TDataHolder* holder = DataCore_->DC_HOLDER) holder->GroupItems(By, QString());
+}
+
 void TQorView::ReloadTheme()
 {
     if (TDataHolder* holder = DataCore_->DC_HOLDER) {

@@ -297,6 +297,21 @@ TEST_F(FileHolder, QuickDriveListsTheVisibleDrives)
     EXPECT_TRUE(root->ID_MENU.startsWith("DRIVE_"));
     EXPECT_GT(root->ID_FILE_DATA.FD_SIZE, 0);
     EXPECT_EQ(holder_->CreateFolder(), QString());  // nothing is made in the drive view
+
+    // Shown once grouped by kind, each kind under its own visible header.
+    EXPECT_TRUE(holder_->DH_CANDRAW.load());
+    ASSERT_TRUE(holder_->Item_Get(0)->IsGroup());
+    QStringList headers;
+    for (const auto& item : holder_->Items()) {
+        if (item->IsGroup()) {
+            EXPECT_TRUE(item->ID_VISIBLE);
+            headers << item->ID_CAPTION;
+        } else {
+            EXPECT_EQ(item->ID_GROUP, headers.last());
+            EXPECT_EQ(item->ID_GROUP, item->ID_FILE_DATA.FD_EXT.toUpper());
+        }
+    }
+    EXPECT_EQ(headers.removeDuplicates(), 0);
 }
 
 TEST_F(FileHolder, CreateFolderNumbersFreeNamesAndGroupsTheSelection)

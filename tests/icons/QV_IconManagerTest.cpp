@@ -1,6 +1,7 @@
 #include "icons/QV_IconManager.h"
 
 #include "controls/QV_Repaint.h"
+#include "data/QV_DataCore.h"
 #include "data/QV_FileHolder.h"
 #include "foundation/QV_Settings.h"
 #include "platform/QV_IconFixtures.h"
@@ -262,6 +263,32 @@ TEST_F(IconManager, HoldersRunAtOnceAndGoWhileTheirPassesRun)
     ASSERT_TRUE(WaitUntil([&] { return fresh->Sources().Count() > 0; }));
     fresh.reset();
     holders_.clear();
+}
+
+TEST_F(IconManager, RenamingAndGroupingWhilePassesRunKeepEveryIcon)
+{
+    for (int i = 0; i < 60; ++i) {
+        files_.WriteFile(QStringLiteral("p%1.jpg").arg(i), EncodeJpeg(Filled(256, 192, kPhotoColour), 80));
+        files_.WriteFile(QStringLiteral("t%1.txt").arg(i), "x");
+    }
+    // Renames find the holder of their item through the data core.
+    TDataCore core;
+    SetDataCore(&core);
+    TFileHolder* holder = core.Holder_Add_File();
+    holder->On_Resize(1000, 600);
+    holder->Path_GoTo(files_.Path());
+    ASSERT_TRUE(WaitUntil([&] { return !holder->Listing() && holder->DH_ICONS_S.Count() > 0; }));
+    holder->Item_Get(0)->Rename("renamed.jpg");
+    bool grouped = false;
+    holder->OnGrouped = [&](TDataHolder*) { grouped = true; };
+    holder->GroupItems("Ext", "Icons");
+    holder->Item_Get(1)->Rename("late.jpg");
+    ASSERT_TRUE(WaitUntil([&] { return grouped && AllIconsReady(*holder); }, 20000));
+    EXPECT_EQ(holder->ItemCount(), 120 + 2);
+    EXPECT_EQ(Centre(IconOf(*holder, "renamed.jpg")), kPhotoColour);
+    EXPECT_EQ(Centre(IconOf(*holder, "t3.txt")), kTxtColour);
+    core.Clear();
+    SetDataCore(nullptr);
 }
 
 } // namespace

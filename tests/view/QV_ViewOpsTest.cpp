@@ -133,6 +133,23 @@ TEST_F(ViewTabs, OpenInNewTabOpensEverySelectedFolder)
     EXPECT_EQ(Tabs().mid(2), (QStringList{"a", "[b (x86)]"}));
 }
 
+TEST_F(ViewTabs, GroupingActsOnTheActiveTab)
+{
+    folder_->Dir.WriteFile("a/x.txt", "x");
+    folder_->Dir.WriteFile("a/y.doc", "x");
+    TFileHolder* other = view_->AddFileTab(a_, false);
+    TFileHolder* shown = view_->AddFileTab(a_, true);
+    ASSERT_TRUE(WaitUntil([&] { return !other->Listing() && !shown->Listing() && shown->ItemCount() == 2; }));
+    bool grouped = false;
+    shown->OnGrouped = [&](TDataHolder*) { grouped = true; };
+    view_->GroupItems("Ext");
+    ASSERT_TRUE(WaitUntil([&] { return grouped; }));
+    QStringList captions;
+    for (const auto& item : shown->Items()) captions << item->ID_CAPTION;
+    EXPECT_EQ(captions, (QStringList{".TXT", "x", ".DOC", "y"}));
+    EXPECT_EQ(other->ItemCount(), 2);
+}
+
 TEST_F(ViewTabs, SessionSavesFolderTabsUnderTheirIndexAndRestoresThem)
 {
     view_->AddFileTab(a_, true);
