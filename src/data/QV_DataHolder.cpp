@@ -526,10 +526,18 @@ void TDataHolder::StopThreads()
 
 void TDataHolder::EndIconTasks()
 {
-    // Destroying a task waits for its runs. The fresh task is in place first,
-    // so a call served during the wait never meets an empty slot.
-    for (std::unique_ptr<TSmartTask>* task : {&DH_THREAD_ICONS_G, &DH_THREAD_ICONS_S, &DH_THREAD_ICONS_R})
-        if ((*task)->Thread()) std::exchange(*task, std::make_unique<TSmartTask>()).reset();
+    const std::unique_ptr<TSmartTask>* const tasks[] = {&DH_THREAD_ICONS_G, &DH_THREAD_ICONS_S, &DH_THREAD_ICONS_R};
+    const auto any = [&](bool (TSmartTask::*state)() const) {
+        return std::any_of(std::begin(tasks), std::end(tasks), [&](const auto* task) { return ((**task).*state)(); });
+    };
+    // The wait serves synchronized calls. One of them may change the list too
+    // (a grouping's hand-over): it comes through here and waits for the same
+    // runs. Another may start the passes again (a listing's end): they are
+    // stopped once more, so none of them still reads when the caller goes on.
+    while (any(&TSmartTask::Running)) {
+        for (const auto* task : tasks) (*task)->Stop();
+        ServeUntil([&] { return !any(&TSmartTask::Running) || any(&TSmartTask::Active); });
+    }
 }
 
 void TDataHolder::BeginUpdate()

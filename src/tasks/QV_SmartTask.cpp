@@ -62,9 +62,8 @@ void TTaskThread::Execute(const std::shared_ptr<TTaskThread>& run)
             }
         }
     }
-    // What only this thread used goes before the end is reported: whoever
-    // waits for the end may free what the parameters share, and must find
-    // this thread done with it.
+    // What only this thread used goes before the end is reported, so whoever
+    // waits for the end finds this thread done with it.
     run->params_.clear();
     run->worker_ = nullptr;
     run->beforeEnd_ = nullptr;
@@ -88,11 +87,14 @@ TSmartTask::TSmartTask() : sync_(std::make_shared<TTaskThread::TSync>()) {}
 TSmartTask::~TSmartTask()
 {
     Detach();
+    ServeUntil([this] { return !Running(); });
+}
+
+bool TSmartTask::Running() const
+{
     // A run whose end callback is on the stack below us has finished its work;
     // waiting for it would wait for ourselves.
-    ServeUntil([this] {
-        return std::all_of(runs_.begin(), runs_.end(), [](const auto& run) { return run->inEndHandler_ || run->Over(); });
-    });
+    return !std::all_of(runs_.begin(), runs_.end(), [](const auto& run) { return run->inEndHandler_ || run->Over(); });
 }
 
 void TSmartTask::Detach()
@@ -213,7 +215,13 @@ void TSmartTask::Start()
     std::erase_if(runs_, [](const auto& run) { return run->Over(); });
 
     std::shared_ptr<TTaskThread> run(new TTaskThread(this, sync_));
+    // Deep copies: the worker's texts share nothing with the task's, so the
+    // two threads never count references on one string.
     run->params_ = ST_PARAMS;
+    for (TTaskParam& param : run->params_) {
+        param.TP_ID = QString(param.TP_ID.constData(), param.TP_ID.size());
+        param.TP_VALUE_STR = QString(param.TP_VALUE_STR.constData(), param.TP_VALUE_STR.size());
+    }
     run->worker_ = fOnExecuteEvent;
     run->beforeEnd_ = fOnOnBeforeTerminatedEvent;
     if (!runs_.empty()) run->predecessor_ = runs_.back();

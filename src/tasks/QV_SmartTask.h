@@ -140,6 +140,9 @@ public:
     // on its own.
     TTaskThread* Thread() const { return ST_THREAD.get(); }
     bool Active() const;
+    // Main thread: some run of this task has not ended yet (a run whose end
+    // callback is on the stack counts as ended).
+    bool Running() const;
 
     void Start();
     void Stop();
