@@ -3,8 +3,10 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdio>
 
 void PrintResult(const std::string& name, double figure, double reference, const std::string& unit,
@@ -64,4 +66,15 @@ double MedianOf(std::vector<double> values)
 {
     std::sort(values.begin(), values.end());
     return values[values.size() / 2];
+}
+
+bool UseOwnProgramFolder(const std::string& folder, const std::string& settingsLines)
+{
+    const std::string data = folder + "/Data";
+    if (::mkdir(data.c_str(), 0755) != 0 && errno != EEXIST) return false;
+    const std::string text = "[Qorvel]\n" + settingsLines;
+    FILE* file = std::fopen((data + "/Settings.QVS").c_str(), "w");
+    if (!file) return false;
+    const bool written = std::fwrite(text.data(), 1, text.size(), file) == text.size();
+    return std::fclose(file) == 0 && written && ::chdir(folder.c_str()) == 0;
 }

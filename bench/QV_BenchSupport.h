@@ -27,6 +27,11 @@ long long PlainReaddirStatx(const std::string& folder);
 
 double MedianOf(std::vector<double> values);
 
+// Makes the folder the program folder of this process (the working folder,
+// with Data/Settings.QVS holding "[Qorvel]" and settingsLines), so a bench
+// that runs the view never touches real settings. False when it cannot.
+bool UseOwnProgramFolder(const std::string& folder, const std::string& settingsLines = {});
+
 // Median wall time in microseconds of `runs` calls of fn.
 template <typename Fn>
 double MedianMicros(int runs, Fn&& fn);

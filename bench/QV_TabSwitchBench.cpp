@@ -47,12 +47,9 @@ int main(int argc, char** argv)
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     QTemporaryDir folder;
-    if (!folder.isValid() || !QDir(folder.path()).mkdir("Data")) return 1;
-    QFile settings(folder.path() + "/Data/Settings.QVS");
-    if (!settings.open(QIODevice::WriteOnly)) return 1;
-    settings.write("[Qorvel]\nMedia=PlayNavSound(0)\nStartUp=RestoreLastSession(0)\n");
-    settings.close();
-    QDir::setCurrent(folder.path());
+    if (!folder.isValid() ||
+        !UseOwnProgramFolder(folder.path().toStdString(), "Media=PlayNavSound(0)\nStartUp=RestoreLastSession(0)\n"))
+        return 1;
     const int count = 100000;
     if (!MakeFiles(folder.path() + "/one", count) || !MakeFiles(folder.path() + "/two", count)) return 1;
 

@@ -9,7 +9,6 @@
 #include "view/QV_QorView.h"
 
 #include <QApplication>
-#include <QDir>
 #include <QImage>
 #include <QPainter>
 #include <QTemporaryDir>
@@ -41,8 +40,7 @@ int main(int argc, char** argv)
     QApplication app(argc, argv);
     // A program folder of its own, so the view's window-state save touches no real settings.
     QTemporaryDir folder;
-    if (!folder.isValid() || !QDir(folder.path()).mkdir("Data")) return 1;
-    QDir::setCurrent(folder.path());
+    if (!folder.isValid() || !UseOwnProgramFolder(folder.path().toStdString())) return 1;
 
     TQV_MainForm form;
     form.show();
