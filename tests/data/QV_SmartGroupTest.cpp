@@ -13,21 +13,21 @@
 
 namespace {
 
-struct TItemSpec {
+struct TItemRow {
     QString Caption;
     QString Ext;
     QString Dir;
 };
 
-TItemList MakeItems(const std::vector<TItemSpec>& specs)
+TItemList MakeItems(const std::vector<TItemRow>& rows)
 {
     TItemList items;
-    for (const TItemSpec& spec : specs) {
+    for (const TItemRow& row : rows) {
         auto item = std::make_unique<TFileItem>();
-        item->ID_CAPTION = spec.Caption;
-        item->ID_FILE_DATA.FD_NAME = spec.Caption;
-        item->ID_FILE_DATA.FD_EXT = spec.Ext;
-        item->ID_FILE_DATA.FD_DIR = spec.Dir;
+        item->ID_CAPTION = row.Caption;
+        item->ID_FILE_DATA.FD_NAME = row.Caption;
+        item->ID_FILE_DATA.FD_EXT = row.Ext;
+        item->ID_FILE_DATA.FD_DIR = row.Dir;
         items.push_back(std::move(item));
     }
     return items;
@@ -66,9 +66,9 @@ protected:
     }
     void TearDown() override { TDataHolder::MessagePump() = savedPump_; }
 
-    void Fill(const std::vector<TItemSpec>& specs)
+    void Fill(const std::vector<TItemRow>& rows)
     {
-        holder_.HandOverItems(MakeItems(specs));
+        holder_.HandOverItems(MakeItems(rows));
         holder_.Arrange();
     }
     void Group(const QString& value)
@@ -92,14 +92,14 @@ protected:
 
 struct TGroupCase {
     const char* Name;
-    std::vector<TItemSpec> Items;
+    std::vector<TItemRow> Items;
     const char* Value;
     QString Expected;
 };
 
 TEST_F(SmartGroup, SectionsByEachKeyInOrderOfFirstAppearance)
 {
-    const std::vector<TItemSpec> files = {
+    const std::vector<TItemRow> files = {
         {"a.txt", ".txt", "/home/x/"}, {"sub", ".folder", "/home/x/"}, {"b.TXT", ".txt", "/home/X/"},
         {"c.doc", ".doc", "/srv/"},    {"README", "", "/home/x/"},
     };
@@ -180,9 +180,9 @@ TEST_F(SmartGroup, HeadersWithoutMembersGoAndAnEmptyHolderIsStillArranged)
 // The first run is stopped by the second before it can hand anything over.
 TEST_F(SmartGroup, BackToBackRequestsEndWithTheLatest)
 {
-    std::vector<TItemSpec> specs;
-    for (int i = 0; i < 5000; ++i) specs.push_back({QString("n%1").arg(i), i % 2 ? ".a" : ".b", "/"});
-    Fill(specs);
+    std::vector<TItemRow> rows;
+    for (int i = 0; i < 5000; ++i) rows.push_back({QString("n%1").arg(i), i % 2 ? ".a" : ".b", "/"});
+    Fill(rows);
     holder_.GroupItems("Name", "");
     holder_.GroupItems("Ext", "Icons");
     ASSERT_TRUE(WaitUntil([&] { return grouped_ > 0; }));
@@ -198,12 +198,12 @@ TEST_F(SmartGroup, BackToBackRequestsEndWithTheLatest)
 TEST(SmartGroupThreads, GroupingRacesWithPaintingAndChangesOfItems)
 {
     constexpr int Count = 3000;
-    std::vector<TItemSpec> specs;
+    std::vector<TItemRow> rows;
     for (int i = 0; i < Count; ++i)
-        specs.push_back({QString("%1item").arg(QChar('a' + i % 26)), QString(".e%1").arg(i % 7), QString("/d%1/").arg(i % 5)});
+        rows.push_back({QString("%1item").arg(QChar('a' + i % 26)), QString(".e%1").arg(i % 7), QString("/d%1/").arg(i % 5)});
     TDataHolder holder;
     holder.On_Resize(1000, 600);
-    holder.HandOverItems(MakeItems(specs));
+    holder.HandOverItems(MakeItems(rows));
     holder.Arrange();
 
     const QString values[] = {"Name", "Ext", "Path", "none"};
