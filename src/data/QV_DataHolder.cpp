@@ -162,13 +162,19 @@ void TDataHolder::QuickFilter(const QString& Text)
 {
     if (DH_ITEMS.empty()) return;
     DH_TEXT_QFILTER = Text;
-    const QString filter = Text.toLower();
     for (const auto& item : DH_ITEMS) {
         if (item->IsGroup() || Suppressed(item->ID_FILE_DATA)) continue;
-        item->ID_VISIBLE = filter.isEmpty() || item->ID_FILE_DATA.FD_NAME.toLower().contains(filter);
+        item->ID_VISIBLE = PassesFilter(*item);
     }
     Arrange();
 }
+
+bool TDataHolder::PassesFilter(const TItemData& Item) const
+{
+    return DH_TEXT_QFILTER.isEmpty() || Item.ID_FILE_DATA.FD_NAME.toLower().contains(DH_TEXT_QFILTER.toLower());
+}
+
+bool TDataHolder::Shows(const TItemData& Item) const { return !Suppressed(Item.ID_FILE_DATA) && PassesFilter(Item); }
 
 // --- Items ---
 

@@ -149,6 +149,9 @@ public:
     void Arrange();
     void UpdateBackground();
     void QuickFilter(const QString& Text);
+    // Whether the hide settings and the quick filter let the item show; what
+    // an opened group header shows of its members.
+    bool Shows(const TItemData& Item) const;
     // Starts program with each selected file (folders skipped); true when at
     // least one was passed. Every verb opens.
     bool OpenSelected(const QString& AppPath, const QString& Param1);
@@ -201,6 +204,7 @@ private:
     // The latest grouping run was handed over; interface thread only.
     bool GroupApplied_ = false;
 
+    bool PassesFilter(const TItemData& Item) const;
     void ReleaseSteps(TMouseButton Button, TShiftState Shift, int X, int Y);
     void ShowSelectTip(int X, int Y);
     void HideSelectTip();

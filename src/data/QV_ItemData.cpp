@@ -229,7 +229,7 @@ void TGroupData::Collapse(TDataHolder* DataHolder)
     if (!DataHolder) return;
     GD_COLLAPSED = !GD_COLLAPSED;
     for (const auto& item : DataHolder->Items())
-        if (!item->IsGroup() && item->ID_GROUP == ID_GROUP) item->ID_VISIBLE = GD_COLLAPSED;
+        if (!item->IsGroup() && item->ID_GROUP == ID_GROUP) item->ID_VISIBLE = GD_COLLAPSED && DataHolder->Shows(*item);
     DataHolder->Arrange();
 }
 

@@ -121,14 +121,14 @@ private:
 
 // The new headers start expanded, so the members of a collapsed section are
 // shown again rather than left hidden under a header that claims otherwise.
-void ExpandCollapsedSections(const TItemList& items)
+void ExpandCollapsedSections(const TDataHolder& holder, const TItemList& items)
 {
     QSet<QString> collapsed;
     for (const auto& item : items)
         if (item->IsGroup() && !static_cast<const TGroupData&>(*item).GD_COLLAPSED) collapsed.insert(item->ID_GROUP);
     if (collapsed.isEmpty()) return;
     for (const auto& item : items)
-        if (!item->IsGroup() && collapsed.contains(item->ID_GROUP)) item->ID_VISIBLE = true;
+        if (!item->IsGroup() && collapsed.contains(item->ID_GROUP)) item->ID_VISIBLE = holder.Shows(*item);
 }
 
 }  // namespace
@@ -257,7 +257,7 @@ bool TDataHolder::ApplyGrouping(TGroupRun& Run)
 
     // The icon passes read the list and the group keys; they end before either changes.
     EndIconTasks();
-    ExpandCollapsedSections(DH_ITEMS);
+    ExpandCollapsedSections(*this, DH_ITEMS);
     TItemList grouped;
     grouped.reserve(Run.Order.size() + Run.Headers.size());
     for (size_t b = 0; b < Run.Headers.size(); ++b) {

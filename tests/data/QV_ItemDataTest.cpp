@@ -154,6 +154,32 @@ TEST(ItemData, GroupHeaderCollapsesAndExpandsItsMembers)
     EXPECT_TRUE(header->GD_COLLAPSED);
 }
 
+TEST(ItemData, AnOpenedGroupShowsOnlyWhatTheSettingsAndTheFilterShow)
+{
+    const bool hideHidden = Settings().Browsing.HideHidden;
+    Settings().Browsing.HideHidden = true;
+    TDataHolder holder;
+    auto* header = new TGroupData;
+    header->ID_GROUP = "G";
+    TItemList items;
+    items.emplace_back(header);
+    for (const char* name : {".secret", "apple", "berry"}) {
+        items.push_back(std::make_unique<TFileItem>());
+        items.back()->ID_GROUP = "G";
+        items.back()->ID_FILE_DATA.FD_NAME = name;
+        items.back()->ID_FILE_DATA.FD_HIDDEN = name[0] == '.';
+    }
+    holder.HandOverItems(std::move(items));
+    holder.QuickFilter("RR");
+    header->Collapse(&holder);
+    header->Collapse(&holder);
+    QStringList shown;
+    for (const auto& item : holder.Items())
+        if (item->ID_VISIBLE && !item->IsGroup()) shown << item->ID_FILE_DATA.FD_NAME;
+    EXPECT_EQ(shown, QStringList{"berry"});
+    Settings().Browsing.HideHidden = hideHidden;
+}
+
 TEST(ItemData, IconIsDrawnOnlyOnceReady)
 {
     TDataHolder holder;
