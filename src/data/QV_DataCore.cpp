@@ -18,14 +18,27 @@ const QString RecentSection = QStringLiteral("RecentTabs");
 TDataCore* DataCore() { return Core_; }
 void SetDataCore(TDataCore* Core) { Core_ = Core; }
 
+QString FilePlace(const TDataHolder* Holder)
+{
+    const auto* file = dynamic_cast<const TFileHolder*>(Holder);
+    const TPathData* current = file ? file->Path_Curr() : nullptr;
+    return current ? current->PD_PATH : QString();
+}
+
 QStringList OpenFilePlaces()
 {
     QStringList places;
     if (const TDataCore* core = DataCore())
         for (const auto& holder : core->DC_LIST)
-            if (const auto* file = dynamic_cast<const TFileHolder*>(holder.get()))
-                if (const TPathData* current = file->Path_Curr()) places.append(current->PD_PATH);
+            if (const QString place = FilePlace(holder.get()); !place.isEmpty()) places.append(place);
     return places;
+}
+
+QString PlaceEntry(const QString& Path)
+{
+    TParamString entry;
+    // The blank SetValue puts in front reads away; the stored line need not carry it.
+    return entry.SetValue(QStringLiteral("Path"), Path).trimmed();
 }
 
 TDataCore::TDataCore() = default;
@@ -122,10 +135,7 @@ void TDataCore::StopThreads()
 
 void TDataCore::SaveRecent(TDataHolder* DataHolder)
 {
-    const auto* holder = dynamic_cast<const TFileHolder*>(DataHolder);
-    const TPathData* current = holder ? holder->Path_Curr() : nullptr;
-    if (!current) return;
-    const QString path = current->PD_PATH;
+    const QString path = FilePlace(DataHolder);
     if (path.isEmpty() || path == QDrivePath || IsDriveRoot(path)) return;
 
     const QString file = ResolvePath(QStringLiteral("SettingsFile:\\"));
@@ -141,15 +151,12 @@ void TDataCore::SaveRecent(TDataHolder* DataHolder)
             entries.removeFirst();
         } while (!entries.isEmpty() && entries.size() > limit + 1);
     }
-    TParamString value;
-    value.SetValue(QStringLiteral("Path"), path);
     for (int n = 1;; ++n) {
         const QString key = QStringLiteral("Tab(%1)").arg(n);
         bool taken = false;
         for (const auto& entry : entries) taken = taken || entry.first.compare(key, Qt::CaseInsensitive) == 0;
         if (taken) continue;
-        // The blank SetValue puts in front reads away; the stored line need not carry it.
-        IniWriteString(file, RecentSection, key, value.PS_STRING.trimmed());
+        IniWriteString(file, RecentSection, key, PlaceEntry(path));
         return;
     }
 }

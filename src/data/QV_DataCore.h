@@ -62,5 +62,11 @@ public:
 TDataCore* DataCore();
 void SetDataCore(TDataCore* Core);
 
+// The current place of a file holder; empty for any other holder and for none.
+QString FilePlace(const TDataHolder* Holder);
+
 // The places of the open file tabs, in tab order (interface thread).
 QStringList OpenFilePlaces();
+
+// "Path(«path»)": how the recent tabs and the last session store a place.
+QString PlaceEntry(const QString& Path);

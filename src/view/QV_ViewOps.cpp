@@ -56,12 +56,8 @@ bool TQorView::ActivateHolder(const QString& ID)
 bool TQorView::RemHolder(const QString& ID)
 {
     int index = DataCore_->Holder_Find(ID);
-    if (index < 0) {
-        for (int i = 0; i < DataCore_->Count() && index < 0; ++i)
-            if (DataCore_->Holder_Get(i) == DataCore_->DC_HOLDER) index = i;
-    }
-    if (index < 0) return false;
-    return RemHolder(index);
+    if (index < 0 && DataCore_->DC_HOLDER) index = DataCore_->Holder_Find(DataCore_->DC_HOLDER->DH_ID);
+    return index >= 0 && RemHolder(index);
 }
 
 bool TQorView::RemHolder(int IDX)
@@ -106,8 +102,7 @@ void TQorView::DuplicateHolder(const QString& ID)
 {
     TDataHolder* holder = DataCore_->Holder_Get(ID);
     if (!holder) holder = DataCore_->DC_HOLDER;
-    if (const auto* file = dynamic_cast<TFileHolder*>(holder))
-        if (const TPathData* current = file->Path_Curr()) AddFileTab(current->PD_PATH, true);
+    if (const QString place = FilePlace(holder); !place.isEmpty()) AddFileTab(place, true);
 }
 
 void TQorView::SwitchMode(const QString& Mode)
@@ -191,12 +186,9 @@ void TQorView::SaveSession()
     const QString file = SettingsFile();
     IniEraseSection(file, SessionSection);
     for (int i = 0; i < DataCore_->Count(); ++i) {
-        const auto* holder = dynamic_cast<const TFileHolder*>(DataCore_->Holder_Get(i));
-        const TPathData* current = holder ? holder->Path_Curr() : nullptr;
-        if (!current || current->PD_PATH == QDrivePath) continue;
-        TParamString value;
-        value.SetValue(QStringLiteral("Path"), current->PD_PATH);
-        IniWriteString(file, SessionSection, QStringLiteral("Tab(%1)").arg(i), value.PS_STRING.trimmed());
+        const QString place = FilePlace(DataCore_->Holder_Get(i));
+        if (place.isEmpty() || place == QDrivePath) continue;
+        IniWriteString(file, SessionSection, QStringLiteral("Tab(%1)").arg(i), PlaceEntry(place));
     }
 }
 

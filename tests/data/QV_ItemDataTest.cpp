@@ -130,18 +130,28 @@ TEST(ItemData, DirectoryNeedsAListableFolder)
     EXPECT_FALSE(CreateListedItem(Entry("gone", faDirectory), dir.Path() + '/')->Directory());
 }
 
-TEST(ItemData, GroupHeaderCollapsesAndExpandsItsMembers)
+// Gives the holder a header of group "G" followed by one file item per name,
+// each in the group written after its name ("a:G"); answers the header.
+static TGroupData* GroupWithMembers(TDataHolder& holder, const QStringList& members)
 {
-    TDataHolder holder;
     auto* header = new TGroupData;
     header->ID_GROUP = "G";
     TItemList items;
     items.emplace_back(header);
-    for (const char* group : {"G", "G", "H"}) {
+    for (const QString& member : members) {
         items.push_back(std::make_unique<TFileItem>());
-        items.back()->ID_GROUP = group;
+        items.back()->ID_FILE_DATA.FD_NAME = member.section(':', 0, 0);
+        items.back()->ID_FILE_DATA.FD_HIDDEN = member.startsWith('.');
+        items.back()->ID_GROUP = member.section(':', 1);
     }
     holder.HandOverItems(std::move(items));
+    return header;
+}
+
+TEST(ItemData, GroupHeaderCollapsesAndExpandsItsMembers)
+{
+    TDataHolder holder;
+    TGroupData* header = GroupWithMembers(holder, {"a:G", "b:G", "c:H"});
     header->On_MouseDouble(&holder, mbLeft, 0, 0, 0);
     EXPECT_FALSE(holder.Item_Get(1)->ID_VISIBLE);
     EXPECT_FALSE(holder.Item_Get(2)->ID_VISIBLE);
@@ -159,17 +169,7 @@ TEST(ItemData, AnOpenedGroupShowsOnlyWhatTheSettingsAndTheFilterShow)
     const bool hideHidden = Settings().Browsing.HideHidden;
     Settings().Browsing.HideHidden = true;
     TDataHolder holder;
-    auto* header = new TGroupData;
-    header->ID_GROUP = "G";
-    TItemList items;
-    items.emplace_back(header);
-    for (const char* name : {".secret", "apple", "berry"}) {
-        items.push_back(std::make_unique<TFileItem>());
-        items.back()->ID_GROUP = "G";
-        items.back()->ID_FILE_DATA.FD_NAME = name;
-        items.back()->ID_FILE_DATA.FD_HIDDEN = name[0] == '.';
-    }
-    holder.HandOverItems(std::move(items));
+    TGroupData* header = GroupWithMembers(holder, {".secret:G", "apple:G", "berry:G"});
     holder.QuickFilter("RR");
     header->Collapse(&holder);
     header->Collapse(&holder);
