@@ -1,4 +1,5 @@
 #include "controls/QV_SmartCtrl.h"
+#include "platform/QV_Report.h"
 
 #include "controls/QV_CtrlManager.h"
 #include "controls/QV_Repaint.h"
@@ -234,7 +235,8 @@ int IntOrKeep(const TParamString& params, const QString& name, int current)
 {
     try {
         return params.GetInt(name, current);
-    } catch (const EConvertError&) {
+    } catch (const EConvertError& error) {
+        ReportFailure("Control parameter", QString::fromUtf8(error.what()));
         return current;
     }
 }

@@ -1,4 +1,5 @@
 #include "data/QV_FolderMonitor.h"
+#include "platform/QV_Report.h"
 
 #include "foundation/QV_System.h"
 #include "platform/QV_ChangeNotify.h"
@@ -37,6 +38,7 @@ bool TNotifyThread::Start()
                     if (OnTerminateEvent) OnTerminateEvent(this);
                 });
             } catch (...) {
+                ReportCurrentException("Folder monitor end");
             }
         },
         tpNormal);
@@ -62,6 +64,7 @@ void TNotifyThread::Execute(TChangeNotify& handle)
                 if (!terminated_) OnChanged();
             });
         } catch (...) {
+            ReportCurrentException("Folder monitor change");
         }
     }
 }

@@ -1,4 +1,5 @@
 #include "data/QV_FolderTheme.h"
+#include "platform/QV_Report.h"
 
 #include "foundation/QV_PaintUtils.h"
 #include "foundation/QV_System.h"
@@ -39,7 +40,8 @@ void LoadFont(TFont& font, const QString& file, const QString& section, const TF
     const TFont before = font;
     try {
         ReadFontFromIni(font, file, section, QString::fromLatin1(entry.Id), def);
-    } catch (const EConvertError&) {
+    } catch (const EConvertError& error) {
+        ReportFailure("Folder theme font", QString::fromUtf8(error.what()));
         font = before;
         TParamString params;
         params.PS_STRING = def;

@@ -1,4 +1,5 @@
 #include "foundation/QV_DriveProbe.h"
+#include "platform/QV_Report.h"
 
 #include <chrono>
 #include <condition_variable>
@@ -37,7 +38,8 @@ bool TDriveProbe::Ready(const QString& mountPoint)
                     pending->finished = true;
                     pending->done.notify_all();
                 }).detach();
-            } catch (const std::system_error&) {
+            } catch (const std::system_error& error) {
+                ReportFailure("Drive probe", QString::fromLocal8Bit(error.what()));
                 return false; // no thread to ask with: the volume counts as not answering
             }
             pending_[mountPoint] = pending;

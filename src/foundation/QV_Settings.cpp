@@ -1,4 +1,5 @@
 #include "foundation/QV_Settings.h"
+#include "platform/QV_Report.h"
 
 #include "foundation/QV_System.h"
 #include "foundation/QV_Utils.h"
@@ -26,7 +27,8 @@ public:
     {
         try {
             value = params_.GetInt(QString::fromLatin1(key), def);
-        } catch (const EConvertError&) {
+        } catch (const EConvertError& error) {
+            ReportFailure("Settings value", QString::fromUtf8(error.what()));
             value = def;
         }
     }
@@ -34,7 +36,8 @@ public:
     {
         try {
             value = params_.GetBool(QString::fromLatin1(key), def);
-        } catch (const EConvertError&) {
+        } catch (const EConvertError& error) {
+            ReportFailure("Settings value", QString::fromUtf8(error.what()));
             value = def;
         }
     }

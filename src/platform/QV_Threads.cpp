@@ -1,4 +1,5 @@
 #include "platform/QV_Threads.h"
+#include "platform/QV_Report.h"
 
 #include <QCoreApplication>
 #include <QPointer>
@@ -97,10 +98,12 @@ bool StartThread(std::function<void()> body, TThreadPriority priority)
             try {
                 body();
             } catch (...) {
+                ReportCurrentException("Thread body");
             }
         }).detach();
         return true;
-    } catch (const std::system_error&) {
+    } catch (const std::system_error& error) {
+        ReportFailure("StartThread", QString::fromLocal8Bit(error.what()));
         return false;
     }
 }
@@ -125,6 +128,7 @@ TPlatformThread::TPlatformThread(std::function<void()> body, TThreadPriority pri
             try {
                 body();
             } catch (...) {
+                ReportCurrentException("Thread body");
             }
             {
                 std::lock_guard lock(state->mutex);
@@ -134,7 +138,8 @@ TPlatformThread::TPlatformThread(std::function<void()> body, TThreadPriority pri
             WakeMainThread();
         });
         state->started = true;
-    } catch (const std::system_error&) {
+    } catch (const std::system_error& error) {
+        ReportFailure("TPlatformThread", QString::fromLocal8Bit(error.what()));
         state->finished = true;
     }
 }

@@ -1,4 +1,5 @@
 #include "tasks/QV_SmartTask.h"
+#include "platform/QV_Report.h"
 
 #include <algorithm>
 #include <condition_variable>
@@ -53,12 +54,14 @@ void TTaskThread::Execute(const std::shared_ptr<TTaskThread>& run)
         try {
             if (run->worker_) run->worker_(run->owner_);
         } catch (...) {
+            ReportCurrentException("Task worker");
             returned = false;
         }
         if (returned) {
             try {
                 if (run->beforeEnd_) run->beforeEnd_(run->owner_);
             } catch (...) {
+                ReportCurrentException("Task before-end callback");
             }
         }
     }
@@ -255,6 +258,7 @@ void TSmartTask::ReportEnd(TTaskThread& run)
             try {
                 onStop(this);
             } catch (...) {
+                ReportCurrentException("Task stop callback");
             }
         }
     } else {
@@ -262,6 +266,7 @@ void TSmartTask::ReportEnd(TTaskThread& run)
             try {
                 onTerminated(&run);
             } catch (...) {
+                ReportCurrentException("Task end callback");
             }
         }
         if (run.SmartTask_ && ST_THREAD.get() == &run) ST_THREAD.reset();

@@ -1,4 +1,5 @@
 #include "view/QV_Application.h"
+#include "platform/QV_Report.h"
 
 #include <QMessageBox>
 
@@ -27,6 +28,7 @@ void TQvApplication::SetExceptionSink(std::function<void(const QString&)> sink) 
 
 void TQvApplication::ReportException(const QString& text)
 {
+    ReportFailure("Event loop", text);
     if (ExceptionSink_) ExceptionSink_(text);
     else QMessageBox::critical(activeWindow(), applicationDisplayName(), text);
 }

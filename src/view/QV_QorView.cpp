@@ -1,4 +1,5 @@
 #include "view/QV_QorView.h"
+#include "platform/QV_Report.h"
 
 #include "controls/QV_CtrlManager.h"
 #include "controls/QV_Repaint.h"
@@ -145,6 +146,7 @@ void TQorView::LoadTheme()
             QV_SKIN->LoadThemeImage(QString::fromLatin1(entry.Id), QString::fromLatin1(entry.Section),
                                     QString::fromLatin1(entry.ImageName), QString::fromLatin1(entry.File));
         } catch (const std::exception&) {
+            ReportCurrentException("View theme image");
         }
     }
     try {
@@ -152,6 +154,7 @@ void TQorView::LoadTheme()
                                QStringLiteral("Text.Normal"),
                                QStringLiteral("Name(Calibri), Color($000000), Size(11), Bold(1)"));
     } catch (const std::exception&) {
+        ReportCurrentException("View theme font");
     }
 }
 
