@@ -2,7 +2,7 @@
 // Generated photographs and the plain libjpeg-turbo decoder that JPEG
 // benchmarks measure against.
 
-#include "platform/QV_Bitmap32.h"
+#include "platform/image/QV_Bitmap32.h"
 
 #include <QByteArray>
 

@@ -5,9 +5,9 @@
 #include "QV_BenchSupport.h"
 
 #include "data/QV_DataHolder.h"
-#include "platform/QV_Bitmap32.h"
-#include "platform/QV_DirList.h"
-#include "platform/QV_FileNames.h"
+#include "platform/image/QV_Bitmap32.h"
+#include "platform/fs/QV_DirList.h"
+#include "platform/fs/QV_FileNames.h"
 
 #include <QDir>
 #include <QGuiApplication>

@@ -3,8 +3,8 @@
 
 #include "QV_BenchSupport.h"
 
-#include "platform/QV_DirList.h"
-#include "platform/QV_FileNames.h"
+#include "platform/fs/QV_DirList.h"
+#include "platform/fs/QV_FileNames.h"
 
 #include <dirent.h>
 #include <fcntl.h>

@@ -7,7 +7,7 @@
 
 #include "data/QV_FileHolder.h"
 #include "foundation/QV_Settings.h"
-#include "platform/QV_FileNames.h"
+#include "platform/fs/QV_FileNames.h"
 
 #include <QDir>
 #include <QEventLoop>

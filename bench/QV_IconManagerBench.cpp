@@ -14,9 +14,9 @@
 #include "foundation/QV_Settings.h"
 #include "foundation/QV_System.h"
 #include "icons/QV_IconManager.h"
-#include "platform/QV_FileNames.h"
-#include "platform/QV_JpegCodec.h"
-#include "platform/QV_PngCodec.h"
+#include "platform/fs/QV_FileNames.h"
+#include "platform/image/QV_JpegCodec.h"
+#include "platform/image/QV_PngCodec.h"
 
 #include <QDir>
 #include <QElapsedTimer>

@@ -3,7 +3,7 @@
 
 #include "QV_BenchSupport.h"
 
-#include "platform/QV_IniFile.h"
+#include "platform/ini/QV_IniFile.h"
 
 #include <QByteArray>
 #include <QString>

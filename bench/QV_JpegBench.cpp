@@ -3,7 +3,7 @@
 #include "QV_BenchPhotos.h"
 #include "QV_BenchSupport.h"
 
-#include "platform/QV_JpegCodec.h"
+#include "platform/image/QV_JpegCodec.h"
 
 #include <algorithm>
 #include <cstdio>

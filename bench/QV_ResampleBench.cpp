@@ -3,7 +3,7 @@
 // box filter.
 #include "QV_BenchSupport.h"
 
-#include "platform/QV_Bitmap32.h"
+#include "platform/image/QV_Bitmap32.h"
 
 #include <cmath>
 #include <cstdint>

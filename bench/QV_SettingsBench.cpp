@@ -4,7 +4,7 @@
 #include "QV_BenchSupport.h"
 
 #include "foundation/QV_Settings.h"
-#include "platform/QV_IniFile.h"
+#include "platform/ini/QV_IniFile.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,6 +1,6 @@
 // Any bytes: a picture or an error, never a crash or an allocation past the
 // limits; a decoded picture comes back from the writer with the same pixels.
-#include "platform/QV_BmpCodec.h"
+#include "platform/image/QV_BmpCodec.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -1,6 +1,6 @@
 // Any bytes as an icon file: images or "Invalid icon format", never a crash, a
 // hang or an allocation past the limits.
-#include "platform/QV_IcoReader.h"
+#include "platform/image/QV_IcoReader.h"
 
 #include <algorithm>
 #include <cstddef>

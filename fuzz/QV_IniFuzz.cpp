@@ -1,6 +1,6 @@
 // The INI readers on arbitrary bytes, and one write round trip through a real file.
 
-#include "platform/QV_IniFile.h"
+#include "platform/ini/QV_IniFile.h"
 
 #include <QString>
 

@@ -1,6 +1,6 @@
 // Any bytes: a picture or an error, never a crash, a hang or an allocation past
 // the limits, at full size and at the fast quarter size.
-#include "platform/QV_JpegCodec.h"
+#include "platform/image/QV_JpegCodec.h"
 
 #include <cstddef>
 #include <cstdint>

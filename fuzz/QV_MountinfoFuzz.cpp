@@ -1,6 +1,6 @@
 // Feeds arbitrary bytes to the mount-table parser and the label unescaper.
 
-#include "platform/QV_Mounts.h"
+#include "platform/fs/QV_Mounts.h"
 
 #include <cstddef>
 #include <cstdint>

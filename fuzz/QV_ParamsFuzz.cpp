@@ -2,7 +2,7 @@
 // split at its first NUL byte into the source and the name.
 
 #include "foundation/QV_Utils.h"
-#include "platform/QV_FileNames.h"
+#include "platform/fs/QV_FileNames.h"
 
 #include <cstddef>
 #include <cstdint>

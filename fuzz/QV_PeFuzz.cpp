@@ -1,6 +1,6 @@
 // Any bytes as a program file: its icon or one of the two icon errors, never a
 // crash, a hang (resource directories may loop) or an allocation past the limits.
-#include "platform/QV_PeIcons.h"
+#include "platform/image/QV_PeIcons.h"
 
 #include <algorithm>
 #include <cstddef>

@@ -1,6 +1,6 @@
 // Any bytes as a folder picture: a picture within the limits or an error, never
 // a crash, and never more pixels than the header check allowed.
-#include "platform/QV_Picture.h"
+#include "platform/image/QV_Picture.h"
 
 #include <cstddef>
 #include <cstdint>

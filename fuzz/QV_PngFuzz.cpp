@@ -1,6 +1,6 @@
 // Any bytes: a picture or an error, never a crash, a hang or an allocation past
 // the limits; a decoded picture survives the encoder unchanged in size.
-#include "platform/QV_PngCodec.h"
+#include "platform/image/QV_PngCodec.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -4,7 +4,7 @@
 // beyond its target or its source.
 
 #include "foundation/QV_PaintUtils.h"
-#include "platform/QV_FileNames.h"
+#include "platform/fs/QV_FileNames.h"
 #include "theme/QV_SkinBuffer.h"
 
 #include <QByteArray>

@@ -1,8 +1,8 @@
 // Qorvel: one window, started with the program folder as described in
 // QV_ProgramFolder.h; it takes no command-line arguments.
 
-#include "platform/QV_Font.h"
-#include "platform/QV_Signals.h"
+#include "platform/desktop/QV_Font.h"
+#include "platform/desktop/QV_Signals.h"
 #include "view/QV_Application.h"
 #include "view/QV_MainUnit.h"
 

@@ -2,7 +2,7 @@
 
 #include "controls/QV_Repaint.h"
 #include "foundation/QV_System.h"
-#include "platform/QV_IniFile.h"
+#include "platform/ini/QV_IniFile.h"
 
 #include <atomic>
 

@@ -5,9 +5,9 @@
 #include "data/QV_HolderHost.h"
 #include "data/QV_ItemDisposal.h"
 #include "foundation/QV_Settings.h"
-#include "platform/QV_Bitmap32.h"
-#include "platform/QV_FileSystem.h"
-#include "platform/QV_Launch.h"
+#include "platform/image/QV_Bitmap32.h"
+#include "platform/fs/QV_FileSystem.h"
+#include "platform/desktop/QV_Launch.h"
 #include "platform/QV_Threads.h"
 
 #include <QCoreApplication>
@@ -572,3 +572,30 @@ void TDataHolder::OpenFolder(const QString& Path)
 
 void TDataHolder::OpenDrive(const QString&) {}
 void TDataHolder::ShowContextMenu(QPoint) {}
+
+TSmartTask* TDataHolder::IconTask(TIconTask which)
+{
+    switch (which) {
+    case TIconTask::itGeneral: return DH_THREAD_ICONS_G.get();
+    case TIconTask::itSpecial: return DH_THREAD_ICONS_S.get();
+    case TIconTask::itReserved: break;
+    }
+    return DH_THREAD_ICONS_R.get();
+}
+
+QString& TDataHolder::IconBuilding(TIconTask which)
+{
+    return which == TIconTask::itSpecial ? DH_THREAD_ICONS_S_ID : DH_THREAD_ICONS_G_ID;
+}
+
+TDestinationList& TDataHolder::IconDestinations(TIconTask which)
+{
+    return which == TIconTask::itSpecial ? DH_ICONS_S : DH_ICONS_G;
+}
+
+TIconSlot TDataHolder::IconItem(int index)
+{
+    TItemData& item = *DH_ITEMS[size_t(index)];
+    return TIconSlot{&item.ID_FILE_DATA.FD_EXT, &item.ID_FILE_DATA.FD_PATH, &item.ID_GROUP, &item.ID_ICON,
+                     &item.ID_ICON_READY};
+}

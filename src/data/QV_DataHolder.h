@@ -27,7 +27,7 @@
 #include <functional>
 #include <memory>
 
-class TDataHolder : public TViewHolder {
+class TDataHolder : public TViewHolder, public TIconHost {
 public:
     TDataHolder();
     // Stops the tasks and waits for them before the items and the theme go.
@@ -68,6 +68,14 @@ public:
     // as long as the holder, and the icon tasks end before they go.
     TDestinationList DH_ICONS_G, DH_ICONS_S;
     TReservedList DH_ICONS_R;
+
+    // --- What the icon passes read and fill (their task's thread) ---
+    TSmartTask* IconTask(TIconTask which) override;
+    QString& IconBuilding(TIconTask which) override;
+    TDestinationList& IconDestinations(TIconTask which) override;
+    TReservedList& IconReservations() override { return DH_ICONS_R; }
+    int IconItemCount() const override { return int(DH_ITEMS.size()); }
+    TIconSlot IconItem(int index) override;
 
     // --- The 21 slots ---
     void On_Paint(TBitmap32& DH_CANVAS) override;

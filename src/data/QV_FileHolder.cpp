@@ -4,8 +4,8 @@
 #include "data/QV_FolderMonitor.h"
 #include "data/QV_HolderHost.h"
 #include "foundation/QV_Settings.h"
-#include "platform/QV_FileSystem.h"
-#include "platform/QV_Sound.h"
+#include "platform/fs/QV_FileSystem.h"
+#include "platform/desktop/QV_Sound.h"
 
 #include <utility>
 

@@ -4,9 +4,9 @@
 
 #include "foundation/QV_Settings.h"
 #include "locale/QV_LocaleManager.h"
-#include "platform/QV_DirList.h"
-#include "platform/QV_FileOps.h"
-#include "platform/QV_Mounts.h"
+#include "platform/fs/QV_DirList.h"
+#include "platform/fs/QV_FileOps.h"
+#include "platform/fs/QV_Mounts.h"
 #include "platform/QV_Threads.h"
 
 #include <algorithm>

@@ -2,7 +2,7 @@
 #include "platform/QV_Report.h"
 
 #include "foundation/QV_System.h"
-#include "platform/QV_ChangeNotify.h"
+#include "platform/fs/QV_ChangeNotify.h"
 #include "platform/QV_Threads.h"
 
 #include <QTimer>

@@ -4,9 +4,9 @@
 #include "foundation/QV_PaintUtils.h"
 #include "foundation/QV_System.h"
 #include "foundation/QV_Utils.h"
-#include "platform/QV_BmpCodec.h"
-#include "platform/QV_FileOps.h"
-#include "platform/QV_FileSystem.h"
+#include "platform/image/QV_BmpCodec.h"
+#include "platform/fs/QV_FileOps.h"
+#include "platform/fs/QV_FileSystem.h"
 
 namespace {
 

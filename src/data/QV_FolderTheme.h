@@ -10,9 +10,9 @@
 // folder's ThemeData.QVS is not followed (its picture is always Folder.QVB), so a
 // folder cannot make the program read other files.
 
-#include "platform/QV_Bitmap32.h"
-#include "platform/QV_Font.h"
-#include "platform/QV_Picture.h"
+#include "platform/image/QV_Bitmap32.h"
+#include "platform/desktop/QV_Font.h"
+#include "platform/image/QV_Picture.h"
 
 #include <QString>
 

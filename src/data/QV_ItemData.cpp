@@ -6,11 +6,11 @@
 #include "data/QV_HolderHost.h"
 #include "foundation/QV_Settings.h"
 #include "locale/QV_LocaleManager.h"
-#include "platform/QV_Bitmap32.h"
-#include "platform/QV_DirList.h"
-#include "platform/QV_FileOps.h"
-#include "platform/QV_Launch.h"
-#include "platform/QV_Mounts.h"
+#include "platform/image/QV_Bitmap32.h"
+#include "platform/fs/QV_DirList.h"
+#include "platform/fs/QV_FileOps.h"
+#include "platform/desktop/QV_Launch.h"
+#include "platform/fs/QV_Mounts.h"
 #include "theme/QV_SkinBuffer.h"
 
 #include <QSet>

@@ -2,9 +2,9 @@
 
 #include "foundation/QV_PaintUtils.h"
 #include "foundation/QV_System.h"
-#include "platform/QV_Icons.h"
-#include "platform/QV_JpegCodec.h"
-#include "platform/QV_PngCodec.h"
+#include "platform/image/QV_Icons.h"
+#include "platform/image/QV_JpegCodec.h"
+#include "platform/image/QV_PngCodec.h"
 
 #include <QLocale>
 

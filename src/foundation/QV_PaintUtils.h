@@ -4,7 +4,7 @@
 // loaders, text measuring and the human-readable size text.
 
 #include "foundation/QV_Utils.h"
-#include "platform/QV_Bitmap32.h"
+#include "platform/image/QV_Bitmap32.h"
 
 #include <QPoint>
 #include <QRect>

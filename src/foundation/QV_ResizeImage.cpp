@@ -1,7 +1,7 @@
 // Resizing theme images: the block helpers, the resamplers and the six modes.
 
 #include "foundation/QV_PaintUtils.h"
-#include "platform/QV_ImageFile.h"
+#include "platform/image/QV_ImageFile.h"
 
 #include <algorithm>
 

@@ -3,8 +3,8 @@
 
 #include "foundation/QV_System.h"
 #include "foundation/QV_Utils.h"
-#include "platform/QV_IniFile.h"
-#include "platform/QV_ProgramFolder.h"
+#include "platform/ini/QV_IniFile.h"
+#include "platform/fs/QV_ProgramFolder.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
 #include "foundation/QV_System.h"
 
-#include "platform/QV_FileSystem.h"
+#include "platform/fs/QV_FileSystem.h"
 
 #include <QMutex>
 #include <QRandomGenerator>

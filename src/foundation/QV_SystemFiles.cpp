@@ -3,9 +3,9 @@
 
 #include "foundation/QV_DriveProbe.h"
 #include "foundation/QV_System.h"
-#include "platform/QV_DirList.h"
-#include "platform/QV_FileSystem.h"
-#include "platform/QV_Mounts.h"
+#include "platform/fs/QV_DirList.h"
+#include "platform/fs/QV_FileSystem.h"
+#include "platform/fs/QV_Mounts.h"
 
 namespace {
 

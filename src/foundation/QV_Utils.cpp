@@ -1,8 +1,8 @@
 #include "foundation/QV_Utils.h"
 
 #include "foundation/QV_System.h"
-#include "platform/QV_FileSystem.h"
-#include "platform/QV_IniFile.h"
+#include "platform/fs/QV_FileSystem.h"
+#include "platform/ini/QV_IniFile.h"
 
 #include <cstdint>
 #include <vector>

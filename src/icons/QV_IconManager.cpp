@@ -1,7 +1,6 @@
 #include "icons/QV_IconManager.h"
 
 #include "controls/QV_Repaint.h"
-#include "data/QV_DataHolder.h"
 #include "foundation/QV_Settings.h"
 #include "foundation/QV_System.h"
 #include "icons/QV_IconSources.h"
@@ -35,15 +34,15 @@ struct TPass {
         task->GetParam(ParamHeight, height);
         Height = std::max(1, int(height));
     }
-    TDataHolder* Holder = nullptr;
+    TIconHost* Holder = nullptr;
     int Height = 1;
     TThemePictures Theme;
 };
 
-void Publish(TItemData& item, const TDestinationData& dest)
+void Publish(const TIconSlot& item, const TDestinationData& dest)
 {
-    item.ID_ICON.store(&dest.DD_IMAGE, std::memory_order_release);
-    item.ID_ICON_READY.store(true, std::memory_order_release);
+    item.Icon->store(&dest.DD_IMAGE, std::memory_order_release);
+    item.Ready->store(true, std::memory_order_release);
 }
 
 // A type icon fills the item's square; a file's picture keeps its proportions.
@@ -77,24 +76,26 @@ void AssignIcons(TSmartTask* task, TSourceCache& cache, TPassKind kind)
 {
     const bool perFile = kind == TPassKind::pkSpecial;
     const TPass pass(task);
-    TDataHolder* holder = pass.Holder;
+    TIconHost* holder = pass.Holder;
     if (!holder) return;
     const TSourceCounters counters{cache.Decodes, cache.SystemLookups};
-    QString& building = perFile ? holder->DH_THREAD_ICONS_S_ID : holder->DH_THREAD_ICONS_G_ID;
-    TDestinationList& dests = perFile ? holder->DH_ICONS_S : holder->DH_ICONS_G;
+    const TIconTask which = perFile ? TIconTask::itSpecial : TIconTask::itGeneral;
+    QString& building = holder->IconBuilding(which);
+    TDestinationList& dests = holder->IconDestinations(which);
     const TBuilder build = perFile ? &BuildFileSource : &BuildTypeSource;
     const int batch = perFile ? kFileIconsPerRepaint : kTypeIconsPerRepaint;
 
     int assigned = 0;
-    for (const auto& item : holder->Items()) {
+    const int count = holder->IconItemCount();
+    for (int index = 0; index < count; ++index) {
         if (!task->Active()) return;
-        const TFileData& file = item->ID_FILE_DATA;
-        if (IsPerFileExtension(file.FD_EXT) != perFile) continue;
-        const QString& key = perFile ? file.FD_PATH : file.FD_EXT;
+        const TIconSlot item = holder->IconItem(index);
+        if (IsPerFileExtension(*item.Ext) != perFile) continue;
+        const QString& key = perFile ? *item.Path : *item.Ext;
         std::shared_ptr<const TSourceData> source = cache.Find(key);
         if (!source) {
             building = key;
-            std::optional<TBitmap32> picture = build(file.FD_EXT, file.FD_PATH, pass.Theme, pass.Height, counters);
+            std::optional<TBitmap32> picture = build(*item.Ext, *item.Path, pass.Theme, pass.Height, counters);
             building.clear();
             if (!picture) return;
             auto built = std::make_shared<TSourceData>();
@@ -103,7 +104,7 @@ void AssignIcons(TSmartTask* task, TSourceCache& cache, TPassKind kind)
             source = cache.Add(std::move(built));
         }
         const TFit fit = perFile ? TFit::ftProportional : TFit::ftSquare;
-        Publish(*item, *DestFor(dests, *source, item->ID_GROUP, pass.Height, fit));
+        Publish(item, *DestFor(dests, *source, *item.Group, pass.Height, fit));
         if (++assigned % batch == 0) RequestRepaint();
     }
 }
@@ -112,10 +113,10 @@ void AssignIcons(TSmartTask* task, TSourceCache& cache, TPassKind kind)
 // does, so the pass just clears what it finds.
 void HandOverReserved(TSmartTask* task)
 {
-    TDataHolder* holder = nullptr;
+    TIconHost* holder = nullptr;
     task->GetParam(ParamHolder, holder);
     TReservedData reservation;
-    while (holder && task->Active() && holder->DH_ICONS_R.TakeFirst(reservation)) {
+    while (holder && task->Active() && holder->IconReservations().TakeFirst(reservation)) {
     }
 }
 
@@ -138,7 +139,7 @@ TIconManager::~TIconManager()
     IM_THREAD_CACHE.reset();
 }
 
-void TIconManager::SetIcons(TDataHolder* DataHolder)
+void TIconManager::SetIcons(TIconHost* DataHolder)
 {
     if (!DataHolder) return;
     const qint32 height = Settings().Browsing.ItemHeight;
@@ -154,7 +155,7 @@ void TIconManager::SetIcons(TDataHolder* DataHolder)
             ->OnBeforeTerminatedEvent(std::move(end));
         task->Start();
     };
-    start(DataHolder->DH_THREAD_ICONS_G.get(), "SetIcons_Task_G", TPassKind::pkGeneral, [self, DataHolder](TSmartTask* task) {
+    start(DataHolder->IconTask(TIconTask::itGeneral), "SetIcons_Task_G", TPassKind::pkGeneral, [self, DataHolder](TSmartTask* task) {
         RequestRepaint();
         // Starting tasks is the main thread's business. A stopped run
         // (navigation, a holder or manager going) asks for nothing more.
@@ -164,13 +165,13 @@ void TIconManager::SetIcons(TDataHolder* DataHolder)
             (*self)->ClearCached();
         });
     });
-    start(DataHolder->DH_THREAD_ICONS_S.get(), "SetIcons_Task_S", TPassKind::pkSpecial, [](TSmartTask*) { RequestRepaint(); });
+    start(DataHolder->IconTask(TIconTask::itSpecial), "SetIcons_Task_S", TPassKind::pkSpecial, [](TSmartTask*) { RequestRepaint(); });
 }
 
-void TIconManager::ProcessReserved(TDataHolder* DataHolder)
+void TIconManager::ProcessReserved(TIconHost* DataHolder)
 {
     if (!DataHolder) return;
-    TSmartTask* r = DataHolder->DH_THREAD_ICONS_R.get();
+    TSmartTask* r = DataHolder->IconTask(TIconTask::itReserved);
     r->ID(QStringLiteral("SetIcons_Task_R"));
     r->SetParam(ParamHolder, static_cast<void*>(DataHolder))->OnExecuteEvent(&HandOverReserved);
     r->Start();

@@ -25,7 +25,6 @@
 #include <functional>
 #include <memory>
 
-class TDataHolder;
 
 class TIconManager {
 public:
@@ -41,10 +40,10 @@ public:
 
     // Starts the holder's G pass ("SetIcons_Task_G") and then its S pass
     // ("SetIcons_Task_S"); a pass still running is stopped first. Nothing for nil.
-    void SetIcons(TDataHolder* DataHolder);
+    void SetIcons(TIconHost* DataHolder);
     // Starts the holder's R pass ("SetIcons_Task_R"), which hands reserved
     // sources to waiting holders.
-    void ProcessReserved(TDataHolder* DataHolder);
+    void ProcessReserved(TIconHost* DataHolder);
     // Starts the trimming of the source cache ("ClearCached_Task").
     void ClearCached();
 
@@ -59,8 +58,8 @@ public:
     // Whether another holder is building the key right now, so this one could
     // wait for it. Always false: every holder builds the sources it lacks, and
     // the cache keeps the first of two built at once. No reservation is made.
-    bool IsProcessing_G(TDataHolder*, const QString&) const { return false; }
-    bool IsProcessing_S(TDataHolder*, const QString&) const { return false; }
+    bool IsProcessing_G(TIconHost*, const QString&) const { return false; }
+    bool IsProcessing_S(TIconHost*, const QString&) const { return false; }
 
     const TSourceCache& Sources() const { return *GENERAL_LIST; }
     // The trimming task runs.

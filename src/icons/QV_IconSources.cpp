@@ -1,10 +1,10 @@
 #include "icons/QV_IconSources.h"
 
-#include "platform/QV_BmpCodec.h"
-#include "platform/QV_DirList.h"
-#include "platform/QV_Icons.h"
-#include "platform/QV_JpegCodec.h"
-#include "platform/QV_PngCodec.h"
+#include "platform/image/QV_BmpCodec.h"
+#include "platform/fs/QV_DirList.h"
+#include "platform/image/QV_Icons.h"
+#include "platform/image/QV_JpegCodec.h"
+#include "platform/image/QV_PngCodec.h"
 
 namespace {
 

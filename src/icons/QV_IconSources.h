@@ -3,7 +3,7 @@
 // icon or thumbnail of one file, with the theme's fallback pictures. Safe on
 // any thread.
 
-#include "platform/QV_Bitmap32.h"
+#include "platform/image/QV_Bitmap32.h"
 
 #include <QHash>
 #include <QString>

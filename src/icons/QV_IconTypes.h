@@ -3,17 +3,19 @@
 // (sources), each holder's copies scaled to its item height (destinations) and
 // the hand-over requests between holders (reservations).
 
-#include "platform/QV_Bitmap32.h"
+#include "platform/image/QV_Bitmap32.h"
 
 #include <QHash>
 #include <QString>
 
+#include <atomic>
 #include <functional>
 #include <memory>
 #include <mutex>
 #include <vector>
 
-class TDataHolder;
+class TIconHost;
+class TSmartTask;
 
 // Immutable once it is in the cache, so a pass may copy from it without the
 // cache's lock while its shared pointer keeps it alive.
@@ -33,7 +35,7 @@ public:
 class TReservedData {
 public:
     QString RD_ID;                     // the waiting holder's DH_ID
-    TDataHolder* RD_Sender = nullptr;  // the waiting holder
+    TIconHost* RD_Sender = nullptr;    // the waiting holder
     QString RD_GENERAL;                // a type-extension key, or empty
     QString RD_SPECIAL;                // a file-path key, or empty
 };
@@ -69,4 +71,39 @@ public:
 private:
     mutable std::mutex lock_;
     std::vector<TReservedData> list_;
+};
+
+// Which of a holder's icon tasks: the type-icon pass, the per-file pass, the
+// hand-over of reserved sources.
+enum class TIconTask { itGeneral, itSpecial, itReserved };
+
+// One item as an icon pass sees it. The texts stay put while the pass runs;
+// the pass publishes Icon (release) before Ready.
+struct TIconSlot {
+    const QString* Ext = nullptr;   // the type extension: the key of a type icon
+    const QString* Path = nullptr;  // the full path: the key of a per-file icon
+    const QString* Group = nullptr; // the item's group, the second key of a destination
+    std::atomic<const TBitmap32*>* Icon = nullptr;
+    std::atomic<bool>* Ready = nullptr;
+};
+
+// What the icon passes need of the holder they serve. The holder supplies it,
+// so the icon layer knows nothing of items and holders.
+//
+// Threads. The passes call it on their task's thread. The holder ends its
+// icon passes before it changes its item list or renames an item, so the list
+// a pass walks stays as it was while the pass runs.
+class TIconHost {
+public:
+    virtual TSmartTask* IconTask(TIconTask which) = 0;
+    // The key the G or S pass is building right now; written by that pass only.
+    virtual QString& IconBuilding(TIconTask which) = 0;
+    // The holder's scaled copies of type icons (itGeneral) or per-file icons (itSpecial).
+    virtual TDestinationList& IconDestinations(TIconTask which) = 0;
+    virtual TReservedList& IconReservations() = 0;
+    virtual int IconItemCount() const = 0;
+    virtual TIconSlot IconItem(int index) = 0;
+
+protected:
+    ~TIconHost() = default;
 };

@@ -1,6 +1,6 @@
 // One skin image: its cached rendition and the two ways of drawing it.
 
-#include "platform/QV_ImageFile.h"
+#include "platform/image/QV_ImageFile.h"
 #include "theme/QV_SkinBuffer.h"
 
 #include "foundation/QV_System.h"

@@ -3,10 +3,10 @@
 #include "theme/QV_SkinBuffer.h"
 
 #include "foundation/QV_System.h"
-#include "platform/QV_BmpCodec.h"
-#include "platform/QV_ImageFile.h"
-#include "platform/QV_JpegCodec.h"
-#include "platform/QV_PngCodec.h"
+#include "platform/image/QV_BmpCodec.h"
+#include "platform/image/QV_ImageFile.h"
+#include "platform/image/QV_JpegCodec.h"
+#include "platform/image/QV_PngCodec.h"
 
 #include <algorithm>
 

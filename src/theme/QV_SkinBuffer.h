@@ -14,7 +14,7 @@
 // Fonts are loaded and changed by the interface thread only.
 
 #include "foundation/QV_PaintUtils.h"
-#include "platform/QV_Bitmap32.h"
+#include "platform/image/QV_Bitmap32.h"
 
 #include <QRect>
 #include <QString>

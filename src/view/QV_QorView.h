@@ -11,7 +11,7 @@
 
 #include "data/QV_FileHolder.h"
 #include "data/QV_HolderHost.h"
-#include "platform/QV_Bitmap32.h"
+#include "platform/image/QV_Bitmap32.h"
 
 #include <QWidget>
 

@@ -6,7 +6,7 @@
 #include "data/QV_DataCore.h"
 #include "foundation/QV_Settings.h"
 #include "foundation/QV_Utils.h"
-#include "platform/QV_IniFile.h"
+#include "platform/ini/QV_IniFile.h"
 
 #include <QCoreApplication>
 

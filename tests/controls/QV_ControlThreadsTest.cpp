@@ -4,7 +4,7 @@
 #include "controls/QV_SmartCtrl.h"
 
 #include "controls/QV_ControlProbe.h"
-#include "platform/QV_Bitmap32.h"
+#include "platform/image/QV_Bitmap32.h"
 #include "platform/QV_Threads.h"
 
 #include <gtest/gtest.h>

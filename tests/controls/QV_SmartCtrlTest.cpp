@@ -2,7 +2,7 @@
 
 #include "controls/QV_ControlProbe.h"
 #include "controls/QV_Repaint.h"
-#include "platform/QV_Bitmap32.h"
+#include "platform/image/QV_Bitmap32.h"
 #include "theme/QV_SkinBuffer.h"
 
 #include <gtest/gtest.h>

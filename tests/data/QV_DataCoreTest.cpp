@@ -3,8 +3,8 @@
 #include "data/QV_FileHolder.h"
 #include "foundation/QV_Settings.h"
 #include "foundation/QV_Utils.h"
-#include "platform/QV_Bitmap32.h"
-#include "platform/QV_IniFile.h"
+#include "platform/image/QV_Bitmap32.h"
+#include "platform/ini/QV_IniFile.h"
 #include "support/QV_TestSupport.h"
 
 #include <gtest/gtest.h>

@@ -4,8 +4,8 @@
 #include "controls/QV_CtrlManager.h"
 #include "data/QV_HolderHost.h"
 #include "foundation/QV_Settings.h"
-#include "platform/QV_Bitmap32.h"
-#include "platform/QV_DirList.h"
+#include "platform/image/QV_Bitmap32.h"
+#include "platform/fs/QV_DirList.h"
 #include "platform/QV_Threads.h"
 #include "support/QV_TestSupport.h"
 

@@ -3,7 +3,7 @@
 #include "data/QV_FolderMonitor.h"
 #include "data/QV_HolderHost.h"
 #include "foundation/QV_Settings.h"
-#include "platform/QV_FileSystem.h"
+#include "platform/fs/QV_FileSystem.h"
 #include "support/QV_TestSupport.h"
 
 #include <gtest/gtest.h>

@@ -1,9 +1,9 @@
 #include "data/QV_FolderTheme.h"
 
-#include "platform/QV_BmpCodec.h"
-#include "platform/QV_DirList.h"
-#include "platform/QV_IniFile.h"
-#include "platform/QV_JpegCodec.h"
+#include "platform/image/QV_BmpCodec.h"
+#include "platform/fs/QV_DirList.h"
+#include "platform/ini/QV_IniFile.h"
+#include "platform/image/QV_JpegCodec.h"
 #include "support/QV_TestSupport.h"
 
 #include <gtest/gtest.h>

@@ -2,7 +2,7 @@
 
 #include "data/QV_DataHolder.h"
 #include "foundation/QV_Settings.h"
-#include "platform/QV_DirList.h"
+#include "platform/fs/QV_DirList.h"
 #include "support/QV_TestSupport.h"
 
 #include <gtest/gtest.h>

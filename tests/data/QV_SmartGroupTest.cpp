@@ -2,7 +2,7 @@
 
 #include "data/QV_FileHolder.h"
 #include "foundation/QV_Settings.h"
-#include "platform/QV_Bitmap32.h"
+#include "platform/image/QV_Bitmap32.h"
 #include "support/QV_TestSupport.h"
 
 #include <gtest/gtest.h>

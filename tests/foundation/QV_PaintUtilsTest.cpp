@@ -1,10 +1,10 @@
 #include "foundation/QV_PaintUtils.h"
 
 #include "foundation/QV_System.h"
-#include "platform/QV_IconFixtures.h"
-#include "platform/QV_ImageFile.h"
-#include "platform/QV_JpegCodec.h"
-#include "platform/QV_PngCodec.h"
+#include "platform/image/QV_IconFixtures.h"
+#include "platform/image/QV_ImageFile.h"
+#include "platform/image/QV_JpegCodec.h"
+#include "platform/image/QV_PngCodec.h"
 #include "support/QV_PaintTestSupport.h"
 #include "support/QV_TestSupport.h"
 

@@ -1,6 +1,6 @@
 #include "foundation/QV_System.h"
 
-#include "platform/QV_DirList.h"
+#include "platform/fs/QV_DirList.h"
 
 #include <QSet>
 

@@ -1,8 +1,8 @@
 #include "foundation/QV_Utils.h"
 
 #include "foundation/QV_System.h"
-#include "platform/QV_FileNames.h"
-#include "platform/QV_IniFile.h"
+#include "platform/fs/QV_FileNames.h"
+#include "platform/ini/QV_IniFile.h"
 
 #include "support/QV_TestSupport.h"
 

@@ -4,9 +4,9 @@
 #include "data/QV_DataCore.h"
 #include "data/QV_FileHolder.h"
 #include "foundation/QV_Settings.h"
-#include "platform/QV_IconFixtures.h"
-#include "platform/QV_JpegCodec.h"
-#include "platform/QV_PngCodec.h"
+#include "platform/image/QV_IconFixtures.h"
+#include "platform/image/QV_JpegCodec.h"
+#include "platform/image/QV_PngCodec.h"
 #include "support/QV_PaintTestSupport.h"
 #include "support/QV_TestSupport.h"
 

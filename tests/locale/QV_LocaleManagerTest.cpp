@@ -1,7 +1,7 @@
 #include "locale/QV_LocaleManager.h"
 
 #include "foundation/QV_System.h"
-#include "platform/QV_IniFile.h"
+#include "platform/ini/QV_IniFile.h"
 #include "support/QV_TestSupport.h"
 
 #include <gtest/gtest.h>

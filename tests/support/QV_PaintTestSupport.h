@@ -2,7 +2,7 @@
 // Helpers of the painting and theme tests: solid pictures.
 
 #include "support/QV_TestSupport.h"
-#include "platform/QV_Bitmap32.h"
+#include "platform/image/QV_Bitmap32.h"
 
 #include <QString>
 

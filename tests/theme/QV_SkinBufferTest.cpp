@@ -1,10 +1,10 @@
 #include "theme/QV_SkinBuffer.h"
 
 #include "foundation/QV_System.h"
-#include "platform/QV_BmpCodec.h"
-#include "platform/QV_IniFile.h"
-#include "platform/QV_JpegCodec.h"
-#include "platform/QV_PngCodec.h"
+#include "platform/image/QV_BmpCodec.h"
+#include "platform/ini/QV_IniFile.h"
+#include "platform/image/QV_JpegCodec.h"
+#include "platform/image/QV_PngCodec.h"
 #include "support/QV_PaintTestSupport.h"
 #include "support/QV_TestSupport.h"
 

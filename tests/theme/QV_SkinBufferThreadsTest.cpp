@@ -1,6 +1,6 @@
 #include "theme/QV_SkinBuffer.h"
 
-#include "platform/QV_PngCodec.h"
+#include "platform/image/QV_PngCodec.h"
 #include "support/QV_PaintTestSupport.h"
 #include "support/QV_TestSupport.h"
 

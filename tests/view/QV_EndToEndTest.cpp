@@ -3,8 +3,8 @@
 // way a session stops it. Skips when there is no Xvfb.
 
 #include "foundation/QV_Utils.h"
-#include "platform/QV_IniFile.h"
-#include "platform/QV_PngCodec.h"
+#include "platform/ini/QV_IniFile.h"
+#include "platform/image/QV_PngCodec.h"
 #include "support/QV_TestSupport.h"
 
 #include <QDir>

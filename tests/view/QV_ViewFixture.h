@@ -5,7 +5,7 @@
 
 #include "controls/QV_ViewHolder.h"
 #include "foundation/QV_System.h"
-#include "platform/QV_Bitmap32.h"
+#include "platform/image/QV_Bitmap32.h"
 #include "support/QV_TestSupport.h"
 
 #include <QDir>

@@ -5,7 +5,7 @@
 #include "data/QV_DataCore.h"
 #include "data/QV_FileHolder.h"
 #include "foundation/QV_Settings.h"
-#include "platform/QV_IniFile.h"
+#include "platform/ini/QV_IniFile.h"
 #include "view/QV_MainUnit.h"
 #include "view/QV_ViewFixture.h"
 

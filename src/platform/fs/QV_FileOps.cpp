@@ -1,0 +1,141 @@
+#include "platform/fs/QV_FileOps.h"
+
+#include "platform/fs/QV_FileNames.h"
+
+#include <QList>
+
+#include <cerrno>
+#include <fcntl.h>
+#include <linux/fs.h>
+#include <stdio.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <random>
+
+namespace {
+
+// The ".hidden" file is read in full before it is extended; the folder may be
+// anyone's, so a huge one is not ours to rewrite.
+constexpr qint64 HiddenFileLimit = 1 << 20;
+
+bool SameEntry(const QByteArray& a, const QByteArray& b)
+{
+    struct stat sa {}, sb {};
+    return ::lstat(a.constData(), &sa) == 0 && ::lstat(b.constData(), &sb) == 0 && sa.st_dev == sb.st_dev &&
+           sa.st_ino == sb.st_ino;
+}
+
+int RenameNoReplace(const QByteArray& from, const QByteArray& to)
+{
+    return ::renameat2(AT_FDCWD, from.constData(), AT_FDCWD, to.constData(), RENAME_NOREPLACE);
+}
+
+QByteArray FolderOf(const QByteArray& path)
+{
+    const qsizetype slash = path.lastIndexOf('/');
+    if (slash < 0) return QByteArrayLiteral(".");
+    return slash == 0 ? QByteArrayLiteral("/") : path.left(slash);
+}
+
+QByteArray TempNameBeside(const QByteArray& path)
+{
+    static thread_local std::mt19937 random{std::random_device{}()};
+    const qsizetype slash = path.lastIndexOf('/');
+    return path.left(slash + 1) + ".qv-tmp-" + QByteArray::number(quint32(random()), 36);
+}
+
+bool WriteAll(int fd, const QByteArray& bytes)
+{
+    qsizetype done = 0;
+    while (done < bytes.size()) {
+        const ssize_t n = ::write(fd, bytes.constData() + done, size_t(bytes.size() - done));
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) return false;
+        done += n;
+    }
+    return true;
+}
+
+} // namespace
+
+TRenameResult RenamePath(const QString& from, const QString& to)
+{
+    const QByteArray source = EncodeFileName(from);
+    const QByteArray target = EncodeFileName(to);
+    if (RenameNoReplace(source, target) == 0) return TRenameResult::rrDone;
+    if (errno != EEXIST) return TRenameResult::rrFailed;
+    if (!SameEntry(source, target)) return TRenameResult::rrExists;
+    // Only the spelling differs on media that ignore case: step aside first.
+    for (int attempt = 0; attempt < 8; ++attempt) {
+        const QByteArray temp = TempNameBeside(source);
+        if (RenameNoReplace(source, temp) != 0) {
+            if (errno == EEXIST) continue;
+            return TRenameResult::rrFailed;
+        }
+        if (RenameNoReplace(temp, target) == 0) return TRenameResult::rrDone;
+        const TRenameResult result = errno == EEXIST ? TRenameResult::rrExists : TRenameResult::rrFailed;
+        RenameNoReplace(temp, source);
+        return result;
+    }
+    return TRenameResult::rrFailed;
+}
+
+bool DeleteFilePath(const QString& path)
+{
+    const QByteArray name = EncodeFileName(path);
+    return ::unlink(name.constData()) == 0 || errno == ENOENT;
+}
+
+bool WriteFileAtomic(const QString& path, const QByteArray& contents)
+{
+    const QByteArray target = EncodeFileName(path);
+    const QByteArray temp = TempNameBeside(target);
+    const int fd = ::open(temp.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+    if (fd < 0) return false;
+    bool ok = WriteAll(fd, contents) && ::fsync(fd) == 0;
+    ok = ::close(fd) == 0 && ok;
+    if (ok) ok = ::rename(temp.constData(), target.constData()) == 0;
+    if (!ok) ::unlink(temp.constData());
+    return ok;
+}
+
+bool HideInFolder(const QString& path)
+{
+    const QByteArray encoded = EncodeFileName(path);
+    const qsizetype slash = encoded.lastIndexOf('/');
+    const QByteArray name = encoded.mid(slash + 1);
+    if (name.isEmpty() || name.contains('\n')) return false;
+    const QByteArray hiddenFile = FolderOf(encoded) + "/.hidden";
+
+    QByteArray contents;
+    const int fd = ::open(hiddenFile.constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
+    if (fd >= 0) {
+        struct stat st {};
+        const bool regular = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_size <= HiddenFileLimit;
+        if (regular) {
+            contents.resize(st.st_size);
+            qsizetype got = 0;
+            while (got < contents.size()) {
+                const ssize_t n = ::read(fd, contents.data() + got, size_t(contents.size() - got));
+                if (n <= 0) break;
+                got += n;
+            }
+            contents.truncate(got);
+        }
+        ::close(fd);
+        if (!regular) return false;
+    } else if (errno != ENOENT) {
+        return false;
+    }
+    for (const QByteArray& line : contents.split('\n'))
+        if (line == name) return true;
+    if (!contents.isEmpty() && !contents.endsWith('\n')) contents += '\n';
+    contents += name + '\n';
+    return WriteFileAtomic(DecodeFileName(hiddenFile), contents);
+}
+
+bool CreateFolderPath(const QString& path)
+{
+    return ::mkdir(EncodeFileName(path).constData(), 0777) == 0;
+}

@@ -1,0 +1,143 @@
+#include "platform/image/QV_Bitmap32.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace {
+
+constexpr QImage::Format kFormat = QImage::Format_ARGB32_Premultiplied;
+
+// Copies or blends rows of premultiplied pixels of equal size.
+void Compose(QImage& dst, const QPoint& at, const QImage& src, const QRect& from, TDrawMode mode)
+{
+    const QRect target = QRect(at, from.size()).intersected(dst.rect());
+    if (target.isEmpty()) return;
+    const int sx = from.left() + (target.left() - at.x());
+    const int sy = from.top() + (target.top() - at.y());
+    for (int row = 0; row < target.height(); ++row) {
+        const auto* in = reinterpret_cast<const std::uint32_t*>(src.constScanLine(sy + row)) + sx;
+        auto* out = reinterpret_cast<std::uint32_t*>(dst.scanLine(target.top() + row)) + target.left();
+        if (mode == TDrawMode::dmOpaque) {
+            std::copy(in, in + target.width(), out);
+        } else {
+            for (int x = 0; x < target.width(); ++x) out[x] = BlendPremultiplied(in[x], out[x]);
+        }
+    }
+}
+
+} // namespace
+
+TBitmap32::TBitmap32(int width, int height)
+{
+    SetSize(width, height);
+}
+
+TBitmap32::TBitmap32(const QImage& image)
+    : Image_(image.format() == kFormat ? image : image.convertToFormat(kFormat))
+{
+}
+
+void TBitmap32::SetSize(int width, int height)
+{
+    width = std::max(width, 0);
+    height = std::max(height, 0);
+    if (width == Width() && height == Height()) return;
+    if (width == 0 || height == 0) {
+        Image_ = QImage();
+        return;
+    }
+    Image_ = QImage(width, height, kFormat);
+    if (!Image_.isNull()) Image_.fill(0);
+}
+
+void TBitmap32::Clear(TColor32 color)
+{
+    if (!Image_.isNull()) Image_.fill(Premultiply(color));
+}
+
+void TBitmap32::FillRect(const QRect& rect, TColor32 color, TDrawMode mode)
+{
+    const QRect target = rect.intersected(Image_.rect());
+    if (target.isEmpty()) return;
+    const std::uint32_t pixel = Premultiply(color);
+    for (int y = target.top(); y <= target.bottom(); ++y) {
+        std::uint32_t* out = ScanLine(y) + target.left();
+        for (int x = 0; x < target.width(); ++x)
+            out[x] = mode == TDrawMode::dmOpaque ? pixel : BlendPremultiplied(pixel, out[x]);
+    }
+}
+
+void TBitmap32::FrameRect(const QRect& rect, TColor32 color, TDrawMode mode)
+{
+    if (rect.isEmpty()) return;
+    FillRect(QRect(rect.left(), rect.top(), rect.width(), 1), color, mode);
+    if (rect.height() > 1) FillRect(QRect(rect.left(), rect.bottom(), rect.width(), 1), color, mode);
+    if (rect.height() > 2) {
+        FillRect(QRect(rect.left(), rect.top() + 1, 1, rect.height() - 2), color, mode);
+        if (rect.width() > 1) FillRect(QRect(rect.right(), rect.top() + 1, 1, rect.height() - 2), color, mode);
+    }
+}
+
+void TBitmap32::Draw(int x, int y, const TBitmap32& src)
+{
+    if (Image_.isNull() || src.Empty()) return;
+    if (&src == this) {
+        const TBitmap32 copy = src;
+        Compose(Image_, QPoint(x, y), copy.Image_, copy.Image_.rect(), src.DrawMode);
+        return;
+    }
+    Compose(Image_, QPoint(x, y), src.Image_, src.Image_.rect(), src.DrawMode);
+}
+
+void TBitmap32::Draw(const QRect& dstRect, const QRect& srcRect, const TBitmap32& src, TResampler kind)
+{
+    if (Image_.isNull() || src.Empty() || dstRect.isEmpty() || srcRect.isEmpty()) return;
+    const QRect from = srcRect.intersected(src.Image_.rect());
+    if (from.isEmpty()) return;
+    // Map the surviving part of the source back onto the target rectangle.
+    const double scaleX = double(dstRect.width()) / srcRect.width();
+    const double scaleY = double(dstRect.height()) / srcRect.height();
+    const int left = dstRect.left() + int(std::lround((from.left() - srcRect.left()) * scaleX));
+    const int top = dstRect.top() + int(std::lround((from.top() - srcRect.top()) * scaleY));
+    const int right = dstRect.left() + int(std::lround((from.left() + from.width() - srcRect.left()) * scaleX));
+    const int bottom = dstRect.top() + int(std::lround((from.top() + from.height() - srcRect.top()) * scaleY));
+    const QRect to(QPoint(left, top), QSize(right - left, bottom - top));
+    if (to.isEmpty()) return;
+    if (to.size() == from.size()) {
+        const QImage source = src.Image_; // shares pixels; safe when src is *this
+        Compose(Image_, to.topLeft(), source, from, src.DrawMode);
+        return;
+    }
+    const QImage scaled = ResampleImage(src.Image_, from, to.width(), to.height(), kind);
+    if (!scaled.isNull()) Compose(Image_, to.topLeft(), scaled, scaled.rect(), src.DrawMode);
+}
+
+TBitmap32 TBitmap32::Resampled(int width, int height, TResampler kind) const
+{
+    TBitmap32 result;
+    result.DrawMode = DrawMode;
+    result.Font = Font;
+    if (!Empty()) result.Image_ = ResampleImage(Image_, Image_.rect(), width, height, kind);
+    return result;
+}
+
+void TBitmap32::TextOut(int x, int y, const QString& text)
+{
+    TextOutAt(Image_, Font, x, y, text);
+}
+
+QRect TBitmap32::DrawText(const QRect& rect, const QString& text, unsigned flags)
+{
+    return DrawTextIn(Image_, Font, rect, text, flags);
+}
+
+TColor32 TBitmap32::Pixel(int x, int y) const
+{
+    if (!Image_.valid(x, y)) return 0;
+    return Unpremultiply(ScanLine(y)[x]);
+}
+
+void TBitmap32::SetPixel(int x, int y, TColor32 color)
+{
+    if (Image_.valid(x, y)) ScanLine(y)[x] = Premultiply(color);
+}

@@ -1,0 +1,163 @@
+#include "platform/image/QV_Resample.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+#include <vector>
+
+namespace {
+
+// Weights of the source pixels (relative to the rectangle's start) behind one
+// target pixel along one axis.
+struct TTap {
+    int First = 0;
+    std::vector<float> Weights;
+};
+
+std::vector<TTap> AxisTaps(int srcLength, int dstLength, TResampler kind)
+{
+    std::vector<TTap> taps(dstLength);
+    const double scale = double(srcLength) / dstLength;
+    for (int i = 0; i < dstLength; ++i) {
+        TTap& tap = taps[i];
+        if (dstLength > srcLength) {
+            const double centre = (i + 0.5) * scale - 0.5;
+            const int left = int(std::floor(centre));
+            const float frac = float(centre - left);
+            const int a = std::clamp(left, 0, srcLength - 1);
+            const int b = std::clamp(left + 1, 0, srcLength - 1);
+            tap.First = a;
+            if (a == b) tap.Weights = {1.0f};
+            else tap.Weights = {1.0f - frac, frac};
+        } else if (kind == TResampler::rsDraft || dstLength == srcLength) {
+            const int from = int(std::int64_t(i) * srcLength / dstLength);
+            const int to = int(std::int64_t(i + 1) * srcLength / dstLength);
+            tap.First = from;
+            tap.Weights.assign(to - from, 1.0f / float(to - from));
+        } else {
+            const double from = i * scale, to = (i + 1) * scale;
+            const int first = int(std::floor(from));
+            const int last = std::min(srcLength - 1, int(std::ceil(to)) - 1);
+            tap.First = first;
+            for (int j = first; j <= last; ++j) {
+                const double cover = std::min<double>(to, j + 1) - std::max<double>(from, j);
+                tap.Weights.push_back(float(std::max(0.0, cover) / scale));
+            }
+        }
+    }
+    return taps;
+}
+
+// The separable general path: rows first into floats, then columns.
+QImage ResampleSeparable(const QImage& src, const QRect& r, int width, int height, TResampler kind)
+{
+    const std::vector<TTap> xTaps = AxisTaps(r.width(), width, kind);
+    const std::vector<TTap> yTaps = AxisTaps(r.height(), height, kind);
+    std::vector<float> rows(std::size_t(r.height()) * width * 4);
+    for (int y = 0; y < r.height(); ++y) {
+        const auto* line = reinterpret_cast<const std::uint32_t*>(src.constScanLine(r.top() + y)) + r.left();
+        float* out = rows.data() + std::size_t(y) * width * 4;
+        for (int x = 0; x < width; ++x) {
+            const TTap& tap = xTaps[x];
+            float a = 0, red = 0, g = 0, b = 0;
+            for (std::size_t k = 0; k < tap.Weights.size(); ++k) {
+                const std::uint32_t p = line[tap.First + k];
+                const float w = tap.Weights[k];
+                a += w * float(p >> 24);
+                red += w * float((p >> 16) & 0xFF);
+                g += w * float((p >> 8) & 0xFF);
+                b += w * float(p & 0xFF);
+            }
+            out[x * 4 + 0] = a;
+            out[x * 4 + 1] = red;
+            out[x * 4 + 2] = g;
+            out[x * 4 + 3] = b;
+        }
+    }
+    QImage dst(width, height, QImage::Format_ARGB32_Premultiplied);
+    if (dst.isNull()) return dst;
+    std::vector<float> acc(std::size_t(width) * 4);
+    for (int y = 0; y < height; ++y) {
+        const TTap& tap = yTaps[y];
+        std::fill(acc.begin(), acc.end(), 0.0f);
+        for (std::size_t k = 0; k < tap.Weights.size(); ++k) {
+            const float w = tap.Weights[k];
+            const float* row = rows.data() + std::size_t(tap.First + k) * width * 4;
+            for (int i = 0; i < width * 4; ++i) acc[i] += w * row[i];
+        }
+        auto* out = reinterpret_cast<std::uint32_t*>(dst.scanLine(y));
+        for (int x = 0; x < width; ++x) {
+            auto channel = [](float v) { return std::uint32_t(std::clamp(v + 0.5f, 0.0f, 255.0f)); };
+            const std::uint32_t a = channel(acc[x * 4 + 0]);
+            // Rounding may lift a colour channel above alpha; premultiplied pixels must not.
+            const std::uint32_t red = std::min(a, channel(acc[x * 4 + 1]));
+            const std::uint32_t g = std::min(a, channel(acc[x * 4 + 2]));
+            const std::uint32_t b = std::min(a, channel(acc[x * 4 + 3]));
+            out[x] = (a << 24) | (red << 16) | (g << 8) | b;
+        }
+    }
+    return dst;
+}
+
+// Draft reduction on both axes: per target row, the block's source rows are
+// summed per column in two 16-bit lanes per channel pair, then the columns of each
+// block are summed and divided. Block heights stay below 258 rows so lanes
+// cannot overflow (checked by the caller).
+QImage DraftReduce(const QImage& src, const QRect& r, int width, int height)
+{
+    QImage dst(width, height, QImage::Format_ARGB32_Premultiplied);
+    if (dst.isNull()) return dst;
+    const int sw = r.width(), sh = r.height();
+    std::vector<int> xs(width + 1);
+    for (int i = 0; i <= width; ++i) xs[i] = int(std::int64_t(i) * sw / width);
+    std::vector<std::uint32_t> columnRB(sw), columnAG(sw);
+    for (int dy = 0; dy < height; ++dy) {
+        const int y0 = int(std::int64_t(dy) * sh / height);
+        const int y1 = int(std::int64_t(dy + 1) * sh / height);
+        std::fill(columnRB.begin(), columnRB.end(), 0u);
+        std::fill(columnAG.begin(), columnAG.end(), 0u);
+        std::uint32_t* rb = columnRB.data();
+        std::uint32_t* ag = columnAG.data();
+        for (int y = y0; y < y1; ++y) {
+            const auto* line = reinterpret_cast<const std::uint32_t*>(src.constScanLine(r.top() + y)) + r.left();
+            for (int x = 0; x < sw; ++x) {
+                const std::uint32_t p = line[x];
+                rb[x] += p & 0x00FF00FF;
+                ag[x] += (p >> 8) & 0x00FF00FF;
+            }
+        }
+        const std::uint32_t rows = std::uint32_t(y1 - y0);
+        auto* out = reinterpret_cast<std::uint32_t*>(dst.scanLine(dy));
+        for (int dx = 0; dx < width; ++dx) {
+            std::uint32_t a = 0, red = 0, g = 0, b = 0;
+            for (int x = xs[dx]; x < xs[dx + 1]; ++x) {
+                b += rb[x] & 0xFFFF;
+                red += rb[x] >> 16;
+                g += ag[x] & 0xFFFF;
+                a += ag[x] >> 16;
+            }
+            const std::uint32_t count = rows * std::uint32_t(xs[dx + 1] - xs[dx]);
+            const std::uint32_t half = count / 2;
+            out[dx] = (((a + half) / count) << 24) | (((red + half) / count) << 16) | (((g + half) / count) << 8) |
+                      ((b + half) / count);
+        }
+    }
+    return dst;
+}
+
+} // namespace
+
+QImage ResampleImage(const QImage& src, QRect srcRect, int width, int height, TResampler kind)
+{
+    if (width <= 0 || height <= 0 || src.isNull()) return {};
+    srcRect = srcRect.intersected(src.rect());
+    if (srcRect.isEmpty()) return {};
+    const QImage& source = src.format() == QImage::Format_ARGB32_Premultiplied
+                               ? src
+                               : src.convertToFormat(QImage::Format_ARGB32_Premultiplied);
+    if (width == srcRect.width() && height == srcRect.height()) return source.copy(srcRect);
+    const bool reduces = width <= srcRect.width() && height <= srcRect.height();
+    if (kind == TResampler::rsDraft && reduces && srcRect.height() / height < 257)
+        return DraftReduce(source, srcRect, width, height);
+    return ResampleSeparable(source, srcRect, width, height, kind);
+}

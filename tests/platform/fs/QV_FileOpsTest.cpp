@@ -1,0 +1,71 @@
+#include "platform/fs/QV_FileOps.h"
+
+#include "platform/fs/QV_DirList.h"
+#include "platform/fs/QV_FileNames.h"
+#include "support/QV_TestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+
+TEST(FileOps, RenameRefusesExistingTargetAndTouchesNothing)
+{
+    TTestDir dir;
+    dir.WriteFile("a.txt", "first");
+    dir.WriteFile("b.txt", "second");
+    EXPECT_EQ(RenamePath(dir.Sub("a.txt"), dir.Sub("b.txt")), TRenameResult::rrExists);
+    EXPECT_EQ(dir.ReadFile("a.txt"), "first");
+    EXPECT_EQ(dir.ReadFile("b.txt"), "second");
+}
+
+TEST(FileOps, RenameMovesCaseOnlyChangesAndUndecodableNames)
+{
+    TTestDir dir;
+    dir.WriteFile("Notes.txt", "n");
+    ASSERT_EQ(RenamePath(dir.Sub("Notes.txt"), dir.Sub("notes.txt")), TRenameResult::rrDone);
+    EXPECT_EQ(dir.ReadFile("notes.txt"), "n");
+
+    const QString odd = dir.Path() + '/' + DecodeFileName(QByteArray("caf\xe9\nx"));
+    ASSERT_EQ(RenamePath(dir.Sub("notes.txt"), odd), TRenameResult::rrDone);
+    struct stat st {};
+    EXPECT_EQ(::stat((dir.Path().toUtf8() + "/caf\xe9\nx").constData(), &st), 0);
+    EXPECT_EQ(RenamePath(dir.Sub("missing"), dir.Sub("other")), TRenameResult::rrFailed);
+}
+
+TEST(FileOps, HideInFolderAddsEachNameOnceAndKeepsOtherLines)
+{
+    TTestDir dir;
+    dir.WriteFile(".hidden", "keep");  // no final line break
+    dir.WriteFile("a.bin", "x");
+    ASSERT_TRUE(HideInFolder(dir.Sub("a.bin")));
+    ASSERT_TRUE(HideInFolder(dir.Sub("a.bin")));
+    EXPECT_EQ(dir.ReadFile(".hidden"), "keep\na.bin\n");
+    TDirEntry entry;
+    ASSERT_TRUE(ListDirectory(dir.Path()).Entries.size() == 2);
+    for (const TDirEntry& e : ListDirectory(dir.Path()).Entries)
+        if (e.Name == "a.bin") entry = e;
+    EXPECT_TRUE(entry.Is(faHidden));
+}
+
+TEST(FileOps, HideInFolderLeavesAForeignHiddenEntryAlone)
+{
+    TTestDir dir;
+    dir.MakeDir(".hidden");
+    dir.WriteFile("a.bin", "x");
+    EXPECT_FALSE(HideInFolder(dir.Sub("a.bin")));
+    TTestDir fifo;
+    ASSERT_EQ(::mkfifo((fifo.Path() + "/.hidden").toUtf8().constData(), 0600), 0);
+    fifo.WriteFile("a.bin", "x");
+    EXPECT_FALSE(HideInFolder(fifo.Sub("a.bin")));  // returns instead of blocking on the FIFO
+}
+
+TEST(FileOps, WriteFileAtomicReplacesOrFailsCleanly)
+{
+    TTestDir dir;
+    dir.WriteFile("f", "old");
+    ASSERT_TRUE(WriteFileAtomic(dir.Sub("f"), "new"));
+    EXPECT_EQ(dir.ReadFile("f"), "new");
+    EXPECT_FALSE(WriteFileAtomic(dir.Sub("missing/f"), "x"));
+    EXPECT_TRUE(DeleteFilePath(dir.Sub("f")));
+    EXPECT_EQ(ListDirectory(dir.Path()).Entries.size(), 0u);
+}
