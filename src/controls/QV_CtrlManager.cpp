@@ -1,20 +1,15 @@
 #include "controls/QV_CtrlManager.h"
 
 #include "controls/QV_Repaint.h"
+#include "foundation/QV_Context.h"
 #include "foundation/QV_System.h"
 #include "platform/ini/QV_IniFile.h"
 
 #include <atomic>
 
-namespace {
+TCtrlManager* CtrlManager() { return QvContext().CtrlManager.load(std::memory_order_acquire); }
 
-std::atomic<TCtrlManager*> TheManager{nullptr};
-
-}  // namespace
-
-TCtrlManager* CtrlManager() { return TheManager.load(std::memory_order_acquire); }
-
-void SetCtrlManager(TCtrlManager* Manager) { TheManager.store(Manager, std::memory_order_release); }
+void SetCtrlManager(TCtrlManager* Manager) { QvContext().CtrlManager.store(Manager, std::memory_order_release); }
 
 TCtrlManager::TCtrlManager() : CM_LIST(new TControlList) {}
 

@@ -1,9 +1,9 @@
 #include "controls/QV_SmartCtrl.h"
-#include "platform/QV_Report.h"
 
 #include "controls/QV_CtrlManager.h"
 #include "controls/QV_Repaint.h"
 #include "foundation/QV_System.h"
+#include "platform/QV_Report.h"
 #include "platform/QV_Threads.h"
 #include "theme/QV_SkinBuffer.h"
 

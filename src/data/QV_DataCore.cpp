@@ -3,20 +3,19 @@
 #include "controls/QV_Repaint.h"
 #include "data/QV_FileHolder.h"
 #include "data/QV_HolderHost.h"
+#include "foundation/QV_Context.h"
 #include "foundation/QV_Settings.h"
 #include "foundation/QV_Utils.h"
 #include "platform/ini/QV_IniFile.h"
 
 namespace {
 
-TDataCore* Core_ = nullptr;
-
 const QString RecentSection = QStringLiteral("RecentTabs");
 
 }  // namespace
 
-TDataCore* DataCore() { return Core_; }
-void SetDataCore(TDataCore* Core) { Core_ = Core; }
+TDataCore* DataCore() { return QvContext().DataCore.load(); }
+void SetDataCore(TDataCore* Core) { QvContext().DataCore.store(Core); }
 
 QString FilePlace(const TDataHolder* Holder)
 {

@@ -4,11 +4,12 @@
 #include "controls/QV_Repaint.h"
 #include "data/QV_HolderHost.h"
 #include "data/QV_ItemDisposal.h"
+#include "foundation/QV_Context.h"
 #include "foundation/QV_Settings.h"
-#include "platform/image/QV_Bitmap32.h"
-#include "platform/fs/QV_FileSystem.h"
-#include "platform/desktop/QV_Launch.h"
 #include "platform/QV_Threads.h"
+#include "platform/desktop/QV_Launch.h"
+#include "platform/fs/QV_FileSystem.h"
+#include "platform/image/QV_Bitmap32.h"
 
 #include <QCoreApplication>
 
@@ -66,11 +67,7 @@ TLayoutMargins& TDataHolder::Margins()
     return margins;
 }
 
-std::function<void()>& TDataHolder::MessagePump()
-{
-    static std::function<void()> pump = [] { QCoreApplication::processEvents(); };
-    return pump;
-}
+std::function<void()>& TDataHolder::MessagePump() { return QvContext().MessagePump; }
 
 // --- Painting ---
 

@@ -1,9 +1,9 @@
 #include "data/QV_FolderMonitor.h"
-#include "platform/QV_Report.h"
 
 #include "foundation/QV_System.h"
-#include "platform/fs/QV_ChangeNotify.h"
+#include "platform/QV_Report.h"
 #include "platform/QV_Threads.h"
+#include "platform/fs/QV_ChangeNotify.h"
 
 #include <QTimer>
 

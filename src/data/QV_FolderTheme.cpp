@@ -1,12 +1,12 @@
 #include "data/QV_FolderTheme.h"
-#include "platform/QV_Report.h"
 
 #include "foundation/QV_PaintUtils.h"
 #include "foundation/QV_System.h"
 #include "foundation/QV_Utils.h"
-#include "platform/image/QV_BmpCodec.h"
+#include "platform/QV_Report.h"
 #include "platform/fs/QV_FileOps.h"
 #include "platform/fs/QV_FileSystem.h"
+#include "platform/image/QV_BmpCodec.h"
 
 namespace {
 

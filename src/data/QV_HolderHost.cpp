@@ -1,13 +1,10 @@
 #include "data/QV_HolderHost.h"
 
 #include "controls/QV_CtrlManager.h"
+#include "foundation/QV_Context.h"
 
-namespace {
-THolderHost* Host_ = nullptr;
-}
-
-THolderHost* HolderHost() { return Host_; }
-void SetHolderHost(THolderHost* Host) { Host_ = Host; }
+THolderHost* HolderHost() { return QvContext().HolderHost.load(); }
+void SetHolderHost(THolderHost* Host) { QvContext().HolderHost.store(Host); }
 
 TSelectTipApi* SelectTip()
 {

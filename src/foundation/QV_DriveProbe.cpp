@@ -1,4 +1,5 @@
 #include "foundation/QV_DriveProbe.h"
+
 #include "platform/QV_Report.h"
 
 #include <chrono>

@@ -1,10 +1,10 @@
 #include "foundation/QV_Settings.h"
-#include "platform/QV_Report.h"
 
 #include "foundation/QV_System.h"
 #include "foundation/QV_Utils.h"
-#include "platform/ini/QV_IniFile.h"
+#include "platform/QV_Report.h"
 #include "platform/fs/QV_ProgramFolder.h"
+#include "platform/ini/QV_IniFile.h"
 
 namespace {
 

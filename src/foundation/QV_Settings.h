@@ -13,6 +13,9 @@ template <typename T>
 class TSettingValue {
 public:
     constexpr explicit TSettingValue(T initial) : value_(initial) {}
+    // Copies take the value, so a whole set of settings can be kept and put back.
+    TSettingValue(const TSettingValue& other) : value_(T(other)) {}
+    TSettingValue& operator=(const TSettingValue& other) { return *this = T(other); }
     operator T() const { return value_.load(std::memory_order_relaxed); }
     TSettingValue& operator=(T v)
     {
@@ -27,6 +30,8 @@ private:
 class TSettingText {
 public:
     explicit TSettingText(const char* initial) : value_(QString::fromUtf8(initial)) {}
+    TSettingText(const TSettingText& other) : value_(QString(other)) {}
+    TSettingText& operator=(const TSettingText& other) { return *this = QString(other); }
     operator QString() const
     {
         QMutexLocker lock(&lock_);

@@ -1,14 +1,13 @@
 #include "icons/QV_IconManager.h"
 
 #include "controls/QV_Repaint.h"
+#include "foundation/QV_Context.h"
 #include "foundation/QV_Settings.h"
 #include "foundation/QV_System.h"
 #include "icons/QV_IconSources.h"
 #include "platform/QV_Threads.h"
 
 namespace {
-
-std::atomic<TIconManager*> TheIconManager{nullptr};
 
 const QString ParamHolder = QStringLiteral("DataHolder");
 const QString ParamHeight = QStringLiteral("ItemHeight");
@@ -122,9 +121,9 @@ void HandOverReserved(TSmartTask* task)
 
 } // namespace
 
-TIconManager* IconManager() { return TheIconManager.load(std::memory_order_acquire); }
+TIconManager* IconManager() { return QvContext().IconManager.load(std::memory_order_acquire); }
 
-void SetIconManager(TIconManager* manager) { TheIconManager.store(manager, std::memory_order_release); }
+void SetIconManager(TIconManager* manager) { QvContext().IconManager.store(manager, std::memory_order_release); }
 
 TIconManager::TIconManager()
     : GENERAL_LIST(std::make_shared<TSourceCache>()),

@@ -1,5 +1,6 @@
 #include "locale/QV_LocaleManager.h"
 
+#include "foundation/QV_Context.h"
 #include "foundation/QV_System.h"
 #include "platform/ini/QV_IniFile.h"
 
@@ -36,9 +37,8 @@ QString TLocaleManager::GetLocalized(const QString& localeType, const QString& l
 }
 
 namespace {
-std::atomic<TLocaleManager*> TheLocaleManager{nullptr};
 }  // namespace
 
-TLocaleManager* LocaleManager() { return TheLocaleManager.load(std::memory_order_acquire); }
+TLocaleManager* LocaleManager() { return QvContext().LocaleManager.load(std::memory_order_acquire); }
 
-void SetLocaleManager(TLocaleManager* manager) { TheLocaleManager.store(manager, std::memory_order_release); }
+void SetLocaleManager(TLocaleManager* manager) { QvContext().LocaleManager.store(manager, std::memory_order_release); }

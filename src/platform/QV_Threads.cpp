@@ -1,4 +1,5 @@
 #include "platform/QV_Threads.h"
+
 #include "platform/QV_Report.h"
 
 #include <QCoreApplication>

@@ -1,4 +1,5 @@
 #include "tasks/QV_SmartTask.h"
+
 #include "platform/QV_Report.h"
 
 #include <algorithm>

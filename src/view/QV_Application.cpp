@@ -1,4 +1,5 @@
 #include "view/QV_Application.h"
+
 #include "platform/QV_Report.h"
 
 #include <QMessageBox>

@@ -1,13 +1,14 @@
 #include "view/QV_QorView.h"
-#include "platform/QV_Report.h"
 
 #include "controls/QV_CtrlManager.h"
 #include "controls/QV_Repaint.h"
 #include "controls/QV_ViewHolder.h"
 #include "data/QV_DataCore.h"
+#include "foundation/QV_Context.h"
 #include "foundation/QV_Settings.h"
 #include "icons/QV_IconManager.h"
 #include "locale/QV_LocaleManager.h"
+#include "platform/QV_Report.h"
 #include "platform/QV_Threads.h"
 #include "theme/QV_SkinBuffer.h"
 #include "view/QV_KeyMap.h"
@@ -24,8 +25,6 @@
 #include <exception>
 
 namespace {
-
-TQorView* TheView = nullptr;
 
 struct TViewThemeImage {
     const char* Section;
@@ -50,7 +49,7 @@ QPoint PointOf(const QMouseEvent* event) { return event->position().toPoint(); }
 
 }  // namespace
 
-TQorView* QorView() { return TheView; }
+TQorView* QorView() { return QvContext().View.load(); }
 
 TQorView::TQorView(QWidget* mainForm) : QWidget(mainForm)
 {
@@ -84,7 +83,7 @@ TQorView::TQorView(QWidget* mainForm) : QWidget(mainForm)
 
     QV_CANVAS = TBitmap32();
 
-    TheView = this;
+    QvContext().View.store(this);
     SetHolderHost(this);
     SetRepaintHandler([this] { InvalidateGL(); });
     RepaintServer_ = new TRepaintServer(TRepaintServer::DefaultPath(), [this] { return MessageStart(QV_MSG_START); },
@@ -100,7 +99,8 @@ TQorView::~TQorView()
     DataCore_->Clear();
     if (HolderHost() == this) SetHolderHost(nullptr);
     SetRepaintHandler(nullptr);
-    if (TheView == this) TheView = nullptr;
+    TQorView* self = this;
+    QvContext().View.compare_exchange_strong(self, nullptr);
 
     if (const QWidget* form = window(); form && form != this) {
         TWindowState state;

@@ -1,6 +1,7 @@
 #include "controls/QV_CtrlManager.h"
 
 #include "controls/QV_ControlProbe.h"
+#include "foundation/QV_Context.h"
 #include "foundation/QV_System.h"
 #include "support/QV_TestSupport.h"
 
@@ -159,9 +160,10 @@ TEST(CtrlManager, NotifyOrdersLeaveEnterAndFocusUnFocus)
 
     f.log.clear();
     EXPECT_EQ(a->Focus(mbLeft, 0), nullptr);  // no process-wide manager yet
-    SetCtrlManager(&f.manager);
-    EXPECT_EQ(a->Focus(mbLeft, 0), a);
-    SetCtrlManager(nullptr);
+    {
+        TQvContextScope context({.CtrlManager = &f.manager});
+        EXPECT_EQ(a->Focus(mbLeft, 0), a);
+    }
     EXPECT_EQ(f.log, (QStringList{"A.Enter", "A.Focus"}));
     EXPECT_EQ(f.manager.CM_ACTIVE, a);
     EXPECT_EQ(f.manager.FocusedControl(), a);

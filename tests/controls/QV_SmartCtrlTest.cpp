@@ -2,6 +2,7 @@
 
 #include "controls/QV_ControlProbe.h"
 #include "controls/QV_Repaint.h"
+#include "foundation/QV_Context.h"
 #include "platform/image/QV_Bitmap32.h"
 #include "theme/QV_SkinBuffer.h"
 
@@ -196,12 +197,13 @@ TEST(SmartCtrl, EnterHitTestsChildrenAndLeaveClearsTheHotChild)
 TEST(SmartCtrl, RepaintRequestsReachTheInstalledHandler)
 {
     int requests = 0;
-    SetRepaintHandler([&] { ++requests; });
     TProbe control(nullptr, "C", QRect(0, 0, 10, 10));
-    control.SetVisible(false);
-    control.SetVisible(true);
-    control.ReDraw();
-    SetRepaintHandler(nullptr);
+    {
+        TQvContextScope context({.Repaint = [&] { ++requests; }});
+        control.SetVisible(false);
+        control.SetVisible(true);
+        control.ReDraw();
+    }
     control.ReDraw();
     EXPECT_EQ(requests, 3);
     EXPECT_TRUE(control.SC_VISIBLE);

@@ -1,6 +1,7 @@
 #include "data/QV_DataCore.h"
 
 #include "data/QV_FileHolder.h"
+#include "foundation/QV_Context.h"
 #include "foundation/QV_Settings.h"
 #include "foundation/QV_Utils.h"
 #include "platform/image/QV_Bitmap32.h"
@@ -28,15 +29,13 @@ protected:
     void SetUp() override
     {
         TAppFolderTest::SetUp();
-        savedMax_ = Settings().SmartTabs.MaxRecent;
+        context_.emplace(TQvServices{.DataCore = &core_});
         Settings().Media.PlayNavSound = false;
-        SetDataCore(&core_);
     }
     void TearDown() override
     {
-        SetDataCore(nullptr);
         core_.Clear();
-        Settings().SmartTabs.MaxRecent = savedMax_;
+        context_.reset();
         TAppFolderTest::TearDown();
     }
     TDataHolder* AddLogging(const QString& name)
@@ -63,7 +62,7 @@ protected:
 
     TDataCore core_;
     QStringList log_;
-    int savedMax_ = 8;
+    std::optional<TQvContextScope> context_;
 };
 
 TEST_F(DataCore, ActivationCallsDeactivateThenActivateOnlyOnAChange)

@@ -1,12 +1,13 @@
 #include "data/QV_DataHolder.h"
-#include "data/QV_ItemDisposal.h"
 
 #include "controls/QV_CtrlManager.h"
 #include "data/QV_HolderHost.h"
+#include "data/QV_ItemDisposal.h"
+#include "foundation/QV_Context.h"
 #include "foundation/QV_Settings.h"
-#include "platform/image/QV_Bitmap32.h"
-#include "platform/fs/QV_DirList.h"
 #include "platform/QV_Threads.h"
+#include "platform/fs/QV_DirList.h"
+#include "platform/image/QV_Bitmap32.h"
 #include "support/QV_TestSupport.h"
 
 #include <gtest/gtest.h>
@@ -50,12 +51,8 @@ public:
 // apart from y 100.
 class DataHolder : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
-        savedPump_ = TDataHolder::MessagePump();
-        TDataHolder::MessagePump() = nullptr;
-    }
-    void TearDown() override { TDataHolder::MessagePump() = savedPump_; }
+    // No message pump: a smooth scroll runs its steps without serving events.
+    TQvContextScope context_{{.MessagePump = nullptr}};
 
     void Fill(int count)
     {
@@ -87,7 +84,6 @@ protected:
     }
 
     TDataHolder holder_;
-    std::function<void()> savedPump_;
 };
 
 } // namespace
@@ -288,7 +284,7 @@ TEST_F(DataHolder, BarsSetTheMarginsAndTheSelectTipFollowsTheSelection)
 {
     const TLayoutMargins saved = TDataHolder::Margins();
     TCtrlManager manager;
-    SetCtrlManager(&manager);
+    TQvContextScope context({.CtrlManager = &manager, .MessagePump = nullptr});
     TSmartCtrl* action = manager.AddControl("ActionBar", new TSmartCtrl);
     action->SC_POS = QPoint(0, 0);
     action->SC_WIDTH = 60;
@@ -318,7 +314,6 @@ TEST_F(DataHolder, BarsSetTheMarginsAndTheSelectTipFollowsTheSelection)
     Release(mbLeft, {500, 120});
     EXPECT_FALSE(tip->Shown);
 
-    SetCtrlManager(nullptr);
     TDataHolder::Margins() = saved;
 }
 

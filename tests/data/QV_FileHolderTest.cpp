@@ -2,11 +2,14 @@
 
 #include "data/QV_FolderMonitor.h"
 #include "data/QV_HolderHost.h"
+#include "foundation/QV_Context.h"
 #include "foundation/QV_Settings.h"
 #include "platform/fs/QV_FileSystem.h"
 #include "support/QV_TestSupport.h"
 
 #include <gtest/gtest.h>
+
+#include <optional>
 
 #include <QDir>
 #include <QFile>
@@ -37,9 +40,8 @@ class FileHolder : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        for (TSettingBool* setting : Touched()) saved_.push_back(*setting);
+        context_.emplace(TQvServices{.HolderHost = &host_});
         Settings().Media.PlayNavSound = false;
-        SetHolderHost(&host_);
         holder_ = std::make_unique<TFileHolder>();
         holder_->OnListed = [this](TFileHolder*) { ++listed_; };
         holder_->On_Resize(1000, 600);
@@ -47,14 +49,7 @@ protected:
     void TearDown() override
     {
         holder_.reset();
-        SetHolderHost(nullptr);
-        for (size_t i = 0; i < saved_.size(); ++i) *Touched()[i] = saved_[i];
-    }
-    static std::vector<TSettingBool*> Touched()
-    {
-        auto& s = Settings();
-        return {&s.Media.PlayNavSound, &s.Browsing.ShowFoldersFirst, &s.Browsing.HideHidden,
-                &s.Browsing.HideSystem, &s.General.FolderGroup};
+        context_.reset();
     }
 
     // Navigates and waits for the listing that follows.
@@ -85,7 +80,7 @@ protected:
     }
     QString CurrentPath() const { return holder_->Path_Curr() ? holder_->Path_Curr()->PD_PATH : QString(); }
 
-    std::vector<bool> saved_;
+    std::optional<TQvContextScope> context_;
     TRecordingHost host_;
     TTestDir dir_;
     std::unique_ptr<TFileHolder> holder_;

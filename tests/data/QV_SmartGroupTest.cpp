@@ -1,6 +1,7 @@
 #include "data/QV_DataHolder.h"
 
 #include "data/QV_FileHolder.h"
+#include "foundation/QV_Context.h"
 #include "foundation/QV_Settings.h"
 #include "platform/image/QV_Bitmap32.h"
 #include "support/QV_TestSupport.h"
@@ -59,12 +60,11 @@ class SmartGroup : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        savedPump_ = TDataHolder::MessagePump();
-        TDataHolder::MessagePump() = nullptr;
         holder_.On_Resize(1000, 600);
         holder_.OnGrouped = [this](TDataHolder*) { ++grouped_; };
     }
-    void TearDown() override { TDataHolder::MessagePump() = savedPump_; }
+
+    TQvContextScope context_{{.MessagePump = nullptr}};
 
     void Fill(const std::vector<TItemRow>& rows)
     {
@@ -85,7 +85,6 @@ protected:
         return members;
     }
 
-    std::function<void()> savedPump_;
     TDataHolder holder_;
     int grouped_ = 0;
 };

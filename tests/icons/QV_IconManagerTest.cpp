@@ -3,6 +3,7 @@
 #include "controls/QV_Repaint.h"
 #include "data/QV_DataCore.h"
 #include "data/QV_FileHolder.h"
+#include "foundation/QV_Context.h"
 #include "foundation/QV_Settings.h"
 #include "platform/image/QV_IconFixtures.h"
 #include "platform/image/QV_JpegCodec.h"
@@ -11,6 +12,8 @@
 #include "support/QV_TestSupport.h"
 
 #include <gtest/gtest.h>
+
+#include <optional>
 
 #include <QFile>
 #include <QSet>
@@ -30,7 +33,7 @@ class IconManager : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        playSound_ = Settings().Media.PlayNavSound;
+        context_.emplace(TQvServices{.IconManager = manager_.get(), .Repaint = [this] { ++repaints_; }});
         Settings().Media.PlayNavSound = false;
         aliases_.SetFilesTheme("Test");
         Theme("txt.png", Filled(16, 16, kTxtColour));
@@ -39,16 +42,12 @@ protected:
         // serves unknown.png and Unknown.png alike.
         Theme("UNKNOWN.png", Filled(16, 16, kUnknownColour));
         Theme("UnknownExe.png", Filled(16, 16, kUnknownExeColour));
-        SetIconManager(manager_.get());
-        SetRepaintHandler([this] { ++repaints_; });
     }
     void TearDown() override
     {
         holders_.clear();
-        SetIconManager(nullptr);
+        context_.reset();
         manager_.reset();
-        SetRepaintHandler(nullptr);
-        Settings().Media.PlayNavSound = playSound_;
     }
 
     void Theme(const QString& name, const TBitmap32& picture)
@@ -99,7 +98,7 @@ protected:
     std::unique_ptr<TIconManager> manager_ = std::make_unique<TIconManager>();
     std::vector<std::unique_ptr<TFileHolder>> holders_;
     std::atomic<int> repaints_{0};
-    bool playSound_ = false;
+    std::optional<TQvContextScope> context_;
 };
 
 TEST_F(IconManager, TextFilesShareOneDecodeAndEachHolderItsOwnCopy)

@@ -1,4 +1,5 @@
 #include "platform/ini/QV_IniDocument.h"
+
 #include "platform/ini/QV_IniFile.h"
 
 #include <QHash>
