@@ -1,5 +1,7 @@
 #include "controls/QV_CtrlManager.h"
 
+#include "controls/QV_ControlLayout.h"
+#include "controls/QV_HotTracking.h"
 #include "controls/QV_Repaint.h"
 #include "foundation/QV_Context.h"
 #include "foundation/QV_System.h"
@@ -63,45 +65,20 @@ void TCtrlManager::On_Resize(int W, int H)
 
 void TCtrlManager::ArrangeControls()
 {
-    const int W = CM_PARENT_W, H = CM_PARENT_H;
-    int top = 0, bottom = H;
-    TSmartCtrl* predecessor = nullptr;
-
+    std::vector<TEdgeControl> edges;
+    edges.reserve(size_t(CM_LIST->Count()));
     for (int i = 0; i < CM_LIST->Count(); ++i) {
-        TSmartCtrl* control = CM_LIST->Control(i);
-        if (!control->SC_VISIBLE) continue;
-        const bool before = CM_LIST->LastVisible(predecessor, i, control->SC_ALIGN);
-        if (control->SC_ALIGN == asTop) {
-            const int y = before ? predecessor->SC_POS.y() + predecessor->SC_HEIGHT : 0;
-            control->SetPosition(QPoint(0, y));
-            control->SC_WIDTH = W;
-            top = y + control->SC_HEIGHT;
-        } else if (control->SC_ALIGN == asBot) {
-            const int y = before ? predecessor->SC_POS.y() - control->SC_HEIGHT : H - control->SC_HEIGHT;
-            control->SetPosition(QPoint(0, y));
-            control->SC_WIDTH = W;
-            bottom = y;
-        }
+        const TSmartCtrl* control = CM_LIST->Control(i);
+        edges.push_back({control->SC_ALIGN, control->SC_VISIBLE, control->SC_CENTER, control->SC_WIDTH,
+                         control->SC_HEIGHT});
     }
-
-    // Hidden controls are placed too, so they appear in place when shown, but
-    // LastVisible never takes them as predecessors.
+    const std::vector<TEdgePlacement> placed = ArrangeEdgeControls(edges, CM_PARENT_W, CM_PARENT_H);
     for (int i = 0; i < CM_LIST->Count(); ++i) {
         TSmartCtrl* control = CM_LIST->Control(i);
-        int x;
-        const bool before = CM_LIST->LastVisible(predecessor, i, control->SC_ALIGN);
-        if (control->SC_ALIGN == asLeft)
-            x = before ? predecessor->SC_POS.x() + predecessor->SC_WIDTH : 0;
-        else if (control->SC_ALIGN == asRight)
-            x = before ? predecessor->SC_POS.x() - control->SC_WIDTH : W - control->SC_WIDTH;
-        else
-            continue;
-        if (!control->SC_CENTER) {
-            control->SetHeight(bottom - top);
-            control->SetPosition(QPoint(x, top));
-        } else {
-            control->SetPosition(QPoint(x, top + (bottom - top - control->SC_HEIGHT) / 2));
-        }
+        const TEdgePlacement& place = placed[size_t(i)];
+        if (place.Height) control->SetHeight(*place.Height);
+        if (place.Pos) control->SetPosition(*place.Pos);
+        if (place.Width) control->SC_WIDTH = *place.Width;
     }
 }
 
@@ -138,20 +115,12 @@ TSmartCtrl* TCtrlManager::ControlFocus(TSmartCtrl* SmartCtrl)
 
 void TCtrlManager::Track(TSmartCtrl* hit, int X, int Y, bool Focus)
 {
-    if (hit != CM_ACTIVE) {
-        Control_Leave(CM_ACTIVE, X, Y);
-        Control_Enter(hit, X, Y);
-        CM_ACTIVE = hit;
-    }
+    MoveHot(CM_ACTIVE, hit, [&](TSmartCtrl* old) { Control_Leave(old, X, Y); },
+            [&](TSmartCtrl* now) { Control_Enter(now, X, Y); });
     if (!Focus) return;
     CM_FOCUSE_TRY = hit;
-    if (hit != CM_FOCUSE) {
-        // The new control hears of its focus before the old one of its loss.
-        TSmartCtrl* old = CM_FOCUSE;
-        Control_Focus(hit, mbLeft, 0, X, Y);
-        Control_UnFocus(old, mbLeft, 0, X, Y);
-        CM_FOCUSE = hit;
-    }
+    MoveFocus(CM_FOCUSE, hit, [&](TSmartCtrl* now) { Control_Focus(now, mbLeft, 0, X, Y); },
+              [&](TSmartCtrl* old) { Control_UnFocus(old, mbLeft, 0, X, Y); });
 }
 
 void TCtrlManager::Control_Enter(TSmartCtrl* SmartCtrl, int X, int Y)
@@ -273,15 +242,18 @@ void TCtrlManager::EventNotify(const QString& ID)
 
 // --- Creating controls from parameter strings ---
 
-void TCtrlManager::SetFactory(TFactoryKind Kind, TControlFactory Factory) { Factories_[Kind] = std::move(Factory); }
+void TCtrlManager::RegisterFactory(const QString& Command, TControlFactory Factory)
+{
+    factories_.insert(Command, std::move(Factory));
+}
+
+void TCtrlManager::SetDefaultFactory(TControlFactory Factory) { defaultFactory_ = std::move(Factory); }
 
 TSmartCtrl* TCtrlManager::CreateControl(TSmartCtrl* Sender, const TParamString& Params)
 {
     const QString command = Params.GetValue(QStringLiteral("CMD"), QString());
-    TFactoryKind kind = fkButton;
-    if (command == QLatin1String("QuickFilter")) kind = fkFilterEdit;
-    else if (command == QLatin1String("PathEdit")) kind = fkPathEdit;
-    const TControlFactory& factory = Factories_[kind];
+    const auto registered = factories_.constFind(command);
+    const TControlFactory& factory = registered != factories_.cend() ? *registered : defaultFactory_;
     TSmartCtrl* control = factory ? factory(Sender, Params) : nullptr;
     if (!control) return nullptr;
     control->SC_PARENT = Sender;

@@ -14,6 +14,7 @@
 
 #include "controls/QV_SmartCtrl.h"
 
+#include <QHash>
 #include <QObject>
 #include <QString>
 
@@ -22,15 +23,6 @@
 // Builds the control a parameter string's command names, with its sender; nil
 // when it knows none. May run on a worker thread.
 using TControlFactory = std::function<TSmartCtrl*(TSmartCtrl* Sender, const TParamString& Params)>;
-
-// Which CreateControl branch a factory serves. The edit fields and the command
-// registry are installed by their owners; until then their commands create
-// nothing.
-enum TFactoryKind {
-    fkFilterEdit,  // "QuickFilter"
-    fkPathEdit,    // "PathEdit"
-    fkButton,      // every other command: the command registry's CreateButton
-};
 
 class TCtrlManager {
 public:
@@ -106,9 +98,15 @@ public:
     void EventNotify(const QString& ID);
 
     // --- Creating controls from parameter strings ---
-    void SetFactory(TFactoryKind Kind, TControlFactory Factory);
-    // By "CMD": "QuickFilter", "PathEdit" or a command button. The control gets
-    // SC_PARENT := Sender, then SetParams(Params). Nil when nothing is made.
+    // Each folder that owns controls registers their makers at start: the
+    // factory of one command (the edit fields: "QuickFilter", "PathEdit"), and
+    // the command registry as the default factory, which makes every other
+    // command's button. A command without a maker creates nothing.
+    void RegisterFactory(const QString& Command, TControlFactory Factory);
+    void SetDefaultFactory(TControlFactory Factory);
+    // By "CMD", through its registered factory or else the default one. The
+    // control gets SC_PARENT := Sender, then SetParams(Params). Nil when
+    // nothing is made.
     TSmartCtrl* CreateControl(TSmartCtrl* Sender, const TParamString& Params);
     // Nothing is made, and the answer is nil, when List already holds a control
     // with the identifier CMD + Param1 + Param2 (or List is nil); otherwise the
@@ -124,7 +122,8 @@ private:
     // control (Focus before UnFocus) to hit.
     void Track(TSmartCtrl* hit, int X, int Y, bool Focus);
 
-    TControlFactory Factories_[3];
+    QHash<QString, TControlFactory> factories_;
+    TControlFactory defaultFactory_;
 };
 
 // The process-wide control manager, set by the view for its lifetime; nil

@@ -1,6 +1,7 @@
 #include "controls/QV_SmartCtrl.h"
 
 #include "controls/QV_CtrlManager.h"
+#include "controls/QV_HotTracking.h"
 #include "controls/QV_Repaint.h"
 #include "foundation/QV_System.h"
 #include "platform/QV_Report.h"
@@ -94,21 +95,25 @@ void TSmartCtrl::On_Hide()
 
 void TSmartCtrl::On_KeyPress(QChar& Key)
 {
+    if (!SC_VISIBLE) return;
     if (SC_FOCUSE) SC_FOCUSE->On_KeyPress(Key);
 }
 
 void TSmartCtrl::On_KeyDown(TKeyCode& Key, TShiftState Shift)
 {
+    if (!SC_VISIBLE) return;
     if (SC_FOCUSE) SC_FOCUSE->On_KeyDown(Key, Shift);
 }
 
 void TSmartCtrl::On_KeyUp(TKeyCode& Key, TShiftState Shift)
 {
+    if (!SC_VISIBLE) return;
     if (SC_FOCUSE) SC_FOCUSE->On_KeyUp(Key, Shift);
 }
 
 TSmartCtrl* TSmartCtrl::On_MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y)
 {
+    if (!SC_VISIBLE) return nullptr;
     if (SC_LIST.empty()) return this;
     TSmartCtrl* hit = ItemNotify(X, Y, false);
     if (hit && hit->SC_VISIBLE) return Item_MouseUp(this, hit, Button, Shift, X, Y);
@@ -343,20 +348,12 @@ TSmartCtrl* TSmartCtrl::ItemNotify(const std::vector<TControlList*>& Lists, int 
         if ((hit = ItemAtXY(list, X, Y))) break;
     SC_ACTIVE_TRY = hit;
 
-    if (hit != SC_ACTIVE) {
-        Item_Leave(SC_ACTIVE, X, Y);
-        Item_Enter(hit, X, Y);
-        SC_ACTIVE = hit;
-    }
+    MoveHot(SC_ACTIVE, hit, [&](TSmartCtrl* old) { Item_Leave(old, X, Y); },
+            [&](TSmartCtrl* now) { Item_Enter(now, X, Y); });
     if (Focus) {
         SC_FOCUSE_TRY = hit;
-        if (hit != SC_FOCUSE) {
-            // The new child hears of its focus before the old one of its loss.
-            TSmartCtrl* old = SC_FOCUSE;
-            Item_Focus(hit, X, Y);
-            Item_UnFocus(old, X, Y);
-            SC_FOCUSE = hit;
-        }
+        MoveFocus(SC_FOCUSE, hit, [&](TSmartCtrl* now) { Item_Focus(now, X, Y); },
+                  [&](TSmartCtrl* old) { Item_UnFocus(old, X, Y); });
     }
     return SC_ACTIVE;
 }

@@ -130,11 +130,12 @@ public:
     virtual void On_Arrange();
     virtual void On_Show();  // 8
     virtual void On_Hide();  // 9
-    // 10-12: passed to the focused child.
+    // 10-12: passed to the focused child; a hidden control takes none.
     virtual void On_KeyPress(QChar& Key);
     virtual void On_KeyDown(TKeyCode& Key, TShiftState Shift);
     virtual void On_KeyUp(TKeyCode& Key, TShiftState Shift);
-    // 13-17: the item hit test, then the hit child's Item_* operation.
+    // 13-17: the item hit test, then the hit child's Item_* operation; nil
+    // from a hidden control.
     virtual TSmartCtrl* On_MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y);
     virtual TSmartCtrl* On_MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y);
     virtual TSmartCtrl* On_MouseMove(TShiftState Shift, int X, int Y);

@@ -1,6 +1,7 @@
 #include "data/QV_DataHolder.h"
 
 #include "controls/QV_CtrlManager.h"
+#include "controls/QV_HotTracking.h"
 #include "controls/QV_Repaint.h"
 #include "data/QV_HolderHost.h"
 #include "data/QV_ItemDisposal.h"
@@ -254,11 +255,10 @@ TItemData* TDataHolder::ItemAtXY(int X, int Y) const
 TItemData* TDataHolder::ItemNotify(int X, int Y)
 {
     DH_ITEM_TRY = ItemAtXY(X, Y);
-    if (DH_ITEM_TRY == DH_ITEM_ACTIVE) return DH_ITEM_ACTIVE;
-    ItemLeave(DH_ITEM_ACTIVE, X, Y);
-    ItemEnter(DH_ITEM_TRY, X, Y);
-    if (!DH_SCROLLING) RequestRepaint();
-    DH_ITEM_ACTIVE = DH_ITEM_TRY;
+    if (MoveHot(DH_ITEM_ACTIVE, DH_ITEM_TRY, [&](TItemData* old) { ItemLeave(old, X, Y); },
+                [&](TItemData* now) { ItemEnter(now, X, Y); }) &&
+        !DH_SCROLLING)
+        RequestRepaint();
     return DH_ITEM_ACTIVE;
 }
 

@@ -275,9 +275,9 @@ TEST(CtrlManager, CreateControlDispatchesByCommandAndRefusesKnownIdentities)
     EXPECT_EQ(manager.CreateControl(&bar, TParamString{"a=CMD(QuickFilter)"}, items), nullptr);
     EXPECT_EQ(manager.CreateControl(&bar, TParamString{"a=CMD(Item.Copy)"}), nullptr);
 
-    manager.SetFactory(fkFilterEdit, factory("filter"));
-    manager.SetFactory(fkPathEdit, factory("path"));
-    manager.SetFactory(fkButton, factory("button"));
+    manager.RegisterFactory("QuickFilter", factory("filter"));
+    manager.RegisterFactory("PathEdit", factory("path"));
+    manager.SetDefaultFactory(factory("button"));
     TSmartCtrl* filter = manager.CreateControl(&bar, TParamString{"a=CMD(QuickFilter), Align(Right)"}, items);
     ASSERT_NE(filter, nullptr);
     EXPECT_EQ(filter->SC_PARENT, &bar);
@@ -310,11 +310,11 @@ TEST(CtrlManager, LoadControlsReadsTheSettingsSectionInFileOrder)
 
     TCtrlManager manager;
     QStringList lines;
-    manager.SetFactory(fkButton, [&](TSmartCtrl*, const TParamString& p) -> TSmartCtrl* {
+    manager.SetDefaultFactory([&](TSmartCtrl*, const TParamString& p) -> TSmartCtrl* {
         lines << p.PS_STRING;
         return new TProbe(nullptr, "b", QRect());
     });
-    manager.SetFactory(fkFilterEdit, [&](TSmartCtrl*, const TParamString& p) -> TSmartCtrl* {
+    manager.RegisterFactory("QuickFilter", [&](TSmartCtrl*, const TParamString& p) -> TSmartCtrl* {
         lines << p.PS_STRING;
         return new TProbe(nullptr, "f", QRect());
     });
