@@ -4,10 +4,11 @@
 
 #include "foundation/QV_Settings.h"
 #include "locale/QV_LocaleManager.h"
+#include "platform/QV_Report.h"
+#include "platform/QV_Threads.h"
 #include "platform/fs/QV_DirList.h"
 #include "platform/fs/QV_FileOps.h"
 #include "platform/fs/QV_Mounts.h"
-#include "platform/QV_Threads.h"
 
 #include <algorithm>
 #include <thread>
@@ -215,6 +216,7 @@ QString TFileHolder::CreateFolder()
     }
     const QString target = IncludeTrailingPathDelimiter(candidate);
     for (const TItemData* item : members)
-        RenamePath(item->ID_FILE_DATA.FD_PATH, target + item->ID_FILE_DATA.FD_NAME);
+        if (const TFsStatus moved = RenamePath(item->ID_FILE_DATA.FD_PATH, target + item->ID_FILE_DATA.FD_NAME); !moved)
+            ReportFailure("Group into a new folder", moved.Error().Message(), flUser);
     return candidate;
 }

@@ -122,9 +122,17 @@ bool ApplyFolderTheme(const TFolderThemeSource& source, const TFolderTheme& them
         target = InFolder(source.Folder, ThemeFileName);
         const QString picturePath = InFolder(source.Folder, PictureFileName);
         if (!newPicture.isEmpty()) {
-            DeleteFilePath(picturePath);
+            // The new picture replaces the old one in one step, so a picture that
+            // cannot be read or written leaves the folder with the one it had.
             const TImageResult picture = LoadPicture(ResolvePath(newPicture));
-            ok = picture.Ok() && WriteFileAtomic(picturePath, EncodeBmp(picture.Bitmap, TBmpFormat::bf24));
+            if (!picture.Ok()) {
+                ReportFailure("Folder picture", QStringLiteral("cannot read %1").arg(newPicture));
+                ok = false;
+            } else if (const TFsStatus written = WriteFileAtomic(picturePath, EncodeBmp(picture.Bitmap, TBmpFormat::bf24));
+                       !written) {
+                ReportFailure("Folder picture", written.Error().Message());
+                ok = false;
+            }
             newPicture.clear();
         }
     } else if (!newPicture.isEmpty()) {
@@ -150,7 +158,8 @@ bool ApplyFolderTheme(const TFolderThemeSource& source, const TFolderTheme& them
 void ClearFolderTheme(const TFolderThemeSource& source)
 {
     if (source.Place == TThemePlace::tpFolder) {
-        DeleteFilePath(InFolder(source.Folder, PictureFileName));
+        if (const TFsStatus removed = DeleteFilePath(InFolder(source.Folder, PictureFileName)); !removed)
+            ReportFailure("Folder picture", removed.Error().Message());
         return;
     }
     WriteIniParam(ResolvePath(source.File), source.Section, BackgroundKey, QStringLiteral("Path"), QString());

@@ -158,7 +158,7 @@ void TItemData::Rename(const QString& Name)
     TFileData& data = ID_FILE_DATA;
     if (Name.isEmpty() || Name == data.FD_NAME) return;
     const QString target = IncludeTrailingPathDelimiter(data.FD_DIR) + Name;
-    if (!IsPlainName(Name) || RenamePath(data.FD_PATH, target) != TRenameResult::rrDone) {
+    if (!IsPlainName(Name) || !RenamePath(data.FD_PATH, target)) {
         const QString text = LocaleManager()
                                  ? LocaleManager()->GetLocalized(QStringLiteral("Messages"), QStringLiteral("CannotRename"),
                                                                  QStringLiteral("Can not rename: "))

@@ -15,6 +15,7 @@
 #include "view/QV_RepaintServer.h"
 
 #include <QKeyEvent>
+#include <QApplication>
 #include <QMessageBox>
 #include <QMouseEvent>
 #include <QPainter>
@@ -86,6 +87,14 @@ TQorView::TQorView(QWidget* mainForm) : QWidget(mainForm)
     QvContext().View.store(this);
     SetHolderHost(this);
     SetRepaintHandler([this] { InvalidateGL(); });
+    // Failures the user must hear of reach the window's message box on the
+    // interface thread, through whichever view is alive when the message runs.
+    PreviousFailureHook_ = SetFailureHook([](TFailureLevel level, const QString& where, const QString& what) {
+        DefaultFailureReport(level, where, what);
+        if (level != flUser) return;
+        QMetaObject::invokeMethod(
+            qApp, [what] { if (THolderHost* host = HolderHost()) host->ShowMessage(what); }, Qt::QueuedConnection);
+    });
     RepaintServer_ = new TRepaintServer(TRepaintServer::DefaultPath(), [this] { return MessageStart(QV_MSG_START); },
                                         this);
 
@@ -99,6 +108,7 @@ TQorView::~TQorView()
     DataCore_->Clear();
     if (HolderHost() == this) SetHolderHost(nullptr);
     SetRepaintHandler(nullptr);
+    SetFailureHook(std::move(PreviousFailureHook_));
     TQorView* self = this;
     QvContext().View.compare_exchange_strong(self, nullptr);
 
@@ -184,7 +194,14 @@ TViewHolder* TQorView::ActiveHolder() const
 
 TFileHolder* TQorView::FileHolder() const { return dynamic_cast<TFileHolder*>(DataCore_->DC_HOLDER); }
 
-void TQorView::ShowMessage(const QString& Text) { QMessageBox::information(this, QStringLiteral("Qorvel"), Text); }
+void TQorView::ShowMessage(const QString& Text)
+{
+    // Shown without a nested event loop: a message from a background failure
+    // must not stall the tasks whose hand-overs the loop serves.
+    auto* box = new QMessageBox(QMessageBox::Information, QStringLiteral("Qorvel"), Text, QMessageBox::Ok, this);
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    box->open();
+}
 
 // --- Painting ---
 

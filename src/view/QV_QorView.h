@@ -11,6 +11,7 @@
 
 #include "data/QV_FileHolder.h"
 #include "data/QV_HolderHost.h"
+#include "platform/QV_Report.h"
 #include "platform/image/QV_Bitmap32.h"
 
 #include <QWidget>
@@ -139,6 +140,7 @@ protected:
     bool focusNextPrevChild(bool next) override;
 
 private:
+    TFailureHook PreviousFailureHook_;
     void ApplyWindowPlacement(QWidget* mainForm);
     void MouseDown(QMouseEvent* event);
 

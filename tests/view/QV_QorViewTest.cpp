@@ -4,11 +4,14 @@
 #include "controls/QV_CtrlManager.h"
 #include "controls/QV_Repaint.h"
 #include "data/QV_FileHolder.h"
+#include "platform/QV_Report.h"
 #include "theme/QV_SkinBuffer.h"
 #include "view/QV_Application.h"
 #include "view/QV_MainUnit.h"
 #include "view/QV_ViewFixture.h"
 
+#include <QApplication>
+#include <QMessageBox>
 #include <QTest>
 #include <QThread>
 #include <QTimer>
@@ -248,4 +251,20 @@ TEST(ViewHolders, TheWindowStartsOnTheDrivesAndServesItsFileHolder)
     QStringList names;
     for (const auto& item : second->Items()) names << item->ID_FILE_DATA.FD_NAME;
     EXPECT_TRUE(names.contains("inside.txt")) << names.join(", ").toStdString();
+}
+
+TEST(ViewFailures, UserFailuresFromAnyThreadShowAMessageWithoutBlocking)
+{
+    TProgramFolder folder{"Media=PlayNavSound(0)\n"};
+    TQV_MainForm form;
+    std::thread([] { ReportFailure("Group into a new folder", "rename /a to /b: Permission denied", flUser); }).join();
+    ReportFailure("Listing", "quiet: no message");
+    QMessageBox* box = nullptr;
+    ASSERT_TRUE(WaitUntil([&] {
+        for (QWidget* widget : QApplication::topLevelWidgets())
+            if (auto* found = qobject_cast<QMessageBox*>(widget); found && found->isVisible()) box = found;
+        return box != nullptr;
+    }));
+    EXPECT_EQ(box->text(), "rename /a to /b: Permission denied");
+    box->close();
 }

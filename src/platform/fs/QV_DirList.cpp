@@ -237,15 +237,19 @@ int CompareFileNames(const QString& a, const QString& b)
 TDirListing ListDirectory(const QString& folder, TDirOrder order, const TCancelCheck& cancelled)
 {
     TDirListing out;
+    const auto fail = [&] {
+        out.Failed = true;
+        out.Error = TFsError::FromErrno(QStringLiteral("list %1").arg(folder));
+    };
     const int dirFd = ::open(EncodeFileName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (dirFd < 0) {
-        out.Failed = true;
+        fail();
         return out;
     }
     DIR* dir = ::fdopendir(dirFd);
     if (!dir) {
+        fail();
         ::close(dirFd);
-        out.Failed = true;
         return out;
     }
     const TEntryReader reader(dirFd);
@@ -260,7 +264,7 @@ TDirListing ListDirectory(const QString& folder, TDirOrder order, const TCancelC
         const dirent* d = ::readdir(dir);
         if (!d) {
             // A folder deleted while it is read ends here with ENOENT.
-            if (errno != 0) out.Failed = true;
+            if (errno != 0) fail();
             break;
         }
         if (IsDotOrDotDot(d->d_name)) continue;
@@ -274,25 +278,29 @@ TDirListing ListDirectory(const QString& folder, TDirOrder order, const TCancelC
     return out;
 }
 
-bool ReadDirEntry(const QString& path, TDirEntry& entry)
+TFsResult<TDirEntry> ReadDirEntry(const QString& path)
 {
+    const auto failed = [&] { return TFsError::FromErrno(QStringLiteral("read %1").arg(path)); };
     QByteArray bytes = EncodeFileName(path);
     while (bytes.size() > 1 && bytes.endsWith('/')) bytes.chop(1);
-    if (bytes.isEmpty()) return false;
+    if (bytes.isEmpty()) return TFsError{ENOENT, QStringLiteral("read an empty path")};
+    TDirEntry entry;
     const qsizetype slash = bytes.lastIndexOf('/');
     if (slash < 0 || bytes == "/") {
-        if (!TEntryReader(AT_FDCWD).Read(bytes.constData(), size_t(bytes.size()), DT_UNKNOWN, entry)) return false;
+        if (!TEntryReader(AT_FDCWD).Read(bytes.constData(), size_t(bytes.size()), DT_UNKNOWN, entry)) return failed();
         entry.Name = DecodeFileName(bytes);
-        return true;
+        return entry;
     }
     const QByteArray parent = slash == 0 ? QByteArray("/") : bytes.left(slash);
     const QByteArray name = bytes.mid(slash + 1);
     const int dirFd = ::open(parent.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (dirFd < 0) return false;
+    if (dirFd < 0) return failed();
     const bool ok = TEntryReader(dirFd).Read(name.constData(), size_t(name.size()), DT_UNKNOWN, entry);
+    const TFsError error = failed();
     ::close(dirFd);
-    if (ok) entry.Name = DecodeFileName(name);
-    return ok;
+    if (!ok) return error;
+    entry.Name = DecodeFileName(name);
+    return entry;
 }
 
 bool FolderHasAnyEntry(const QString& folder)

@@ -2,6 +2,8 @@
 // Directory enumeration: the entries of one folder with the attributes, size and
 // times the browsing code needs, read with readdir and one statx per entry.
 
+#include "platform/fs/QV_FsResult.h"
+
 #include <QString>
 
 #include <cstdint>
@@ -37,7 +39,8 @@ enum class TDirOrder {
 
 struct TDirListing {
     std::vector<TDirEntry> Entries;
-    bool Failed = false;    // the folder could not be opened or read to the end
+    bool Failed = false;    // the folder could not be opened or read to the end: see Error
+    TFsError Error;
     bool Cancelled = false; // the cancel callback asked to stop; Entries is partial
 };
 
@@ -51,8 +54,8 @@ TDirListing ListDirectory(const QString& folder, TDirOrder order = TDirOrder::do
                           const TCancelCheck& cancelled = {});
 
 // Reads one path's entry (the last component as name, attributes as in a
-// listing); false when it does not exist.
-bool ReadDirEntry(const QString& path, TDirEntry& entry);
+// listing); ENOENT when it does not exist.
+TFsResult<TDirEntry> ReadDirEntry(const QString& path);
 
 // True when the folder can be opened and holds at least one entry besides "." and "..".
 bool FolderHasAnyEntry(const QString& folder);

@@ -59,53 +59,71 @@ bool WriteAll(int fd, const QByteArray& bytes)
 
 } // namespace
 
-TRenameResult RenamePath(const QString& from, const QString& to)
+TFsStatus RenamePath(const QString& from, const QString& to)
 {
     const QByteArray source = EncodeFileName(from);
     const QByteArray target = EncodeFileName(to);
-    if (RenameNoReplace(source, target) == 0) return TRenameResult::rrDone;
-    if (errno != EEXIST) return TRenameResult::rrFailed;
-    if (!SameEntry(source, target)) return TRenameResult::rrExists;
+    const auto failed = [&] { return TFsError::FromErrno(QStringLiteral("rename %1 to %2").arg(from, to)); };
+    if (RenameNoReplace(source, target) == 0) return {};
+    if (errno != EEXIST) return failed();
+    if (!SameEntry(source, target)) {
+        errno = EEXIST;
+        return failed();
+    }
     // Only the spelling differs on media that ignore case: step aside first.
     for (int attempt = 0; attempt < 8; ++attempt) {
         const QByteArray temp = TempNameBeside(source);
         if (RenameNoReplace(source, temp) != 0) {
             if (errno == EEXIST) continue;
-            return TRenameResult::rrFailed;
+            return failed();
         }
-        if (RenameNoReplace(temp, target) == 0) return TRenameResult::rrDone;
-        const TRenameResult result = errno == EEXIST ? TRenameResult::rrExists : TRenameResult::rrFailed;
+        if (RenameNoReplace(temp, target) == 0) return {};
+        const TFsError error = failed();
         RenameNoReplace(temp, source);
-        return result;
+        return error;
     }
-    return TRenameResult::rrFailed;
+    errno = EEXIST;
+    return failed();
 }
 
-bool DeleteFilePath(const QString& path)
+TFsStatus DeleteFilePath(const QString& path)
 {
     const QByteArray name = EncodeFileName(path);
-    return ::unlink(name.constData()) == 0 || errno == ENOENT;
+    if (::unlink(name.constData()) == 0 || errno == ENOENT) return {};
+    return TFsError::FromErrno(QStringLiteral("delete %1").arg(path));
 }
 
-bool WriteFileAtomic(const QString& path, const QByteArray& contents)
+TFsStatus WriteFileAtomic(const QString& path, const QByteArray& contents)
 {
     const QByteArray target = EncodeFileName(path);
     const QByteArray temp = TempNameBeside(target);
+    const auto failed = [&] { return TFsError::FromErrno(QStringLiteral("write %1").arg(path)); };
     const int fd = ::open(temp.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
-    if (fd < 0) return false;
+    if (fd < 0) return failed();
     bool ok = WriteAll(fd, contents) && ::fsync(fd) == 0;
-    ok = ::close(fd) == 0 && ok;
-    if (ok) ok = ::rename(temp.constData(), target.constData()) == 0;
-    if (!ok) ::unlink(temp.constData());
-    return ok;
+    int error = ok ? 0 : errno;
+    if (::close(fd) != 0 && ok) {
+        ok = false;
+        error = errno;
+    }
+    if (ok && ::rename(temp.constData(), target.constData()) != 0) {
+        ok = false;
+        error = errno;
+    }
+    if (ok) return {};
+    ::unlink(temp.constData());
+    // A short write with no errno is a full disk as far as the caller can tell.
+    errno = error != 0 ? error : ENOSPC;
+    return failed();
 }
 
-bool HideInFolder(const QString& path)
+TFsStatus HideInFolder(const QString& path)
 {
     const QByteArray encoded = EncodeFileName(path);
     const qsizetype slash = encoded.lastIndexOf('/');
     const QByteArray name = encoded.mid(slash + 1);
-    if (name.isEmpty() || name.contains('\n')) return false;
+    const QString what = QStringLiteral("hide %1").arg(path);
+    if (name.isEmpty() || name.contains('\n')) return TFsError{EINVAL, what};
     const QByteArray hiddenFile = FolderOf(encoded) + "/.hidden";
 
     QByteArray contents;
@@ -124,18 +142,19 @@ bool HideInFolder(const QString& path)
             contents.truncate(got);
         }
         ::close(fd);
-        if (!regular) return false;
+        if (!regular) return TFsError{EINVAL, what};
     } else if (errno != ENOENT) {
-        return false;
+        return TFsError::FromErrno(what);
     }
     for (const QByteArray& line : contents.split('\n'))
-        if (line == name) return true;
+        if (line == name) return {};
     if (!contents.isEmpty() && !contents.endsWith('\n')) contents += '\n';
     contents += name + '\n';
     return WriteFileAtomic(DecodeFileName(hiddenFile), contents);
 }
 
-bool CreateFolderPath(const QString& path)
+TFsStatus CreateFolderPath(const QString& path)
 {
-    return ::mkdir(EncodeFileName(path).constData(), 0777) == 0;
+    if (::mkdir(EncodeFileName(path).constData(), 0777) == 0) return {};
+    return TFsError::FromErrno(QStringLiteral("create folder %1").arg(path));
 }

@@ -3,31 +3,28 @@
 // file atomically and hiding a name through its folder's ".hidden" file. Paths are
 // program text and go through the file-name codec.
 
+#include "platform/fs/QV_FsResult.h"
+
 #include <QByteArray>
 #include <QString>
 
-enum class TRenameResult {
-    rrDone,
-    rrExists,   // the target names another entry: nothing was touched
-    rrFailed,   // the system refused (missing source, permissions, read-only media ...)
-};
+// Renames or moves from to to with RENAME_NOREPLACE: EEXIST, with nothing
+// touched, when the target names another entry. A change of letter case only
+// (the same entry reached under both names, as on case-insensitive media) goes
+// through a temporary name in the same folder, so it works there too.
+TFsStatus RenamePath(const QString& from, const QString& to);
 
-// Renames or moves from to to with RENAME_NOREPLACE. A change of letter case
-// only (the same entry reached under both names, as on case-insensitive media)
-// goes through a temporary name in the same folder, so it works there too.
-TRenameResult RenamePath(const QString& from, const QString& to);
-
-// Removes a file (not a folder); true when it is gone afterwards.
-bool DeleteFilePath(const QString& path);
+// Removes a file (not a folder); succeeds when it is gone afterwards.
+TFsStatus DeleteFilePath(const QString& path);
 
 // Replaces the file's contents in one step (a temporary file in the same folder,
-// flushed, renamed over it); false, with the old file intact, when that fails.
-bool WriteFileAtomic(const QString& path, const QByteArray& contents);
+// flushed, renamed over it); on failure the old file is intact.
+TFsStatus WriteFileAtomic(const QString& path, const QByteArray& contents);
 
-// Lists the path's last component in its folder's ".hidden" file, once; true when
-// it is listed afterwards. A ".hidden" that is not a regular file is left alone.
-bool HideInFolder(const QString& path);
+// Lists the path's last component in its folder's ".hidden" file, once;
+// succeeds when it is listed afterwards. A ".hidden" that is not a regular file
+// is left alone (EINVAL).
+TFsStatus HideInFolder(const QString& path);
 
-// Creates one folder (its parent must exist); false when it exists already or
-// the system refuses.
-bool CreateFolderPath(const QString& path);
+// Creates one folder (its parent must exist); EEXIST when it exists already.
+TFsStatus CreateFolderPath(const QString& path);

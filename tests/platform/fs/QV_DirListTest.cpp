@@ -165,14 +165,15 @@ TEST(ListDirectory, KeepsTimesInMilliseconds)
     EXPECT_EQ(e.WriteTime, 1700000000123LL);
     EXPECT_GT(e.CreationTime, 0);
 
-    TDirEntry single;
-    ASSERT_TRUE(ReadDirEntry(file, single));
-    EXPECT_EQ(single.Name, "t.txt");
-    EXPECT_EQ(single.WriteTime, e.WriteTime);
-    EXPECT_EQ(single.Size, 1);
-    EXPECT_FALSE(ReadDirEntry(dir.Sub("missing"), single));
-    ASSERT_TRUE(ReadDirEntry("/", single));
-    EXPECT_TRUE(single.Is(faDirectory));
+    const TFsResult<TDirEntry> single = ReadDirEntry(file);
+    ASSERT_TRUE(single);
+    EXPECT_EQ(single.Value().Name, "t.txt");
+    EXPECT_EQ(single.Value().WriteTime, e.WriteTime);
+    EXPECT_EQ(single.Value().Size, 1);
+    EXPECT_EQ(ReadDirEntry(dir.Sub("missing")).Code(), ENOENT);
+    const TFsResult<TDirEntry> root = ReadDirEntry("/");
+    ASSERT_TRUE(root);
+    EXPECT_TRUE(root.Value().Is(faDirectory));
 }
 
 TEST(ListDirectory, ListsNamesThatAreNotPlainText)
@@ -191,8 +192,8 @@ TEST(ListDirectory, ListsNamesThatAreNotPlainText)
     std::set<QByteArray> listed;
     for (const TDirEntry& e : listing.Entries) {
         listed.insert(EncodeFileName(e.Name));
-        TDirEntry again; // the decoded name reaches the same file again
-        EXPECT_TRUE(ReadDirEntry(dir.Path() + '/' + e.Name, again)) << e.Name.toStdString();
+        // The decoded name reaches the same file again.
+        EXPECT_TRUE(ReadDirEntry(dir.Path() + '/' + e.Name)) << e.Name.toStdString();
     }
     EXPECT_EQ(listed, std::set<QByteArray>(std::begin(names), std::end(names)));
     for (const QByteArray& n : names) ::unlink((folder + '/' + n).constData()); // beyond QDir's reach
@@ -202,9 +203,11 @@ TEST(ListDirectory, FailsQuietlyOnWhatIsNoFolder)
 {
     TTestDir dir;
     const QString file = dir.WriteFile("f", "");
-    for (const QString& path : {dir.Sub("missing"), file, QString()}) {
+    const std::pair<QString, int> cases[] = {{dir.Sub("missing"), ENOENT}, {file, ENOTDIR}, {QString(), ENOENT}};
+    for (const auto& [path, code] : cases) {
         const TDirListing listing = ListDirectory(path);
         EXPECT_TRUE(listing.Failed) << path.toStdString();
+        EXPECT_EQ(listing.Error.Code, code) << path.toStdString();
         EXPECT_TRUE(listing.Entries.empty());
     }
     EXPECT_FALSE(FolderHasAnyEntry(dir.Sub("missing")));

@@ -13,7 +13,9 @@ TEST(FileOps, RenameRefusesExistingTargetAndTouchesNothing)
     TTestDir dir;
     dir.WriteFile("a.txt", "first");
     dir.WriteFile("b.txt", "second");
-    EXPECT_EQ(RenamePath(dir.Sub("a.txt"), dir.Sub("b.txt")), TRenameResult::rrExists);
+    const TFsStatus refused = RenamePath(dir.Sub("a.txt"), dir.Sub("b.txt"));
+    EXPECT_EQ(refused.Code(), EEXIST);
+    EXPECT_TRUE(refused.Error().Message().contains("b.txt")) << refused.Error().Message().toStdString();
     EXPECT_EQ(dir.ReadFile("a.txt"), "first");
     EXPECT_EQ(dir.ReadFile("b.txt"), "second");
 }
@@ -22,14 +24,14 @@ TEST(FileOps, RenameMovesCaseOnlyChangesAndUndecodableNames)
 {
     TTestDir dir;
     dir.WriteFile("Notes.txt", "n");
-    ASSERT_EQ(RenamePath(dir.Sub("Notes.txt"), dir.Sub("notes.txt")), TRenameResult::rrDone);
+    ASSERT_TRUE(RenamePath(dir.Sub("Notes.txt"), dir.Sub("notes.txt")));
     EXPECT_EQ(dir.ReadFile("notes.txt"), "n");
 
     const QString odd = dir.Path() + '/' + DecodeFileName(QByteArray("caf\xe9\nx"));
-    ASSERT_EQ(RenamePath(dir.Sub("notes.txt"), odd), TRenameResult::rrDone);
+    ASSERT_TRUE(RenamePath(dir.Sub("notes.txt"), odd));
     struct stat st {};
     EXPECT_EQ(::stat((dir.Path().toUtf8() + "/caf\xe9\nx").constData(), &st), 0);
-    EXPECT_EQ(RenamePath(dir.Sub("missing"), dir.Sub("other")), TRenameResult::rrFailed);
+    EXPECT_EQ(RenamePath(dir.Sub("missing"), dir.Sub("other")).Code(), ENOENT);
 }
 
 TEST(FileOps, HideInFolderAddsEachNameOnceAndKeepsOtherLines)
@@ -65,7 +67,7 @@ TEST(FileOps, WriteFileAtomicReplacesOrFailsCleanly)
     dir.WriteFile("f", "old");
     ASSERT_TRUE(WriteFileAtomic(dir.Sub("f"), "new"));
     EXPECT_EQ(dir.ReadFile("f"), "new");
-    EXPECT_FALSE(WriteFileAtomic(dir.Sub("missing/f"), "x"));
+    EXPECT_EQ(WriteFileAtomic(dir.Sub("missing/f"), "x").Code(), ENOENT);
     EXPECT_TRUE(DeleteFilePath(dir.Sub("f")));
     EXPECT_EQ(ListDirectory(dir.Path()).Entries.size(), 0u);
 }
