@@ -7,7 +7,7 @@ TControlList::TControlList() : CL_ID(QStringLiteral("TControlList") + MakeID()) 
 
 TControlList::~TControlList() = default;
 
-bool TControlList::OffMainThread() const { return Owner_ && !IsMainThread(); }
+bool TControlList::OffMainThread() const { return owner_ && !IsMainThread(); }
 
 TSmartCtrl* TControlList::AddControl(TSmartCtrl* SmartCtrl)
 {
@@ -26,25 +26,25 @@ TSmartCtrl* TControlList::AddControl(TSmartCtrl* SmartCtrl)
 
 TSmartCtrl* TControlList::On_AddControl(TSmartCtrl* SmartCtrl)
 {
-    Items_.emplace_back(SmartCtrl);
+    items_.emplace_back(SmartCtrl);
     return SmartCtrl;
 }
 
 TSmartCtrl* TControlList::Control(int IDX) const
 {
-    return IDX >= 0 && IDX < Count() ? Items_[size_t(IDX)].get() : nullptr;
+    return IDX >= 0 && IDX < Count() ? items_[size_t(IDX)].get() : nullptr;
 }
 
 int TControlList::IndexOf(const TSmartCtrl* SmartCtrl) const
 {
     for (int i = 0; i < Count(); ++i)
-        if (Items_[size_t(i)].get() == SmartCtrl) return i;
+        if (items_[size_t(i)].get() == SmartCtrl) return i;
     return -1;
 }
 
 TSmartCtrl* TControlList::ControlAtXY(int X, int Y) const
 {
-    for (const auto& item : Items_)
+    for (const auto& item : items_)
         if (item->Is_Control(X, Y)) return item.get();
     return nullptr;
 }
@@ -53,7 +53,7 @@ bool TControlList::LastVisible(TSmartCtrl*& SmartCtrl, int StartIDX, TAlignSide 
 {
     SmartCtrl = nullptr;
     for (int i = std::min(StartIDX, Count()) - 1; i >= 0; --i) {
-        TSmartCtrl* item = Items_[size_t(i)].get();
+        TSmartCtrl* item = items_[size_t(i)].get();
         if (item->SC_VISIBLE && item->SC_ALIGN == Align) {
             SmartCtrl = item;
             return true;
@@ -64,7 +64,7 @@ bool TControlList::LastVisible(TSmartCtrl*& SmartCtrl, int StartIDX, TAlignSide 
 
 bool TControlList::ControlExists(const QString& ID) const
 {
-    for (const auto& item : Items_)
+    for (const auto& item : items_)
         if (item->SC_ID == ID) return true;
     return false;
 }
@@ -77,8 +77,8 @@ void TControlList::Delete(int IDX)
     }
     if (IDX < 0 || IDX >= Count()) return;
     // Taken out first so the control's destructor never sees itself listed.
-    std::unique_ptr<TSmartCtrl> gone = std::move(Items_[size_t(IDX)]);
-    Items_.erase(Items_.begin() + IDX);
+    std::unique_ptr<TSmartCtrl> gone = std::move(items_[size_t(IDX)]);
+    items_.erase(items_.begin() + IDX);
 }
 
 void TControlList::Clear()
@@ -87,8 +87,8 @@ void TControlList::Clear()
         Synchronize([&] { Clear(); });
         return;
     }
-    std::vector<std::unique_ptr<TSmartCtrl>> gone = std::move(Items_);
-    Items_.clear();
+    std::vector<std::unique_ptr<TSmartCtrl>> gone = std::move(items_);
+    items_.clear();
 }
 
 // Handlers may change the list they are called from (a tab closing itself), so

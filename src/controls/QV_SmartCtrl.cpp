@@ -362,7 +362,7 @@ TControlList* TSmartCtrl::AddList(const QString& ID)
 {
     auto* list = new TControlList;
     list->CL_ID = ID;
-    list->Owner_ = this;
+    list->owner_ = this;
     SC_LIST.push_back(list);
     return list;
 }
@@ -395,9 +395,9 @@ void TSmartCtrl::HandOverItems(TControlList* List, std::unique_ptr<TControlList>
         if (*pointer && List->IndexOf(*pointer) >= 0) *pointer = nullptr;
     // The old entries are destroyed after the new ones are in place, so a
     // destructor that looks at the list sees the new state.
-    std::vector<std::unique_ptr<TSmartCtrl>> old = std::move(List->Items_);
-    List->Items_ = std::move(Items->Items_);
-    Items->Items_.clear();
+    std::vector<std::unique_ptr<TSmartCtrl>> old = std::move(List->items_);
+    List->items_ = std::move(Items->items_);
+    Items->items_.clear();
     old.clear();
 }
 

@@ -134,7 +134,7 @@ public:
     virtual void On_KeyPress(QChar& Key);
     virtual void On_KeyDown(TKeyCode& Key, TShiftState Shift);
     virtual void On_KeyUp(TKeyCode& Key, TShiftState Shift);
-    // 13-17: the item hit test, then the hit child's Item_* operation; nil
+    // 13-17: the item hit test, then the hit child's item_* operation; nil
     // from a hidden control.
     virtual TSmartCtrl* On_MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y);
     virtual TSmartCtrl* On_MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y);
@@ -241,7 +241,7 @@ public:
     // Takes ownership. Nil for nil; with AddDuplicates off, a control whose
     // SC_ID is already listed is destroyed and the answer is nil.
     TSmartCtrl* AddControl(TSmartCtrl* SmartCtrl);
-    int Count() const { return int(Items_.size()); }
+    int Count() const { return int(items_.size()); }
     // Nil outside 0 .. Count() - 1.
     TSmartCtrl* Control(int IDX) const;
     int IndexOf(const TSmartCtrl* SmartCtrl) const;
@@ -264,7 +264,7 @@ public:
     void NotifyEvent(const QString& ID);
 
     // The control this list is attached to (by AddList), or nil.
-    TSmartCtrl* Owner() const { return Owner_; }
+    TSmartCtrl* Owner() const { return owner_; }
 
 protected:
     // Slot 1 of the list: appends and answers the control.
@@ -275,6 +275,6 @@ private:
     // True when the call must be carried to the main thread first.
     bool OffMainThread() const;
 
-    std::vector<std::unique_ptr<TSmartCtrl>> Items_;
-    TSmartCtrl* Owner_ = nullptr;
+    std::vector<std::unique_ptr<TSmartCtrl>> items_;
+    TSmartCtrl* owner_ = nullptr;
 };

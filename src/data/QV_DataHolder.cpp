@@ -52,7 +52,7 @@ TDataHolder::TDataHolder()
 
 TDataHolder::~TDataHolder()
 {
-    *Alive_ = false;
+    *alive_ = false;
     TDataHolder::StopThreads();
     // Each waits for its runs, so no worker outlives the items it reads.
     TaskManager.reset();
@@ -78,7 +78,7 @@ void TDataHolder::On_Paint(TBitmap32& DH_CANVAS)
     DH_CANVAS.FillRect(DH_CANVAS.BoundsRect(), ToColor32(theme.FT_BACK_COLOR), TDrawMode::dmOpaque);
     if (!theme.FT_BACK_DEST.Empty()) DH_CANVAS.Draw(DH_POS.x(), DH_POS.y(), theme.FT_BACK_DEST);
     if (DH_CANDRAW.load()) {
-        const auto [first, last] = ItemWindow(DH_ITEMS, LayoutIndex_, DH_SCROLL_POS, DH_SCROLL_POS + DH_HEIGHT);
+        const auto [first, last] = ItemWindow(DH_ITEMS, layoutIndex_, DH_SCROLL_POS, DH_SCROLL_POS + DH_HEIGHT);
         for (size_t i = first; i < last; ++i) {
             TItemData& item = *DH_ITEMS[i];
             const int top = item.ID_POS.y() - DH_SCROLL_POS;
@@ -141,7 +141,7 @@ void TDataHolder::Arrange()
             margins.Top = bar->SC_POS.y() + bar->SC_HEIGHT + 15;
         if (TSmartCtrl* bar = manager->GetControlData(QStringLiteral("PathBar"))) margins.BottomReserve = bar->SC_HEIGHT;
     }
-    LayoutIndex_ = ArrangeItems(DH_ITEMS, DH_POS, DH_WIDTH, margins, &ApplicationClosing);
+    layoutIndex_ = ArrangeItems(DH_ITEMS, DH_POS, DH_WIDTH, margins, &ApplicationClosing);
     EndUpdate();
     CalcScroll();
     RequestRepaint();
@@ -187,14 +187,14 @@ TItemData* TDataHolder::Item_Add(int IDX)
 {
     IDX = std::clamp(IDX, 0, ItemCount());
     EndIconTasks();
-    LayoutIndex_.Valid = false;
+    layoutIndex_.Valid = false;
     return DH_ITEMS.insert(DH_ITEMS.begin() + IDX, std::make_unique<TItemData>())->get();
 }
 
 TItemData* TDataHolder::Item_Add(const TDirEntry& SearchRec, const QString& Path)
 {
     EndIconTasks();
-    LayoutIndex_.Valid = false;
+    layoutIndex_.Valid = false;
     DH_ITEMS.push_back(CreateListedItem(SearchRec, Path));
     return DH_ITEMS.back().get();
 }
@@ -206,7 +206,7 @@ void TDataHolder::Item_Rem(int IDX)
     if (item == DH_ITEM_ACTIVE) DH_ITEM_ACTIVE = nullptr;
     if (item == DH_ITEM_TRY) DH_ITEM_TRY = nullptr;
     EndIconTasks();
-    LayoutIndex_.Valid = false;
+    layoutIndex_.Valid = false;
     DH_ITEMS.erase(DH_ITEMS.begin() + IDX);
 }
 
@@ -219,7 +219,7 @@ void TDataHolder::HandOverItems(TItemList Items)
     EndIconTasks();
     DH_ITEM_ACTIVE = nullptr;
     DH_ITEM_TRY = nullptr;
-    LayoutIndex_.Valid = false;
+    layoutIndex_.Valid = false;
     DH_ITEMS.swap(Items);
     DisposeItems(std::move(Items));
 }
@@ -229,7 +229,7 @@ void TDataHolder::ClearHolder()
     BeginUpdate();
     EndIconTasks();
     DH_ITEMS.clear();
-    LayoutIndex_.Valid = false;
+    layoutIndex_.Valid = false;
     EndUpdate();
     CalcScroll();
     RequestRepaint();
@@ -241,7 +241,7 @@ TItemData* TDataHolder::ItemAtXY(int X, int Y) const
 {
     if (DH_ITEMS.empty() || !DH_CANDRAW.load()) return nullptr;
     const int y = Y + DH_SCROLL_POS;
-    const auto [first, last] = ItemWindow(DH_ITEMS, LayoutIndex_, y, y);
+    const auto [first, last] = ItemWindow(DH_ITEMS, layoutIndex_, y, y);
     for (size_t i = first; i < last; ++i) {
         TItemData* item = DH_ITEMS[i].get();
         const QPoint pos = item->ID_POS;
@@ -460,7 +460,7 @@ void TDataHolder::ReleaseSteps(TMouseButton Button, TShiftState Shift, int X, in
 
 TDataHolder* TDataHolder::On_MouseWheel(TWMMouseWheel& Msg)
 {
-    const std::shared_ptr<bool> alive = Alive_;
+    const std::shared_ptr<bool> alive = alive_;
     const int delta = Msg.WheelDelta;
     const int direction = WheelDirection(delta, Settings().Mouse.WheelScroll);
     DH_SCROLLING = true;

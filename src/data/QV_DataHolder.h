@@ -197,9 +197,9 @@ protected:
     virtual void ItemsGrouped();
 
     TItemList DH_ITEMS;
-    TLayoutIndex LayoutIndex_;
+    TLayoutIndex layoutIndex_;
     // Cleared by the destructor; what a re-entered wheel loop checks.
-    std::shared_ptr<bool> Alive_ = std::make_shared<bool>(true);
+    std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
 
 private:
     struct TGroupRun;
@@ -210,7 +210,7 @@ private:
     bool ApplyGrouping(TGroupRun& Run);
 
     // The latest grouping run was handed over; interface thread only.
-    bool GroupApplied_ = false;
+    bool groupApplied_ = false;
 
     bool PassesFilter(const TItemData& Item) const;
     void ReleaseSteps(TMouseButton Button, TShiftState Shift, int X, int Y);

@@ -139,7 +139,7 @@ void TFileHolder::Path_GoTo(TPathData* PathData)
     DH_SCROLL_POS = PathData->PD_SCROLL_POS;
     DH_TEXT_QFILTER.clear();
     StopThreads();
-    ListedWhenGrouped_ = false;
+    listedWhenGrouped_ = false;
     DH_ITEM_ACTIVE = nullptr;
     DH_ITEM_TRY = nullptr;
     BeginUpdate();
@@ -147,9 +147,9 @@ void TFileHolder::Path_GoTo(TPathData* PathData)
     // The old folder's watcher would otherwise keep refreshing a place it does
     // not describe; a refresh of the same folder keeps it, so a change made
     // while listing is still reported.
-    if (PathData->PD_PATH != MonitoredPath_) {
+    if (PathData->PD_PATH != monitoredPath_) {
         DH_MONITOR->Stop();
-        MonitoredPath_.clear();
+        monitoredPath_.clear();
     }
     if (IsQDrive(PathData->PD_PATH)) QuickDrive();
     else BuildList(PathData->PD_PATH);
@@ -191,12 +191,12 @@ void TFileHolder::ListingDone(bool Folder)
 {
     if (!Folder) {
         // The drives are shown by kind; the grouping arranges them.
-        ListedWhenGrouped_ = true;
+        listedWhenGrouped_ = true;
         GroupItems(QStringLiteral("Ext"), QStringLiteral("Icons"));
         return;
     }
     if (const TPathData* current = Path_Curr()) {
-        MonitoredPath_ = current->PD_PATH;
+        monitoredPath_ = current->PD_PATH;
         DH_MONITOR->Start(current->PD_PATH);
     }
     Arrange();
@@ -207,7 +207,7 @@ void TFileHolder::ListingDone(bool Folder)
 void TFileHolder::ItemsGrouped()
 {
     TDataHolder::ItemsGrouped();
-    if (std::exchange(ListedWhenGrouped_, false) && OnListed) OnListed(this);
+    if (std::exchange(listedWhenGrouped_, false) && OnListed) OnListed(this);
 }
 
 // --- Slots ---

@@ -92,7 +92,7 @@ private:
     void KeepScroll();
     void ListingDone(bool Folder);
 
-    QString MonitoredPath_;
+    QString monitoredPath_;
     // The quick-drive view's listing ends with its grouping.
-    bool ListedWhenGrouped_ = false;
+    bool listedWhenGrouped_ = false;
 };

@@ -108,7 +108,7 @@ void TFolderMonitor::Start(const QString& Path)
     // A Start served while Stop waited may have put a watcher here already; the
     // assignment stops it.
     FM_THREAD = std::move(thread);
-    Active_ = true;
+    active_ = true;
 }
 
 void TFolderMonitor::Stop()
@@ -117,7 +117,7 @@ void TFolderMonitor::Stop()
     // calls served then, belong to the next generation.
     ++generation_;
     FM_TIMER->stop();
-    Active_ = false;
+    active_ = false;
     const std::unique_ptr<TNotifyThread> thread = std::move(FM_THREAD);
     if (!thread) return;
     thread->Terminate();

@@ -86,7 +86,7 @@ public:
     void Stop();
 
     // A watcher runs (it may idle on a refused watch).
-    bool Active() const { return Active_; }
+    bool Active() const { return active_; }
     // The running watcher, or none.
     TNotifyThread* Thread() const { return FM_THREAD.get(); }
     // A notification is due when the quiet period ends.
@@ -101,7 +101,7 @@ private:
     QString FM_PATH;
     std::unique_ptr<TNotifyThread> FM_THREAD;
     std::unique_ptr<QTimer> FM_TIMER;
-    bool Active_ = false;
+    bool active_ = false;
     // Counts watchers started and stopped: an event from a watcher of an older
     // generation is one the consumer no longer wants.
     unsigned generation_ = 0;

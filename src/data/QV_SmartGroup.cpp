@@ -152,7 +152,7 @@ struct TDataHolder::TGroupRun {
 
 void TDataHolder::GroupItems(const QString& GroupValue, const QString& OnTerminated)
 {
-    GroupApplied_ = false;
+    groupApplied_ = false;
     // Setting a parameter stops a grouping still running; the framework starts
     // this run's worker only after that one has ended.
     TaskManager->CreateTask(QStringLiteral("GroupItems"))
@@ -199,7 +199,7 @@ void TDataHolder::GroupItems_Task(TSmartTask* SmartTask)
         run.Locale = QLocale();
         holder->TakeGroupSnapshot(run);
         // Nothing to regroup; the end arranges as usual.
-        if (run.Items.empty()) holder->GroupApplied_ = true;
+        if (run.Items.empty()) holder->groupApplied_ = true;
     });
     if (!wanted || run.Items.empty()) return;
 
@@ -245,7 +245,7 @@ void TDataHolder::GroupItems_Task(TSmartTask* SmartTask)
     }
     if (!SmartTask->Active()) return;
     Synchronize([&] {
-        if (SmartTask->Active()) holder->GroupApplied_ = holder->ApplyGrouping(run);
+        if (SmartTask->Active()) holder->groupApplied_ = holder->ApplyGrouping(run);
     });
 }
 
@@ -279,7 +279,7 @@ bool TDataHolder::ApplyGrouping(TGroupRun& Run)
 void TDataHolder::GroupItems_Task_Terminate(TTaskThread*)
 {
     // Under a listing the list is about to be replaced; the listing arranges.
-    if (!std::exchange(GroupApplied_, false) || ListingRuns()) return;
+    if (!std::exchange(groupApplied_, false) || ListingRuns()) return;
     Arrange();
     StartIconTasks();
     ItemsGrouped();

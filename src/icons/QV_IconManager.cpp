@@ -128,13 +128,13 @@ void SetIconManager(TIconManager* manager) { QvContext().IconManager.store(manag
 TIconManager::TIconManager()
     : GENERAL_LIST(std::make_shared<TSourceCache>()),
       IM_THREAD_CACHE(std::make_unique<TSmartTask>()),
-      Self_(std::make_shared<TIconManager*>(this))
+      self_(std::make_shared<TIconManager*>(this))
 {
 }
 
 TIconManager::~TIconManager()
 {
-    *Self_ = nullptr;
+    *self_ = nullptr;
     IM_THREAD_CACHE.reset();
 }
 
@@ -144,7 +144,7 @@ void TIconManager::SetIcons(TIconHost* DataHolder)
     const qint32 height = Settings().Browsing.ItemHeight;
     const QString theme = ResolvePath(QStringLiteral("FilesThemePath:\\"));
     const std::shared_ptr<TSourceCache> cache = GENERAL_LIST;
-    const std::shared_ptr<TIconManager*> self = Self_;
+    const std::shared_ptr<TIconManager*> self = self_;
     const auto start = [&](TSmartTask* task, const char* id, TPassKind kind, TOnExecuteEvent end) {
         task->ID(QString::fromLatin1(id));
         task->SetParam(ParamHolder, static_cast<void*>(DataHolder))

@@ -70,7 +70,7 @@ private:
     std::unique_ptr<TSmartTask> IM_THREAD_CACHE;
     // Cleared by the destructor; what a pass's end, carried to the main
     // thread, checks before it asks this manager for more work.
-    std::shared_ptr<TIconManager*> Self_;
+    std::shared_ptr<TIconManager*> self_;
 };
 
 // The process-wide icon manager, set by the view for its lifetime; nil before.

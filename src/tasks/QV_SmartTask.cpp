@@ -78,7 +78,7 @@ void TTaskThread::Execute(const std::shared_ptr<TTaskThread>& run)
 // On the main thread, once per run, while the run's thread waits.
 void TTaskThread::EndOfRun(TTaskThread& run)
 {
-    if (run.SmartTask_) run.SmartTask_->ReportEnd(run);
+    if (run.smartTask_) run.smartTask_->ReportEnd(run);
     {
         std::lock_guard lock(run.sync_->mutex);
         run.over_ = true;
@@ -109,7 +109,7 @@ void TSmartTask::Detach()
         sync_->detached = true;
     }
     sync_->changed.notify_all();
-    for (const auto& run : runs_) run->SmartTask_ = nullptr;
+    for (const auto& run : runs_) run->smartTask_ = nullptr;
 }
 
 QString TSmartTask::ID(const QString& Value)
@@ -270,7 +270,7 @@ void TSmartTask::ReportEnd(TTaskThread& run)
                 ReportCurrentException("Task end callback");
             }
         }
-        if (run.SmartTask_ && ST_THREAD.get() == &run) ST_THREAD.reset();
+        if (run.smartTask_ && ST_THREAD.get() == &run) ST_THREAD.reset();
     }
     run.inEndHandler_ = false;
 }

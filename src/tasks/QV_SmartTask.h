@@ -70,7 +70,7 @@ class TTaskThread {
 public:
     // The task that started the run; none once that task has been destroyed.
     // Main thread only.
-    TSmartTask* SmartTask() const { return SmartTask_; }
+    TSmartTask* SmartTask() const { return smartTask_; }
     // Set when the run was asked to end. Any thread.
     bool Terminated() const { return terminated_; }
 
@@ -78,14 +78,14 @@ private:
     friend class TSmartTask;
     struct TSync;
 
-    TTaskThread(TSmartTask* owner, std::shared_ptr<TSync> sync) : owner_(owner), SmartTask_(owner), sync_(std::move(sync)) {}
+    TTaskThread(TSmartTask* owner, std::shared_ptr<TSync> sync) : owner_(owner), smartTask_(owner), sync_(std::move(sync)) {}
     static void Execute(const std::shared_ptr<TTaskThread>& run);
     static void EndOfRun(TTaskThread& run);
     bool Over() const;
 
     // Immutable after Start; identifies the run's task even after it is gone.
     TSmartTask* const owner_;
-    TSmartTask* SmartTask_;  // main thread
+    TSmartTask* smartTask_;  // main thread
     const std::shared_ptr<TSync> sync_;
     std::shared_ptr<TTaskThread> predecessor_;  // the worker's own after Start
     std::vector<TTaskParam> params_;

@@ -43,8 +43,8 @@ void TImageData::MakeRendition(int width, int height)
     int w = width;
     int h = height;
     {
-        std::lock_guard lock(Lock_);
-        TImageState& state = State_;
+        std::lock_guard lock(lock_);
+        TImageState& state = state_;
         if (width == state.RequestW && height == state.RequestH) return;
         if (IMD_INPROGRESS.exchange(true)) return;
         source = state.IMD_Source;
@@ -63,7 +63,7 @@ void TImageData::MakeRendition(int width, int height)
             stored.MarginLeft = source.Width();
         }
         params = stored;
-        generation = Generation_;
+        generation = generation_;
     }
     if (!CheckImageSize(w, h).isEmpty()) {
         IMD_INPROGRESS = false;
@@ -78,17 +78,17 @@ void TImageData::MakeRendition(int width, int height)
     } else {
         ResizeImage(source, rendition, w, h, params);
     }
-    ++Renditions_;
+    ++renditions_;
 
     {
-        std::lock_guard lock(Lock_);
+        std::lock_guard lock(lock_);
         // A picture loaded meanwhile wins over a rendition of the one it replaced.
-        if (generation == Generation_) {
-            State_.IMD_Dest = std::move(rendition);
-            State_.IMD_SKIN_W = w;
-            State_.IMD_SKIN_H = h;
-            State_.RequestW = width;
-            State_.RequestH = height;
+        if (generation == generation_) {
+            state_.IMD_Dest = std::move(rendition);
+            state_.IMD_SKIN_W = w;
+            state_.IMD_SKIN_H = h;
+            state_.RequestW = width;
+            state_.RequestH = height;
         }
     }
     IMD_INPROGRESS = false;
@@ -123,13 +123,13 @@ void TImageData::DrawTo(TBitmap32& image, int x, int y, int width, int height)
         return std::array<int, 4>{s.IMD_OFFSET_L, s.IMD_OFFSET_T, s.IMD_OFFSET_R, s.IMD_OFFSET_B};
     });
     MakeRendition(Widened(width, left, right), Widened(height, top, bottom));
-    std::lock_guard lock(Lock_);
-    Blend(image, x - State_.IMD_OFFSET_L, y - State_.IMD_OFFSET_T, State_.IMD_Dest);
+    std::lock_guard lock(lock_);
+    Blend(image, x - state_.IMD_OFFSET_L, y - state_.IMD_OFFSET_T, state_.IMD_Dest);
 }
 
 void TImageData::DrawTo(TBitmap32& image, int x, int y)
 {
     if (IMD_LOADING) return;
-    std::lock_guard lock(Lock_);
-    Blend(image, x - State_.IMD_OFFSET_L, y - State_.IMD_OFFSET_T, State_.IMD_Source);
+    std::lock_guard lock(lock_);
+    Blend(image, x - state_.IMD_OFFSET_L, y - state_.IMD_OFFSET_T, state_.IMD_Source);
 }

@@ -58,7 +58,7 @@ TSkinBuffer::~TSkinBuffer() = default;
 
 TImageDataPtr TSkinBuffer::FindImage(const QString& id) const
 {
-    std::lock_guard lock(Lock_);
+    std::lock_guard lock(lock_);
     for (const TImageDataPtr& entry : SB_IMAGE_LIST)
         if (entry->SD_ID == id) return entry;
     return nullptr;
@@ -66,7 +66,7 @@ TImageDataPtr TSkinBuffer::FindImage(const QString& id) const
 
 TImageDataPtr TSkinBuffer::ImageAt(int idx) const
 {
-    std::lock_guard lock(Lock_);
+    std::lock_guard lock(lock_);
     if (idx < 0 || idx >= int(SB_IMAGE_LIST.size())) return nullptr;
     return SB_IMAGE_LIST[size_t(idx)];
 }
@@ -85,13 +85,13 @@ bool TSkinBuffer::GetImageData(const QString& id, TImageDataPtr& imageData) cons
 
 int TSkinBuffer::ImageCount() const
 {
-    std::lock_guard lock(Lock_);
+    std::lock_guard lock(lock_);
     return int(SB_IMAGE_LIST.size());
 }
 
 int TSkinBuffer::FindOrAppendImage(const QString& id, TImageDataPtr& entry)
 {
-    std::lock_guard lock(Lock_);
+    std::lock_guard lock(lock_);
     for (size_t i = 0; i < SB_IMAGE_LIST.size(); ++i) {
         if (SB_IMAGE_LIST[i]->SD_ID == id) {
             entry = SB_IMAGE_LIST[i];
@@ -113,7 +113,7 @@ int TSkinBuffer::LoadImage(const QString& id, const QString& path, const TResize
     entry->IMD_LOADING = true;
     entry->WithState([&](TImageState& state) {
         TakeParams(state, resizeParams);
-        ++entry->Generation_;
+        ++entry->generation_;
     });
 
     // Decoding runs outside every lock; the finished picture is published at once.
@@ -140,7 +140,7 @@ int TSkinBuffer::LoadImage(const QString& id, const QString& path, const TResize
         if (!loaded) return;
         if (unscaledCopy) state.IMD_Dest = picture;
         state.IMD_Source = std::move(picture);
-        ++entry->Generation_;
+        ++entry->generation_;
     });
     entry->IMD_LOADING = false;
     if (!error.isEmpty()) throw EImageError(error);
@@ -155,7 +155,7 @@ int TSkinBuffer::LoadImage(const QString& id, TBitmap32 image, const TResizePara
         TakeParams(state, resizeParams);
         state.IMD_Dest = image;
         state.IMD_Source = std::move(image);
-        ++entry->Generation_;
+        ++entry->generation_;
     });
     return idx;
 }
@@ -189,7 +189,7 @@ void TSkinBuffer::ResetImageSize()
 {
     std::vector<TImageDataPtr> entries;
     {
-        std::lock_guard lock(Lock_);
+        std::lock_guard lock(lock_);
         entries = SB_IMAGE_LIST;
     }
     for (const TImageDataPtr& entry : entries) entry->ResetSize();
@@ -201,15 +201,15 @@ bool TSkinBuffer::CopyImageData(const TSkinBuffer& skinBuffer, const QString& da
     if (!source) return false;
     auto copy = std::make_shared<TImageData>();
     copy->SD_ID = dataId;
-    copy->State_ = source->State();
-    std::lock_guard lock(Lock_);
+    copy->state_ = source->State();
+    std::lock_guard lock(lock_);
     SB_IMAGE_LIST.push_back(copy);
     return true;
 }
 
 void TSkinBuffer::ExchangeImage(const QString& id1, const QString& id2)
 {
-    std::lock_guard lock(Lock_);
+    std::lock_guard lock(lock_);
     auto find = [this](const QString& id) {
         return std::find_if(SB_IMAGE_LIST.begin(), SB_IMAGE_LIST.end(),
                             [&](const TImageDataPtr& entry) { return entry->SD_ID == id; });
@@ -222,7 +222,7 @@ void TSkinBuffer::ExchangeImage(const QString& id1, const QString& id2)
 
 int TSkinBuffer::RenditionCount() const
 {
-    std::lock_guard lock(Lock_);
+    std::lock_guard lock(lock_);
     int count = 0;
     for (const TImageDataPtr& entry : SB_IMAGE_LIST) count += entry->Renditions();
     return count;

@@ -73,7 +73,7 @@ public:
     void ResetSize();
 
     // How many renditions this entry has made.
-    int Renditions() const { return Renditions_.load(); }
+    int Renditions() const { return renditions_.load(); }
 
     std::atomic<bool> IMD_INPROGRESS{false}; // a rendition is being made
     std::atomic<bool> IMD_LOADING{false};    // the file is being read
@@ -84,25 +84,25 @@ private:
     template <class F>
     auto WithState(F&& f) const
     {
-        std::lock_guard lock(Lock_);
-        return f(State_);
+        std::lock_guard lock(lock_);
+        return f(state_);
     }
     template <class F>
     auto WithState(F&& f)
     {
-        std::lock_guard lock(Lock_);
-        return f(State_);
+        std::lock_guard lock(lock_);
+        return f(state_);
     }
 
     // Resize without handing out the result.
     void MakeRendition(int width, int height);
 
-    mutable std::mutex Lock_;
-    TImageState State_;
+    mutable std::mutex lock_;
+    TImageState state_;
     // Bumped whenever the source is replaced, so a rendition of an older source is
     // not published over a newer picture.
-    unsigned Generation_ = 0;
-    std::atomic<int> Renditions_{0};
+    unsigned generation_ = 0;
+    std::atomic<int> renditions_{0};
 };
 
 class TFontData : public TSkinData {
@@ -197,7 +197,7 @@ private:
     int FindOrAppendImage(const QString& id, TImageDataPtr& entry);
     TFont* AppendFont(const QString& id);
 
-    mutable std::mutex Lock_;
+    mutable std::mutex lock_;
     std::vector<TImageDataPtr> SB_IMAGE_LIST;
     std::vector<TFontDataPtr> SB_FONT_LIST;
 };

@@ -6,14 +6,14 @@
 
 bool TSkinBuffer::GetFontData(int idx, TFontDataPtr& fontData) const
 {
-    std::lock_guard lock(Lock_);
+    std::lock_guard lock(lock_);
     fontData = idx >= 0 && idx < int(SB_FONT_LIST.size()) ? SB_FONT_LIST[size_t(idx)] : nullptr;
     return fontData != nullptr;
 }
 
 bool TSkinBuffer::GetFontData(const QString& id, TFontDataPtr& fontData) const
 {
-    std::lock_guard lock(Lock_);
+    std::lock_guard lock(lock_);
     fontData = nullptr;
     for (const TFontDataPtr& entry : SB_FONT_LIST) {
         if (entry->SD_ID == id) {
@@ -28,7 +28,7 @@ TFont* TSkinBuffer::AppendFont(const QString& id)
 {
     auto entry = std::make_shared<TFontData>();
     entry->SD_ID = id;
-    std::lock_guard lock(Lock_);
+    std::lock_guard lock(lock_);
     SB_FONT_LIST.push_back(entry);
     return &entry->FD_FONT;
 }

@@ -25,11 +25,11 @@ bool TQvApplication::notify(QObject* receiver, QEvent* event)
     return false;
 }
 
-void TQvApplication::SetExceptionSink(std::function<void(const QString&)> sink) { ExceptionSink_ = std::move(sink); }
+void TQvApplication::SetExceptionSink(std::function<void(const QString&)> sink) { exceptionSink_ = std::move(sink); }
 
 void TQvApplication::ReportException(const QString& text)
 {
     ReportFailure("Event loop", text);
-    if (ExceptionSink_) ExceptionSink_(text);
+    if (exceptionSink_) exceptionSink_(text);
     else QMessageBox::critical(activeWindow(), applicationDisplayName(), text);
 }

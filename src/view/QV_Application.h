@@ -20,5 +20,5 @@ public:
     void ReportException(const QString& text);
 
 private:
-    std::function<void(const QString&)> ExceptionSink_;
+    std::function<void(const QString&)> exceptionSink_;
 };

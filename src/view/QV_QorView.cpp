@@ -63,17 +63,17 @@ TQorView::TQorView(QWidget* mainForm) : QWidget(mainForm)
     LoadSettings();
     ApplyWindowPlacement(mainForm);
 
-    LocaleManager_ = std::make_unique<TLocaleManager>();
-    SetLocaleManager(LocaleManager_.get());
-    CtrlManager_ = std::make_unique<TCtrlManager>();
-    CtrlManager_->CM_PARENT = this;
-    SetCtrlManager(CtrlManager_.get());
-    IconManager_ = std::make_unique<TIconManager>();
-    IconManager_->OpenPlaces = [] { return OpenFilePlaces(); };
-    SetIconManager(IconManager_.get());
+    localeManager_ = std::make_unique<TLocaleManager>();
+    SetLocaleManager(localeManager_.get());
+    ctrlManager_ = std::make_unique<TCtrlManager>();
+    ctrlManager_->CM_PARENT = this;
+    SetCtrlManager(ctrlManager_.get());
+    iconManager_ = std::make_unique<TIconManager>();
+    iconManager_->OpenPlaces = [] { return OpenFilePlaces(); };
+    SetIconManager(iconManager_.get());
     QV_SKIN = std::make_unique<TSkinBuffer>();
-    DataCore_ = std::make_unique<TDataCore>();
-    SetDataCore(DataCore_.get());
+    dataCore_ = std::make_unique<TDataCore>();
+    SetDataCore(dataCore_.get());
 
     LoadTheme();
 
@@ -89,26 +89,26 @@ TQorView::TQorView(QWidget* mainForm) : QWidget(mainForm)
     SetRepaintHandler([this] { InvalidateGL(); });
     // Failures the user must hear of reach the window's message box on the
     // interface thread, through whichever view is alive when the message runs.
-    PreviousFailureHook_ = SetFailureHook([](TFailureLevel level, const QString& where, const QString& what) {
+    previousFailureHook_ = SetFailureHook([](TFailureLevel level, const QString& where, const QString& what) {
         DefaultFailureReport(level, where, what);
         if (level != flUser) return;
         QMetaObject::invokeMethod(
             qApp, [what] { if (THolderHost* host = HolderHost()) host->ShowMessage(what); }, Qt::QueuedConnection);
     });
-    RepaintServer_ = new TRepaintServer(TRepaintServer::DefaultPath(), [this] { return MessageStart(QV_MSG_START); },
+    repaintServer_ = new TRepaintServer(TRepaintServer::DefaultPath(), [this] { return MessageStart(QV_MSG_START); },
                                         this);
 
-    CtrlManager_->EventNotify(QStringLiteral("FolderChanged"));
+    ctrlManager_->EventNotify(QStringLiteral("FolderChanged"));
 }
 
 TQorView::~TQorView()
 {
     // The holders' tasks and monitors end before the managers they use go.
-    DataCore_->StopThreads();
-    DataCore_->Clear();
+    dataCore_->StopThreads();
+    dataCore_->Clear();
     if (HolderHost() == this) SetHolderHost(nullptr);
     SetRepaintHandler(nullptr);
-    SetFailureHook(std::move(PreviousFailureHook_));
+    SetFailureHook(std::move(previousFailureHook_));
     TQorView* self = this;
     QvContext().View.compare_exchange_strong(self, nullptr);
 
@@ -123,15 +123,15 @@ TQorView::~TQorView()
     }
 
     SetLocaleManager(nullptr);
-    LocaleManager_.reset();
+    localeManager_.reset();
     SetCtrlManager(nullptr);
-    CtrlManager_.reset();
+    ctrlManager_.reset();
     delete QV_TIMER_CLICK;
     QV_CANVAS = TBitmap32();
     SetDataCore(nullptr);
-    DataCore_.reset();
+    dataCore_.reset();
     SetIconManager(nullptr);
-    IconManager_.reset();
+    iconManager_.reset();
     QV_SKIN.reset();
 }
 
@@ -184,15 +184,15 @@ int TQorView::MessageStart(int message)
     return 1;
 }
 
-void TQorView::SetHolderSource(std::function<TViewHolder*()> source) { HolderSource_ = std::move(source); }
+void TQorView::SetHolderSource(std::function<TViewHolder*()> source) { holderSource_ = std::move(source); }
 
 TViewHolder* TQorView::ActiveHolder() const
 {
-    if (HolderSource_) return HolderSource_();
-    return DataCore_->DC_HOLDER;
+    if (holderSource_) return holderSource_();
+    return dataCore_->DC_HOLDER;
 }
 
-TFileHolder* TQorView::FileHolder() const { return dynamic_cast<TFileHolder*>(DataCore_->DC_HOLDER); }
+TFileHolder* TQorView::FileHolder() const { return dynamic_cast<TFileHolder*>(dataCore_->DC_HOLDER); }
 
 void TQorView::ShowMessage(const QString& Text)
 {
@@ -212,11 +212,11 @@ void TQorView::paintEvent(QPaintEvent*)
     QV_CANVAS.SetSize(QV_VISIBLE_W, QV_VISIBLE_H);
     QV_CANVAS.Clear(0xFFFFFFFF);
     if (TViewHolder* holder = ActiveHolder()) holder->On_Paint(QV_CANVAS);
-    CtrlManager_->PaintControls(QV_CANVAS);
+    ctrlManager_->PaintControls(QV_CANVAS);
     QPainter painter(this);
     painter.drawImage(0, 0, QV_CANVAS.Image());
 
-    if (PaintCount_++ == 0 && qEnvironmentVariableIsSet("QORVEL_REPORT_FIRST_PAINT")) {
+    if (paintCount_++ == 0 && qEnvironmentVariableIsSet("QORVEL_REPORT_FIRST_PAINT")) {
         std::fputs("qorvel: first paint\n", stdout);
         std::fflush(stdout);
     }
@@ -226,7 +226,7 @@ void TQorView::resizeEvent(QResizeEvent*)
 {
     QV_VISIBLE_W = width();
     QV_VISIBLE_H = height();
-    CtrlManager_->On_Resize(QV_VISIBLE_W, QV_VISIBLE_H);
+    ctrlManager_->On_Resize(QV_VISIBLE_W, QV_VISIBLE_H);
     if (TViewHolder* holder = ActiveHolder()) holder->On_Resize(QV_VISIBLE_W, QV_VISIBLE_H);
 }
 
@@ -246,7 +246,7 @@ void TQorView::MouseDown(QMouseEvent* event)
     const QPoint p = PointOf(event);
 
     if (QV_TIMER_CLICK->isActive()) {
-        if (TSmartCtrl* control = CtrlManager_->ControlNotify(p.x(), p.y(), false))
+        if (TSmartCtrl* control = ctrlManager_->ControlNotify(p.x(), p.y(), false))
             control->On_MouseDouble(button, shift, p.x(), p.y());
         else if (TViewHolder* holder = ActiveHolder())
             holder->On_DblClick(button, shift, p.x(), p.y());
@@ -254,7 +254,7 @@ void TQorView::MouseDown(QMouseEvent* event)
     }
     QV_TIMER_CLICK->start(int(Settings().Mouse.ClickDelay));
     if (TryPopDown) TryPopDown(p.x(), p.y());
-    if (TSmartCtrl* control = CtrlManager_->ControlNotify(p.x(), p.y(), true))
+    if (TSmartCtrl* control = ctrlManager_->ControlNotify(p.x(), p.y(), true))
         control->On_MouseDown(button, shift, p.x(), p.y());
     else if (TViewHolder* holder = ActiveHolder())
         holder->On_MouseDown(button, shift, p.x(), p.y());
@@ -264,7 +264,7 @@ void TQorView::mouseMoveEvent(QMouseEvent* event)
 {
     const TShiftState shift = ShiftStateOf(event->modifiers(), event->buttons());
     const QPoint p = PointOf(event);
-    TSmartCtrl* control = CtrlManager_->ControlNotify(p.x(), p.y(), false);
+    TSmartCtrl* control = ctrlManager_->ControlNotify(p.x(), p.y(), false);
     TViewHolder* holder = ActiveHolder();
     if (holder && (holder->Selecting() || !control)) holder->On_MouseMove(shift, p.x(), p.y());
     else if (control) control->On_MouseMove(shift, p.x(), p.y());
@@ -276,7 +276,7 @@ void TQorView::mouseReleaseEvent(QMouseEvent* event)
     if (!MouseButtonOf(event->button(), button)) return;
     const TShiftState shift = ShiftStateOf(event->modifiers(), event->buttons());
     const QPoint p = PointOf(event);
-    TSmartCtrl* control = CtrlManager_->ControlNotify(p.x(), p.y(), false);
+    TSmartCtrl* control = ctrlManager_->ControlNotify(p.x(), p.y(), false);
     TViewHolder* holder = ActiveHolder();
     if (holder && (holder->Selecting() || !control)) holder->On_MouseUp(button, shift, p.x(), p.y());
     else if (control) control->On_MouseUp(button, shift, p.x(), p.y());
@@ -291,7 +291,7 @@ void TQorView::wheelEvent(QWheelEvent* event)
     TWMMouseWheel msg{ShiftStateOf(event->modifiers(), event->buttons()), delta, p.x(), p.y()};
     // The hot control hears every wheel step twice: once through the manager
     // and once more from here; stored settings of wheel speed assume it.
-    if (TSmartCtrl* control = CtrlManager_->On_MouseWheel(msg)) control->On_MouseWheel(msg);
+    if (TSmartCtrl* control = ctrlManager_->On_MouseWheel(msg)) control->On_MouseWheel(msg);
     else if (TViewHolder* holder = ActiveHolder()) holder->On_MouseWheel(msg);
 }
 
@@ -301,11 +301,11 @@ void TQorView::keyPressEvent(QKeyEvent* event)
 {
     const TShiftState shift = ShiftStateOf(event->modifiers(), Qt::NoButton);
     if (TKeyCode code = KeyCodeOf(event->key())) {
-        if (TSmartCtrl* control = CtrlManager_->FocusedControl()) control->On_KeyDown(code, shift);
+        if (TSmartCtrl* control = ctrlManager_->FocusedControl()) control->On_KeyDown(code, shift);
         else if (TViewHolder* holder = ActiveHolder()) holder->On_KeyDown(code, shift);
     }
     for (QChar typed : TypedText(event->key(), event->modifiers(), event->text())) {
-        if (TSmartCtrl* control = CtrlManager_->FocusedControl()) control->On_KeyPress(typed);
+        if (TSmartCtrl* control = ctrlManager_->FocusedControl()) control->On_KeyPress(typed);
         else if (TViewHolder* holder = ActiveHolder()) holder->On_KeyPress(typed);
     }
 }
@@ -317,7 +317,7 @@ void TQorView::keyReleaseEvent(QKeyEvent* event)
     TKeyCode code = KeyCodeOf(event->key());
     if (!code) return;
     const TShiftState shift = ShiftStateOf(event->modifiers(), Qt::NoButton);
-    if (TSmartCtrl* control = CtrlManager_->FocusedControl()) control->On_KeyUp(code, shift);
+    if (TSmartCtrl* control = ctrlManager_->FocusedControl()) control->On_KeyUp(code, shift);
     else if (TViewHolder* holder = ActiveHolder()) holder->On_KeyUp(code, shift);
 }
 

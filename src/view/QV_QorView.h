@@ -60,11 +60,11 @@ public:
     // QV_MSG_START: repaints and answers 1; any other message answers 0.
     int MessageStart(int message);
 
-    TCtrlManager* CtrlManager() const { return CtrlManager_.get(); }
-    TLocaleManager* LocaleManager() const { return LocaleManager_.get(); }
-    TIconManager* IconManager() const { return IconManager_.get(); }
+    TCtrlManager* CtrlManager() const { return ctrlManager_.get(); }
+    TLocaleManager* LocaleManager() const { return localeManager_.get(); }
+    TIconManager* IconManager() const { return iconManager_.get(); }
 
-    TDataCore* DataCore() const { return DataCore_.get(); }
+    TDataCore* DataCore() const { return dataCore_.get(); }
 
     // Where the view finds the active holder. Without a source it is the data
     // core's current holder.
@@ -124,7 +124,7 @@ public:
     std::function<void(int X, int Y)> TryPopDown;
 
     // Paints done so far.
-    int PaintCount() const { return PaintCount_; }
+    int PaintCount() const { return paintCount_; }
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -140,17 +140,17 @@ protected:
     bool focusNextPrevChild(bool next) override;
 
 private:
-    TFailureHook PreviousFailureHook_;
+    TFailureHook previousFailureHook_;
     void ApplyWindowPlacement(QWidget* mainForm);
     void MouseDown(QMouseEvent* event);
 
-    std::unique_ptr<TLocaleManager> LocaleManager_;
-    std::unique_ptr<TCtrlManager> CtrlManager_;
-    std::unique_ptr<TIconManager> IconManager_;
-    TRepaintServer* RepaintServer_ = nullptr;
-    std::function<TViewHolder*()> HolderSource_;
-    std::unique_ptr<TDataCore> DataCore_;
-    int PaintCount_ = 0;
+    std::unique_ptr<TLocaleManager> localeManager_;
+    std::unique_ptr<TCtrlManager> ctrlManager_;
+    std::unique_ptr<TIconManager> iconManager_;
+    TRepaintServer* repaintServer_ = nullptr;
+    std::function<TViewHolder*()> holderSource_;
+    std::unique_ptr<TDataCore> dataCore_;
+    int paintCount_ = 0;
 };
 
 // The process-wide view, set for its lifetime; nil before and after.

@@ -20,22 +20,22 @@ bool SomeoneServes(const QString& path)
 }  // namespace
 
 TRepaintServer::TRepaintServer(const QString& path, std::function<int()> onRepaint, QObject* parent)
-    : QObject(parent), Path_(path), OnRepaint_(std::move(onRepaint)), Server_(new QLocalServer(this))
+    : QObject(parent), path_(path), onRepaint_(std::move(onRepaint)), server_(new QLocalServer(this))
 {
     // Asked first: listening with access options replaces whatever file is there.
     if (!SomeoneServes(path)) {
         QLocalServer::removeServer(path);
-        Server_->setSocketOptions(QLocalServer::UserAccessOption);
-        Server_->listen(path);
+        server_->setSocketOptions(QLocalServer::UserAccessOption);
+        server_->listen(path);
     }
-    connect(Server_, &QLocalServer::newConnection, this, [this] {
-        while (QLocalSocket* client = Server_->nextPendingConnection()) Serve(client);
+    connect(server_, &QLocalServer::newConnection, this, [this] {
+        while (QLocalSocket* client = server_->nextPendingConnection()) Serve(client);
     });
 }
 
 TRepaintServer::~TRepaintServer() = default;
 
-bool TRepaintServer::Listening() const { return Server_->isListening(); }
+bool TRepaintServer::Listening() const { return server_->isListening(); }
 
 QString TRepaintServer::DefaultPath()
 {
@@ -55,7 +55,7 @@ void TRepaintServer::Serve(QLocalSocket* client)
         if (end >= 0) request.truncate(end);
         const bool known = request.size() <= MaxRequest && request.trimmed() == "repaint";
         int answer = 0;
-        if (known && OnRepaint_) answer = OnRepaint_();
+        if (known && onRepaint_) answer = onRepaint_();
         client->write(QByteArray::number(known ? answer : 0));
         client->disconnectFromServer();
         disconnect(client, &QLocalSocket::readyRead, this, nullptr);

@@ -20,7 +20,7 @@ public:
     ~TRepaintServer() override;
 
     bool Listening() const;
-    QString Path() const { return Path_; }
+    QString Path() const { return path_; }
 
     // $XDG_RUNTIME_DIR/qorvel-repaint, or the toolkit's private per-user
     // runtime folder when that variable is unset.
@@ -29,7 +29,7 @@ public:
 private:
     void Serve(QLocalSocket* client);
 
-    QString Path_;
-    std::function<int()> OnRepaint_;
-    QLocalServer* Server_;
+    QString path_;
+    std::function<int()> onRepaint_;
+    QLocalServer* server_;
 };

@@ -23,7 +23,7 @@ QString SettingsFile() { return ResolvePath(QStringLiteral("SettingsFile:\\")); 
 TFileHolder* TQorView::AddFileTab(const QString& Path, bool Active)
 {
     if (ResolvePath(Path) != QDrivePath && !PathExists(ResolvePath(Path), emAny)) return nullptr;
-    TFileHolder* holder = DataCore_->Holder_Add_File();
+    TFileHolder* holder = dataCore_->Holder_Add_File();
     holder->Path_GoTo(Path);
     if (Active) ActivateHolder(holder->DH_ID);
     return holder;
@@ -33,7 +33,7 @@ TDataHolder* TQorView::AddSearchTab(const QString&, bool Active)
 {
     // The start folder goes to the search holder's own definition, which
     // arrives with the search holders themselves.
-    TDataHolder* holder = DataCore_->Holder_Add_Search();
+    TDataHolder* holder = dataCore_->Holder_Add_Search();
     if (!holder) return nullptr;
     if (Active) ActivateHolder(holder->DH_ID);
     return holder;
@@ -41,51 +41,51 @@ TDataHolder* TQorView::AddSearchTab(const QString&, bool Active)
 
 bool TQorView::ActivateHolder(const QString& ID)
 {
-    TDataHolder* holder = DataCore_->Holder_Get(ID);
+    TDataHolder* holder = dataCore_->Holder_Get(ID);
     if (!holder) return false;
     holder->On_Resize(QV_VISIBLE_W, QV_VISIBLE_H);
     if (TSmartTabApi* tabs = SmartTab()) tabs->SetActive(ID, false);
     // Only the holder on screen asks for repaints of its own.
-    for (const auto& other : DataCore_->DC_LIST) other->DH_VISIBLE = other.get() == holder;
-    DataCore_->Holder_Activate(holder);
-    CtrlManager_->On_Resize(QV_VISIBLE_W, QV_VISIBLE_H);
-    CtrlManager_->Control_Update();
+    for (const auto& other : dataCore_->DC_LIST) other->DH_VISIBLE = other.get() == holder;
+    dataCore_->Holder_Activate(holder);
+    ctrlManager_->On_Resize(QV_VISIBLE_W, QV_VISIBLE_H);
+    ctrlManager_->Control_Update();
     return true;
 }
 
 bool TQorView::RemHolder(const QString& ID)
 {
-    int index = DataCore_->Holder_Find(ID);
-    if (index < 0 && DataCore_->DC_HOLDER) index = DataCore_->Holder_Find(DataCore_->DC_HOLDER->DH_ID);
+    int index = dataCore_->Holder_Find(ID);
+    if (index < 0 && dataCore_->DC_HOLDER) index = dataCore_->Holder_Find(dataCore_->DC_HOLDER->DH_ID);
     return index >= 0 && RemHolder(index);
 }
 
 bool TQorView::RemHolder(int IDX)
 {
-    TDataHolder* holder = DataCore_->Holder_Get(IDX);
+    TDataHolder* holder = dataCore_->Holder_Get(IDX);
     if (!holder) return false;
-    if (Settings().SmartTabs.SaveRecent && dynamic_cast<TFileHolder*>(holder)) DataCore_->SaveRecent(holder);
+    if (Settings().SmartTabs.SaveRecent && dynamic_cast<TFileHolder*>(holder)) dataCore_->SaveRecent(holder);
     const QString id = holder->DH_ID;
-    if (DataCore_->Holder_Rem(IDX))
+    if (dataCore_->Holder_Rem(IDX))
         if (TSmartTabApi* tabs = SmartTab()) tabs->RemoveTab(id);
-    if (TDataHolder* next = DataCore_->Holder_Get(IDX > 0 ? IDX - 1 : 0)) {
+    if (TDataHolder* next = dataCore_->Holder_Get(IDX > 0 ? IDX - 1 : 0)) {
         ActivateHolder(next->DH_ID);
         if (TSmartTabApi* tabs = SmartTab()) tabs->SetActive(next->DH_ID, true);
     }
     const bool onlySearch =
-        DataCore_->Count() == 1 && !dynamic_cast<TFileHolder*>(DataCore_->Holder_Get(0));
-    if (DataCore_->Count() == 0 || onlySearch) AddFileTab(QDrivePath, true);
+        dataCore_->Count() == 1 && !dynamic_cast<TFileHolder*>(dataCore_->Holder_Get(0));
+    if (dataCore_->Count() == 0 || onlySearch) AddFileTab(QDrivePath, true);
     return true;
 }
 
 void TQorView::RemoveTabs()
 {
-    for (int i = DataCore_->Count() - 1; i >= 0; --i) RemHolder(i);
+    for (int i = dataCore_->Count() - 1; i >= 0; --i) RemHolder(i);
 }
 
 void TQorView::OpenInNewTab()
 {
-    const auto* holder = DataCore_->DC_HOLDER;
+    const auto* holder = dataCore_->DC_HOLDER;
     if (!holder) return;
     // The list changes under us once events run; take the paths first.
     QStringList folders;
@@ -100,8 +100,8 @@ void TQorView::OpenInNewTab()
 
 void TQorView::DuplicateHolder(const QString& ID)
 {
-    TDataHolder* holder = DataCore_->Holder_Get(ID);
-    if (!holder) holder = DataCore_->DC_HOLDER;
+    TDataHolder* holder = dataCore_->Holder_Get(ID);
+    if (!holder) holder = dataCore_->DC_HOLDER;
     if (const QString place = FilePlace(holder); !place.isEmpty()) AddFileTab(place, true);
 }
 
@@ -113,13 +113,13 @@ void TQorView::SwitchMode(const QString& Mode)
     const bool search = Mode == QLatin1String("Search");
     const auto show = [this](const char* bar, bool visible) {
         const QString id = QString::fromLatin1(bar);
-        if (visible) CtrlManager_->Control_Show(id);
-        else CtrlManager_->Control_Hide(id);
+        if (visible) ctrlManager_->Control_Show(id);
+        else ctrlManager_->Control_Hide(id);
     };
     for (const char* bar : ExploreBars) show(bar, !search);
     for (const char* bar : SearchBars) show(bar, search);
-    CtrlManager_->Control_Update();
-    CtrlManager_->On_Resize(QV_VISIBLE_W, QV_VISIBLE_H);
+    ctrlManager_->Control_Update();
+    ctrlManager_->On_Resize(QV_VISIBLE_W, QV_VISIBLE_H);
 }
 
 // --- Navigation and commands ---
@@ -146,12 +146,12 @@ void TQorView::GoUp()
 
 void TQorView::ClipboardCopy()
 {
-    if (TDataHolder* holder = DataCore_->DC_HOLDER) holder->CopyToClipboard();
+    if (TDataHolder* holder = dataCore_->DC_HOLDER) holder->CopyToClipboard();
 }
 
 void TQorView::FilesSelectAll()
 {
-    if (TDataHolder* holder = DataCore_->DC_HOLDER) holder->SelectAll();
+    if (TDataHolder* holder = dataCore_->DC_HOLDER) holder->SelectAll();
 }
 
 void TQorView::CreateFolder()
@@ -161,12 +161,12 @@ void TQorView::CreateFolder()
 
 void TQorView::GroupItems(const QString& By)
 {
-    if (TDataHolder* holder = DataCore_->DC_HOLDER) holder->GroupItems(By, QString());
+    if (TDataHolder* holder = dataCore_->DC_HOLDER) holder->GroupItems(By, QString());
 }
 
 void TQorView::ReloadTheme()
 {
-    if (TDataHolder* holder = DataCore_->DC_HOLDER) {
+    if (TDataHolder* holder = dataCore_->DC_HOLDER) {
         holder->DH_FOLDER_THEME->FT_PATH.clear();
         holder->ThemeLoad();
     }
@@ -174,7 +174,7 @@ void TQorView::ReloadTheme()
 
 bool TQorView::OpenSelected(const QString& AppPath, const QString& Param1)
 {
-    TDataHolder* holder = DataCore_->DC_HOLDER;
+    TDataHolder* holder = dataCore_->DC_HOLDER;
     return holder && holder->OpenSelected(AppPath, Param1);
 }
 
@@ -185,8 +185,8 @@ void TQorView::SaveSession()
     if (!Settings().StartUp.RestoreLastSession) return;
     const QString file = SettingsFile();
     IniEraseSection(file, SessionSection);
-    for (int i = 0; i < DataCore_->Count(); ++i) {
-        const QString place = FilePlace(DataCore_->Holder_Get(i));
+    for (int i = 0; i < dataCore_->Count(); ++i) {
+        const QString place = FilePlace(dataCore_->Holder_Get(i));
         if (place.isEmpty() || place == QDrivePath) continue;
         IniWriteString(file, SessionSection, QStringLiteral("Tab(%1)").arg(i), PlaceEntry(place));
     }

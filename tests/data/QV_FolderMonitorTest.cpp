@@ -66,10 +66,10 @@ public:
         ::syscall(SYS_capget, &header_, saved_);
         __user_cap_data_struct lowered[2] = {saved_[0], saved_[1]};
         lowered[0].effective &= ~(CAP_TO_MASK(CAP_DAC_OVERRIDE) | CAP_TO_MASK(CAP_DAC_READ_SEARCH));
-        Lowered_ = ::syscall(SYS_capset, &header_, lowered) == 0;
+        lowered_ = ::syscall(SYS_capset, &header_, lowered) == 0;
     }
     // False when the system would not let the thread give its overrides up.
-    bool Lowered() const { return Lowered_; }
+    bool Lowered() const { return lowered_; }
     ~TNoPermissionOverride() { ::syscall(SYS_capset, &header_, saved_); }
     TNoPermissionOverride(const TNoPermissionOverride&) = delete;
     TNoPermissionOverride& operator=(const TNoPermissionOverride&) = delete;
@@ -77,7 +77,7 @@ public:
 private:
     __user_cap_header_struct header_{_LINUX_CAPABILITY_VERSION_3, 0};
     __user_cap_data_struct saved_[2]{};
-    bool Lowered_ = false;
+    bool lowered_ = false;
 };
 
 // Long enough for a notification on its way to arrive.

@@ -113,7 +113,7 @@ TEST_F(ViewTest, MouseGoesToTheControlUnderThePointerElseToTheHolder)
 
     // While the holder drags a rubber band it keeps the mouse, control or not.
     log.clear();
-    holder.Selecting_ = true;
+    holder.selecting_ = true;
     QTest::mouseMove(view, QPoint(20, 20));
     QTest::mouseRelease(view, Qt::LeftButton, {}, QPoint(20, 20));
     EXPECT_EQ(TRecordingHolder::Events(log), (QStringList{"Probe.Enter", "Holder.MouseMove", "Holder.MouseUp"}));

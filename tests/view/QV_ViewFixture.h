@@ -20,23 +20,23 @@ class TProgramFolder {
 public:
     // Data/Settings.QVS holds "[Qorvel]" and then settingsLines.
     explicit TProgramFolder(const QByteArray& settingsLines = {})
-        : SavedFolder_(QDir::currentPath()), SavedNames_(AliasNames())
+        : savedFolder_(QDir::currentPath()), savedNames_(AliasNames())
     {
         Dir.WriteFile("Data/Settings.QVS", "[Qorvel]\n" + settingsLines);
         QDir::setCurrent(Dir.Path());
     }
     ~TProgramFolder()
     {
-        QDir::setCurrent(SavedFolder_);
-        SetAliasNames(SavedNames_);
+        QDir::setCurrent(savedFolder_);
+        SetAliasNames(savedNames_);
     }
     QByteArray Settings() const { return Dir.ReadFile("Data/Settings.QVS"); }
 
     TTestDir Dir;
 
 private:
-    QString SavedFolder_;
-    TAliasNames SavedNames_;
+    QString savedFolder_;
+    TAliasNames savedNames_;
 };
 
 class TRecordingHolder : public TViewHolder {
@@ -44,7 +44,7 @@ public:
     explicit TRecordingHolder(QStringList* log) : Log(log) {}
 
     QStringList* Log;
-    bool Selecting_ = false;
+    bool selecting_ = false;
     bool ThrowOnMouseDown = false;
     QRect PaintRect;          // filled with PaintColor when painting
     TColor32 PaintColor = 0xFF0000FF;
@@ -108,5 +108,5 @@ public:
         return this;
     }
     void On_DblClick(TMouseButton, TShiftState, int, int) override { Note("DblClick"); }
-    bool Selecting() const override { return Selecting_; }
+    bool Selecting() const override { return selecting_; }
 };

@@ -89,7 +89,7 @@ struct TIconThemes::TTheme {
     std::vector<TSizeDir> Dirs;
 };
 
-TIconThemes::TIconThemes(QStringList baseFolders) : BaseFolders_(std::move(baseFolders)) {}
+TIconThemes::TIconThemes(QStringList baseFolders) : baseFolders_(std::move(baseFolders)) {}
 
 TIconThemes::~TIconThemes() = default;
 
@@ -111,13 +111,13 @@ TIconThemes& TIconThemes::System()
 std::shared_ptr<const TIconThemes::TTheme> TIconThemes::Theme(const QString& name) const
 {
     if (name.isEmpty() || name.contains(QLatin1Char('/')) || name == QLatin1String("..")) return nullptr;
-    QMutexLocker locker(&Lock_);
-    const auto cached = Themes_.find(name);
-    if (cached != Themes_.end()) return cached->second;
+    QMutexLocker locker(&lock_);
+    const auto cached = themes_.find(name);
+    if (cached != themes_.end()) return cached->second;
 
     auto theme = std::make_shared<TTheme>();
     QString index;
-    for (const QString& base : BaseFolders_) {
+    for (const QString& base : baseFolders_) {
         const QString root = base + QLatin1Char('/') + name;
         if (!IsFolder(root)) continue;
         theme->Roots << root;
@@ -144,7 +144,7 @@ std::shared_ptr<const TIconThemes::TTheme> TIconThemes::Theme(const QString& nam
         }
         result = std::move(theme);
     }
-    Themes_.emplace(name, result);
+    themes_.emplace(name, result);
     return result;
 }
 
@@ -200,7 +200,7 @@ QString TIconThemes::FindIcon(const QStringList& names, int size, const QString&
         if (!file.isEmpty()) return file;
     }
     for (const QString& name : names)
-        for (const QString& base : BaseFolders_)
+        for (const QString& base : baseFolders_)
             for (const char* extension : kExtensions) {
                 const QString file = base + QLatin1Char('/') + name + QLatin1String(extension);
                 if (IsRegularFile(file)) return file;

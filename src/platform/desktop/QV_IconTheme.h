@@ -37,9 +37,9 @@ private:
     std::shared_ptr<const TTheme> Theme(const QString& name) const;
     QString FindInTheme(const TTheme& theme, const QStringList& names, int size) const;
 
-    const QStringList BaseFolders_;
-    mutable QMutex Lock_; // guards Themes_; lookups run on several threads
-    mutable std::map<QString, std::shared_ptr<const TTheme>> Themes_;
+    const QStringList baseFolders_;
+    mutable QMutex lock_; // guards themes_; lookups run on several threads
+    mutable std::map<QString, std::shared_ptr<const TTheme>> themes_;
 };
 
 // The icon theme the desktop is set to: Plasma's kdeglobals on a KDE desktop,

@@ -33,7 +33,7 @@ TBitmap32::TBitmap32(int width, int height)
 }
 
 TBitmap32::TBitmap32(const QImage& image)
-    : Image_(image.format() == kFormat ? image : image.convertToFormat(kFormat))
+    : image_(image.format() == kFormat ? image : image.convertToFormat(kFormat))
 {
 }
 
@@ -43,21 +43,21 @@ void TBitmap32::SetSize(int width, int height)
     height = std::max(height, 0);
     if (width == Width() && height == Height()) return;
     if (width == 0 || height == 0) {
-        Image_ = QImage();
+        image_ = QImage();
         return;
     }
-    Image_ = QImage(width, height, kFormat);
-    if (!Image_.isNull()) Image_.fill(0);
+    image_ = QImage(width, height, kFormat);
+    if (!image_.isNull()) image_.fill(0);
 }
 
 void TBitmap32::Clear(TColor32 color)
 {
-    if (!Image_.isNull()) Image_.fill(Premultiply(color));
+    if (!image_.isNull()) image_.fill(Premultiply(color));
 }
 
 void TBitmap32::FillRect(const QRect& rect, TColor32 color, TDrawMode mode)
 {
-    const QRect target = rect.intersected(Image_.rect());
+    const QRect target = rect.intersected(image_.rect());
     if (target.isEmpty()) return;
     const std::uint32_t pixel = Premultiply(color);
     for (int y = target.top(); y <= target.bottom(); ++y) {
@@ -80,19 +80,19 @@ void TBitmap32::FrameRect(const QRect& rect, TColor32 color, TDrawMode mode)
 
 void TBitmap32::Draw(int x, int y, const TBitmap32& src)
 {
-    if (Image_.isNull() || src.Empty()) return;
+    if (image_.isNull() || src.Empty()) return;
     if (&src == this) {
         const TBitmap32 copy = src;
-        Compose(Image_, QPoint(x, y), copy.Image_, copy.Image_.rect(), src.DrawMode);
+        Compose(image_, QPoint(x, y), copy.image_, copy.image_.rect(), src.DrawMode);
         return;
     }
-    Compose(Image_, QPoint(x, y), src.Image_, src.Image_.rect(), src.DrawMode);
+    Compose(image_, QPoint(x, y), src.image_, src.image_.rect(), src.DrawMode);
 }
 
 void TBitmap32::Draw(const QRect& dstRect, const QRect& srcRect, const TBitmap32& src, TResampler kind)
 {
-    if (Image_.isNull() || src.Empty() || dstRect.isEmpty() || srcRect.isEmpty()) return;
-    const QRect from = srcRect.intersected(src.Image_.rect());
+    if (image_.isNull() || src.Empty() || dstRect.isEmpty() || srcRect.isEmpty()) return;
+    const QRect from = srcRect.intersected(src.image_.rect());
     if (from.isEmpty()) return;
     // Map the surviving part of the source back onto the target rectangle.
     const double scaleX = double(dstRect.width()) / srcRect.width();
@@ -104,12 +104,12 @@ void TBitmap32::Draw(const QRect& dstRect, const QRect& srcRect, const TBitmap32
     const QRect to(QPoint(left, top), QSize(right - left, bottom - top));
     if (to.isEmpty()) return;
     if (to.size() == from.size()) {
-        const QImage source = src.Image_; // shares pixels; safe when src is *this
-        Compose(Image_, to.topLeft(), source, from, src.DrawMode);
+        const QImage source = src.image_; // shares pixels; safe when src is *this
+        Compose(image_, to.topLeft(), source, from, src.DrawMode);
         return;
     }
-    const QImage scaled = ResampleImage(src.Image_, from, to.width(), to.height(), kind);
-    if (!scaled.isNull()) Compose(Image_, to.topLeft(), scaled, scaled.rect(), src.DrawMode);
+    const QImage scaled = ResampleImage(src.image_, from, to.width(), to.height(), kind);
+    if (!scaled.isNull()) Compose(image_, to.topLeft(), scaled, scaled.rect(), src.DrawMode);
 }
 
 TBitmap32 TBitmap32::Resampled(int width, int height, TResampler kind) const
@@ -117,27 +117,27 @@ TBitmap32 TBitmap32::Resampled(int width, int height, TResampler kind) const
     TBitmap32 result;
     result.DrawMode = DrawMode;
     result.Font = Font;
-    if (!Empty()) result.Image_ = ResampleImage(Image_, Image_.rect(), width, height, kind);
+    if (!Empty()) result.image_ = ResampleImage(image_, image_.rect(), width, height, kind);
     return result;
 }
 
 void TBitmap32::TextOut(int x, int y, const QString& text)
 {
-    TextOutAt(Image_, Font, x, y, text);
+    TextOutAt(image_, Font, x, y, text);
 }
 
 QRect TBitmap32::DrawText(const QRect& rect, const QString& text, unsigned flags)
 {
-    return DrawTextIn(Image_, Font, rect, text, flags);
+    return DrawTextIn(image_, Font, rect, text, flags);
 }
 
 TColor32 TBitmap32::Pixel(int x, int y) const
 {
-    if (!Image_.valid(x, y)) return 0;
+    if (!image_.valid(x, y)) return 0;
     return Unpremultiply(ScanLine(y)[x]);
 }
 
 void TBitmap32::SetPixel(int x, int y, TColor32 color)
 {
-    if (Image_.valid(x, y)) ScanLine(y)[x] = Premultiply(color);
+    if (image_.valid(x, y)) ScanLine(y)[x] = Premultiply(color);
 }

@@ -31,10 +31,10 @@ public:
     // A new size clears every pixel to transparent black; the same size keeps the
     // content. Negative sizes count as 0.
     void SetSize(int width, int height);
-    int Width() const { return Image_.width(); }
-    int Height() const { return Image_.height(); }
-    bool Empty() const { return Image_.isNull(); }
-    QRect BoundsRect() const { return Image_.rect(); }
+    int Width() const { return image_.width(); }
+    int Height() const { return image_.height(); }
+    bool Empty() const { return image_.isNull(); }
+    QRect BoundsRect() const { return image_.rect(); }
 
     // Copies size, pixels, draw mode and font.
     void Assign(const TBitmap32& other) { *this = other; }
@@ -73,16 +73,16 @@ public:
     TColor32 Pixel(int x, int y) const;
     void SetPixel(int x, int y, TColor32 color);
     // Premultiplied rows, Width() values each.
-    std::uint32_t* ScanLine(int y) { return reinterpret_cast<std::uint32_t*>(Image_.scanLine(y)); }
+    std::uint32_t* ScanLine(int y) { return reinterpret_cast<std::uint32_t*>(image_.scanLine(y)); }
     const std::uint32_t* ScanLine(int y) const
     {
-        return reinterpret_cast<const std::uint32_t*>(Image_.constScanLine(y));
+        return reinterpret_cast<const std::uint32_t*>(image_.constScanLine(y));
     }
 
     // The premultiplied picture, e.g. for the window's final copy.
-    const QImage& Image() const { return Image_; }
-    QImage& Image() { return Image_; }
+    const QImage& Image() const { return image_; }
+    QImage& Image() { return image_; }
 
 private:
-    QImage Image_;
+    QImage image_;
 };

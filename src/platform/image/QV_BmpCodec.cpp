@@ -42,29 +42,29 @@ struct THeader {
 
 class TBmpReader {
 public:
-    explicit TBmpReader(const QByteArray& data) : Data_(reinterpret_cast<const uchar*>(data.constData())), Size_(std::size_t(data.size())) {}
+    explicit TBmpReader(const QByteArray& data) : data_(reinterpret_cast<const uchar*>(data.constData())), size_(std::size_t(data.size())) {}
 
     TImageResult Read()
     {
-        if (Size_ < 26 || Data_[0] != 'B' || Data_[1] != 'M') return Fail("Not a BMP file");
-        const std::uint32_t pixelOffset = U32(Data_ + 10);
-        const std::uint32_t headerSize = U32(Data_ + 14);
+        if (size_ < 26 || data_[0] != 'B' || data_[1] != 'M') return Fail("Not a BMP file");
+        const std::uint32_t pixelOffset = U32(data_ + 10);
+        const std::uint32_t headerSize = U32(data_ + 14);
         THeader h;
-        if (!ReadHeader(headerSize, h)) return Fail(Error_);
+        if (!ReadHeader(headerSize, h)) return Fail(error_);
         const QString refused = CheckImageSize(h.Width, h.Height);
         if (!refused.isEmpty()) return TImageResult::Failure(refused);
-        const std::size_t start = pixelOffset == 0 ? PaletteEnd_ : pixelOffset;
-        if (start >= Size_) return Fail("Truncated BMP data");
+        const std::size_t start = pixelOffset == 0 ? paletteEnd_ : pixelOffset;
+        if (start >= size_) return Fail("Truncated BMP data");
 
         const bool rle = h.Compression == kRle8 || h.Compression == kRle4;
         if (!rle) {
             const std::uint64_t stride = ((std::uint64_t(h.Width) * h.Bits + 31) / 32) * 4;
-            if (stride * std::uint64_t(h.Height) > Size_ - start) return Fail("Truncated BMP data");
+            if (stride * std::uint64_t(h.Height) > size_ - start) return Fail("Truncated BMP data");
         }
         TBitmap32 bitmap(int(h.Width), int(h.Height));
         if (bitmap.Empty()) return Fail("Out of memory");
-        const bool ok = rle ? ReadRle(h, Data_ + start, Size_ - start, bitmap) : ReadRows(h, Data_ + start, bitmap);
-        if (!ok) return Fail(Error_);
+        const bool ok = rle ? ReadRle(h, data_ + start, size_ - start, bitmap) : ReadRows(h, data_ + start, bitmap);
+        if (!ok) return Fail(error_);
         return {bitmap, {}};
     }
 
@@ -73,15 +73,15 @@ private:
 
     bool Error(const char* reason)
     {
-        Error_ = QString::fromLatin1(reason);
+        error_ = QString::fromLatin1(reason);
         return false;
     }
 
     bool ReadHeader(std::uint32_t headerSize, THeader& h)
     {
         const std::size_t at = 14;
-        if (headerSize < 12 || headerSize > Size_ - at) return Error("Invalid header");
-        const uchar* p = Data_ + at;
+        if (headerSize < 12 || headerSize > size_ - at) return Error("Invalid header");
+        const uchar* p = data_ + at;
         int paletteEntrySize = 4;
         std::uint32_t colorsUsed = 0;
         if (headerSize == 12) { // OS/2 core header
@@ -118,11 +118,11 @@ private:
             // The masks follow a 40-byte header; larger headers carry them inside.
             const int count = h.Compression == kAlphaBitFields || headerSize >= 56 ? 4 : 3;
             const std::size_t masks = at + 40;
-            if (masks + count * 4 > Size_) return Error("Truncated BMP data");
-            h.Red = TChannel(U32(Data_ + masks));
-            h.Green = TChannel(U32(Data_ + masks + 4));
-            h.Blue = TChannel(U32(Data_ + masks + 8));
-            h.Alpha = TChannel(count == 4 ? U32(Data_ + masks + 12) : 0);
+            if (masks + count * 4 > size_) return Error("Truncated BMP data");
+            h.Red = TChannel(U32(data_ + masks));
+            h.Green = TChannel(U32(data_ + masks + 4));
+            h.Blue = TChannel(U32(data_ + masks + 8));
+            h.Alpha = TChannel(count == 4 ? U32(data_ + masks + 12) : 0);
             h.DeclaredAlpha = h.Alpha.Mask != 0;
             if (headerSize == 40) next += std::size_t(count) * 4;
             break;
@@ -133,12 +133,12 @@ private:
             const std::uint32_t maxColors = 1u << h.Bits;
             const std::uint32_t colors = colorsUsed == 0 || colorsUsed > maxColors ? maxColors : colorsUsed;
             h.Palette.assign(maxColors, 0xFF000000u);
-            for (std::uint32_t i = 0; i < colors && next + paletteEntrySize <= Size_; ++i, next += paletteEntrySize) {
-                const uchar* e = Data_ + next;
+            for (std::uint32_t i = 0; i < colors && next + paletteEntrySize <= size_; ++i, next += paletteEntrySize) {
+                const uchar* e = data_ + next;
                 h.Palette[i] = Argb(0xFF, e[2], e[1], e[0]);
             }
         }
-        PaletteEnd_ = next;
+        paletteEnd_ = next;
         return true;
     }
 
@@ -217,10 +217,10 @@ private:
         return Error("Truncated BMP data");
     }
 
-    const uchar* Data_;
-    std::size_t Size_;
-    std::size_t PaletteEnd_ = 0;
-    QString Error_;
+    const uchar* data_;
+    std::size_t size_;
+    std::size_t paletteEnd_ = 0;
+    QString error_;
 };
 
 void Put16(QByteArray& out, std::uint16_t v)

@@ -18,35 +18,35 @@ bool Inside(std::uint64_t offset, std::uint64_t length, std::uint64_t size)
 
 class TMemorySource final : public TByteSource {
 public:
-    explicit TMemorySource(const QByteArray& bytes) : Bytes_(bytes) {}
-    std::uint64_t Size() const override { return std::uint64_t(Bytes_.size()); }
+    explicit TMemorySource(const QByteArray& bytes) : bytes_(bytes) {}
+    std::uint64_t Size() const override { return std::uint64_t(bytes_.size()); }
     bool Read(std::uint64_t offset, std::uint64_t length, QByteArray& out) const override
     {
         if (!Inside(offset, length, Size())) {
             out.clear();
             return false;
         }
-        out = Bytes_.mid(qsizetype(offset), qsizetype(length));
+        out = bytes_.mid(qsizetype(offset), qsizetype(length));
         return true;
     }
 
 private:
-    const QByteArray Bytes_;
+    const QByteArray bytes_;
 };
 
 class TFileSource final : public TByteSource {
 public:
-    TFileSource(int fd, std::uint64_t size) : Fd_(fd), Size_(size) {}
-    ~TFileSource() override { ::close(Fd_); }
-    std::uint64_t Size() const override { return Size_; }
+    TFileSource(int fd, std::uint64_t size) : fd_(fd), size_(size) {}
+    ~TFileSource() override { ::close(fd_); }
+    std::uint64_t Size() const override { return size_; }
     bool Read(std::uint64_t offset, std::uint64_t length, QByteArray& out) const override
     {
         out.clear();
-        if (!Inside(offset, length, Size_)) return false;
+        if (!Inside(offset, length, size_)) return false;
         out.resize(qsizetype(length));
         std::uint64_t done = 0;
         while (done < length) {
-            const ssize_t n = ::pread(Fd_, out.data() + done, size_t(length - done), off_t(offset + done));
+            const ssize_t n = ::pread(fd_, out.data() + done, size_t(length - done), off_t(offset + done));
             if (n < 0 && errno == EINTR) continue;
             if (n <= 0) { // an error, or the file shrank since it was opened
                 out.clear();
@@ -58,8 +58,8 @@ public:
     }
 
 private:
-    const int Fd_;
-    const std::uint64_t Size_;
+    const int fd_;
+    const std::uint64_t size_;
 };
 
 QString SystemError(const char* what)

@@ -40,40 +40,40 @@ struct TResourceData {
 
 class TProgramFile {
 public:
-    explicit TProgramFile(const TByteSource& source) : Source_(source) {}
+    explicit TProgramFile(const TByteSource& source) : source_(source) {}
 
     // Reads the headers and the section table; false for what is no program file.
     bool Open()
     {
         QByteArray dos, head, optional, table;
-        if (!Source_.Read(0, 64, dos) || !dos.startsWith("MZ")) return false;
+        if (!source_.Read(0, 64, dos) || !dos.startsWith("MZ")) return false;
         const std::uint64_t pe = ReadU32(dos, 0x3C);
-        if (!Source_.Read(pe, 24, head) || !head.startsWith(QByteArray("PE\0\0", 4))) return false;
+        if (!source_.Read(pe, 24, head) || !head.startsWith(QByteArray("PE\0\0", 4))) return false;
         const int sectionCount = ReadU16(head, 6);
         const int optionalSize = ReadU16(head, 20);
-        if (sectionCount > kMaxSections || optionalSize < 2 || !Source_.Read(pe + 24, std::uint64_t(optionalSize), optional)) return false;
+        if (sectionCount > kMaxSections || optionalSize < 2 || !source_.Read(pe + 24, std::uint64_t(optionalSize), optional)) return false;
         const int magic = ReadU16(optional, 0);
         const int countAt = magic == 0x10B ? 92 : magic == 0x20B ? 108 : -1; // PE32, PE32+
         if (countAt < 0 || optionalSize < countAt + 4) return false;
         const qsizetype resourceAt = countAt + 4 + 2 * 8; // the third data directory
         if (ReadU32(optional, countAt) > 2 && optionalSize >= resourceAt + 8)
-            ResourceRva_ = ReadU32(optional, resourceAt);
-        if (!Source_.Read(pe + 24 + std::uint64_t(optionalSize), std::uint64_t(sectionCount) * kSectionSize, table))
+            resourceRva_ = ReadU32(optional, resourceAt);
+        if (!source_.Read(pe + 24 + std::uint64_t(optionalSize), std::uint64_t(sectionCount) * kSectionSize, table))
             return false;
         for (int i = 0; i < sectionCount; ++i) {
             const qsizetype at = qsizetype(i) * kSectionSize;
-            Sections_.push_back({ReadU32(table, at + 12), ReadU32(table, at + 16), ReadU32(table, at + 20)});
+            sections_.push_back({ReadU32(table, at + 12), ReadU32(table, at + 16), ReadU32(table, at + 20)});
         }
         return true;
     }
 
-    bool HasResources() const { return ResourceRva_ != 0; }
+    bool HasResources() const { return resourceRva_ != 0; }
 
     // The file offset of `length` bytes at a virtual address, all inside one
     // section's stored bytes.
     bool Locate(std::uint64_t rva, std::uint64_t length, std::uint64_t& offset) const
     {
-        for (const TSection& s : Sections_) {
+        for (const TSection& s : sections_) {
             if (rva < s.VirtualAddress || rva - s.VirtualAddress >= s.RawSize) continue;
             const std::uint64_t inside = rva - s.VirtualAddress;
             if (length > s.RawSize - inside) return false;
@@ -86,7 +86,7 @@ public:
     bool ReadRva(std::uint64_t rva, std::uint64_t length, QByteArray& out) const
     {
         std::uint64_t offset = 0;
-        return Locate(rva, length, offset) && Source_.Read(offset, length, out);
+        return Locate(rva, length, offset) && source_.Read(offset, length, out);
     }
 
     // The entries of the resource directory at `offset` from the resources' start,
@@ -95,7 +95,7 @@ public:
     {
         entries.clear();
         QByteArray head, table;
-        const std::uint64_t at = std::uint64_t(ResourceRva_) + offset;
+        const std::uint64_t at = std::uint64_t(resourceRva_) + offset;
         if (!ReadRva(at, 16, head)) return false;
         const std::uint64_t count = std::min(std::uint64_t(ReadU16(head, 12)) + ReadU16(head, 14), limit);
         if (!ReadRva(at + 16, count * 8, table)) return false;
@@ -118,7 +118,7 @@ public:
             entry = below.front();
         }
         QByteArray record;
-        if (!ReadRva(std::uint64_t(ResourceRva_) + entry.Target, 16, record)) return false;
+        if (!ReadRva(std::uint64_t(resourceRva_) + entry.Target, 16, record)) return false;
         data.Size = ReadU32(record, 4);
         return Locate(ReadU32(record, 0), data.Size, data.Offset);
     }
@@ -134,9 +134,9 @@ public:
     }
 
 private:
-    const TByteSource& Source_;
-    std::uint32_t ResourceRva_ = 0;
-    std::vector<TSection> Sections_;
+    const TByteSource& source_;
+    std::uint32_t resourceRva_ = 0;
+    std::vector<TSection> sections_;
 };
 
 } // namespace
