@@ -1,12 +1,14 @@
 #include "data/QV_FileHolder.h"
 
 #include "controls/QV_CtrlManager.h"
+#include "controls/QV_Repaint.h"
 #include "data/QV_FolderMonitor.h"
 #include "data/QV_HolderHost.h"
 #include "foundation/QV_Settings.h"
 #include "platform/fs/QV_FileSystem.h"
 #include "platform/desktop/QV_Sound.h"
 
+#include <algorithm>
 #include <utility>
 
 namespace {
@@ -135,6 +137,8 @@ void TFileHolder::Path_GoTo(const QString& Path)
 void TFileHolder::Path_GoTo(TPathData* PathData)
 {
     if (!PathData) return;
+    selectWhenListed_.clear();
+    selectedWhenListed_ = nullptr;
     if (Settings().Media.PlayNavSound && !Restoring()) PlaySoundFileAsync(ResolvePath(Settings().Media.NavSound));
     DH_SCROLL_POS = PathData->PD_SCROLL_POS;
     DH_TEXT_QFILTER.clear();
@@ -200,8 +204,31 @@ void TFileHolder::ListingDone(bool Folder)
         DH_MONITOR->Start(current->PD_PATH);
     }
     Arrange();
+    SelectNamed(std::exchange(selectWhenListed_, {}));
+    if (const std::function<void()> selected = std::exchange(selectedWhenListed_, {})) selected();
     StartIconTasks();
     if (OnListed) OnListed(this);
+}
+
+void TFileHolder::SelectWhenListed(const QStringList& Names, std::function<void()> Selected)
+{
+    selectWhenListed_ = Names;
+    selectedWhenListed_ = std::move(Selected);
+}
+
+void TFileHolder::SelectNamed(const QStringList& names)
+{
+    if (names.isEmpty()) return;
+    const TItemData* first = nullptr;
+    for (const auto& item : Items()) {
+        if (item->IsGroup() || !names.contains(item->ID_FILE_DATA.FD_NAME)) continue;
+        if (!item->Selected()) item->Select();
+        if (!first) first = item.get();
+    }
+    if (!first) return;
+    // The first one a third down the view, as far as the scroll range allows.
+    DH_SCROLL_POS = std::clamp(first->ID_POS.y() - DH_HEIGHT / 3, DH_SCROLL_MIN, std::max(DH_SCROLL_MIN, DH_SCROLL_MAX));
+    RequestRepaint();
 }
 
 void TFileHolder::ItemsGrouped()

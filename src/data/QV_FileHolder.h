@@ -34,6 +34,11 @@ public:
     // also been grouped.
     std::function<void(TFileHolder* Sender)> OnListed;
 
+    // Once the next listing of a folder is in, the items of these names are
+    // selected and the first is scrolled into view (a file revealed by another
+    // program), and then Selected runs. Any other navigation first forgets them.
+    void SelectWhenListed(const QStringList& Names, std::function<void()> Selected = {});
+
     // Set by the view while it restores the last session: navigation is silent.
     static bool& Restoring();
 
@@ -91,6 +96,10 @@ protected:
 private:
     void KeepScroll();
     void ListingDone(bool Folder);
+    void SelectNamed(const QStringList& names);
+
+    QStringList selectWhenListed_;
+    std::function<void()> selectedWhenListed_;
 
     QString monitoredPath_;
     // The quick-drive view's listing ends with its grouping.

@@ -13,6 +13,7 @@
 #include <QVBoxLayout>
 
 #include <algorithm>
+#include <utility>
 
 TQV_MainForm::TQV_MainForm()
 {
@@ -76,4 +77,21 @@ void TQV_MainForm::SessionTimerTimer()
 {
     SessionTimer->stop();
     FQorView->RestoreSession();
+    sessionRestored_ = true;
+    for (const auto& [requests, purpose] : std::exchange(pendingRequests_, {})) Open(requests, purpose);
+}
+
+void TQV_MainForm::Open(const std::vector<TOpenRequest>& Requests, TOpenPurpose Purpose)
+{
+    if (!sessionRestored_) {
+        pendingRequests_.emplace_back(Requests, Purpose);
+        return;
+    }
+    TQorView* view = FQorView;
+    FQorView->OpenRequests(Requests, Purpose == TOpenPurpose::opProperties
+                                         ? std::function<void()>([view] { view->ShowPropDialog(); })
+                                         : std::function<void()>());
+    if (isMinimized()) showNormal();
+    raise();
+    activateWindow();
 }

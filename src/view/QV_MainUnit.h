@@ -6,9 +6,12 @@
 // and restores the last session once, 200 ms after start, from its session
 // timer.
 
+#include "view/QV_OpenRequests.h"
+
 #include <QWidget>
 
 #include <functional>
+#include <vector>
 
 class QTimer;
 class TQorView;
@@ -23,6 +26,12 @@ public:
 
     TQorView* QorView() const { return FQorView; }
     QTimer* SessionTimer;
+
+    // Shows what another program asked for: at once, or after the last
+    // session when that has not been restored yet; the window comes forward.
+    // Properties: the properties of the revealed items are shown once selected.
+    enum class TOpenPurpose { opShow, opProperties };
+    void Open(const std::vector<TOpenRequest>& Requests, TOpenPurpose Purpose = TOpenPurpose::opShow);
 
     // The dialog entry points of F1 and F12. The dialogs are hosted elsewhere
     // and fill these in; until then the keys only reach the view.
@@ -40,4 +49,6 @@ private:
     void SessionTimerTimer();
 
     TQorView* FQorView = nullptr;
+    bool sessionRestored_ = false;
+    std::vector<std::pair<std::vector<TOpenRequest>, TOpenPurpose>> pendingRequests_;
 };

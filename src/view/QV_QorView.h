@@ -11,6 +11,7 @@
 
 #include "data/QV_FileHolder.h"
 #include "data/QV_HolderHost.h"
+#include "view/QV_OpenRequests.h"
 #include "platform/QV_Report.h"
 #include "platform/image/QV_Bitmap32.h"
 
@@ -117,6 +118,10 @@ public:
     void SaveSession();
     // Opens them again, silently; the last one ends up active.
     void RestoreSession();
+    // Each request in a new tab, the last one active; a file's folder opens
+    // with the file selected once it is listed. Folders that cannot be opened
+    // are left out.
+    void OpenRequests(const std::vector<TOpenRequest>& Requests, std::function<void()> Selected = {});
 
     // Called on a mouse down outside the double-click window, before the
     // control under the pointer is found: the smart menu closes itself there

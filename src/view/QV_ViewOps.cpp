@@ -6,6 +6,8 @@
 #include "data/QV_DataCore.h"
 #include "foundation/QV_Settings.h"
 #include "foundation/QV_Utils.h"
+#include "platform/QV_Report.h"
+#include "platform/fs/QV_FileNames.h"
 #include "platform/ini/QV_IniFile.h"
 
 #include <QCoreApplication>
@@ -189,6 +191,19 @@ void TQorView::SaveSession()
         const QString place = FilePlace(dataCore_->Holder_Get(i));
         if (place.isEmpty() || place == QDrivePath) continue;
         IniWriteString(file, SessionSection, QStringLiteral("Tab(%1)").arg(i), PlaceEntry(place));
+    }
+}
+
+void TQorView::OpenRequests(const std::vector<TOpenRequest>& Requests, std::function<void()> Selected)
+{
+    for (const TOpenRequest& request : Requests) {
+        TFileHolder* holder = AddFileTab(request.Folder, true);
+        if (!holder) {
+            ReportFailure("Open", QStringLiteral("cannot open %1").arg(DisplayFileName(request.Folder)), flUser);
+            continue;
+        }
+        // Only the last tab, the one left active, carries on to Selected.
+        holder->SelectWhenListed(request.Select, &request == &Requests.back() ? Selected : nullptr);
     }
 }
 

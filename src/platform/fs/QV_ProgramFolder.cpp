@@ -1,7 +1,13 @@
 #include "platform/fs/QV_ProgramFolder.h"
 
+#include "platform/QV_Report.h"
 #include "platform/fs/QV_FileNames.h"
+#include "platform/fs/QV_FileOps.h"
 #include "platform/fs/QV_FileSystem.h"
+
+#include <QCryptographicHash>
+#include <QFile>
+#include <QHash>
 
 #include <dirent.h>
 #include <fcntl.h>
@@ -13,6 +19,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <vector>
 
 namespace {
 
@@ -117,6 +124,79 @@ void RemoveTree(const QByteArray& path)
     }
 }
 
+
+// --- Keeping a seeded Data/ up to date ---
+//
+// Data/.seeded remembers, for every file the defaults put there, the hash of
+// what was put there, and in its first line a stamp of the installed tree. A
+// newer installation (another stamp) then adds the files the user lacks and
+// replaces the ones the user never changed; a file the user changed stays.
+
+const char ManifestName[] = ".seeded";
+
+struct TDefaultFile {
+    QByteArray Relative; // below Data/, "/"-separated
+    qint64 Size = 0;
+    qint64 Modified = 0;
+};
+
+void ListDefaults(const QByteArray& root, const QByteArray& relative, int depth, std::vector<TDefaultFile>& out)
+{
+    if (depth > MaxDepth) return;
+    const QByteArray folder = relative.isEmpty() ? root : root + '/' + relative;
+    DIR* dir = ::opendir(folder.constData());
+    if (!dir) return;
+    while (const dirent* d = ::readdir(dir)) {
+        if (std::strcmp(d->d_name, ".") == 0 || std::strcmp(d->d_name, "..") == 0) continue;
+        const QByteArray name(d->d_name);
+        if (name.contains('\n')) continue; // cannot stand in the manifest, and no installation has one
+        const QByteArray child = relative.isEmpty() ? name : relative + '/' + name;
+        struct stat st {};
+        if (::stat((root + '/' + child).constData(), &st) != 0) continue;
+        if (S_ISDIR(st.st_mode)) ListDefaults(root, child, depth + 1, out);
+        else if (S_ISREG(st.st_mode)) out.push_back({child, qint64(st.st_size), qint64(st.st_mtime)});
+    }
+    ::closedir(dir);
+}
+
+QByteArray HashOfFile(const QByteArray& path)
+{
+    QFile file(DecodeFileName(path));
+    if (!file.open(QIODevice::ReadOnly)) return {};
+    QCryptographicHash hash(QCryptographicHash::Sha256);
+    if (!hash.addData(&file)) return {};
+    return hash.result().toHex();
+}
+
+QByteArray StampOf(const std::vector<TDefaultFile>& files)
+{
+    QCryptographicHash hash(QCryptographicHash::Sha256);
+    for (const TDefaultFile& f : files)
+        hash.addData(f.Relative + '\0' + QByteArray::number(f.Size) + '\0' + QByteArray::number(f.Modified) + '\n');
+    return hash.result().toHex();
+}
+
+// A copy beside the target, renamed over it: the user's file is either the old
+// or the new one, never half of either.
+bool ReplaceWithCopy(const QByteArray& from, const QByteArray& to, bool replace)
+{
+    const qsizetype slash = to.lastIndexOf('/');
+    if (slash > 0 && !MakeFolders(to.left(slash))) return false;
+    QByteArray temp = to.left(slash + 1) + ".seed-XXXXXX";
+    const int fd = ::mkstemp(temp.data());
+    if (fd < 0) return false;
+    ::close(fd);
+    ::unlink(temp.constData());
+    if (!CopyFile(from, temp, 0644)) {
+        ::unlink(temp.constData());
+        return false;
+    }
+    const int done = replace ? ::rename(temp.constData(), to.constData())
+                             : ::renameat2(AT_FDCWD, temp.constData(), AT_FDCWD, to.constData(), RENAME_NOREPLACE);
+    if (done != 0) ::unlink(temp.constData());
+    return done == 0;
+}
+
 QString ExecutableFolder()
 {
     char buffer[PATH_MAX];
@@ -172,11 +252,67 @@ bool SeedUserFolder(const QString& userFolder, const QString& defaultData)
     return true;
 }
 
+int UpdateUserData(const QString& userFolder, const QString& defaultData)
+{
+    const QByteArray data = EncodeFileName(userFolder) + "/Data";
+    const QByteArray source = EncodeFileName(defaultData);
+    if (defaultData.isEmpty() || !IsFolder(source) || !IsFolder(data)) return 0;
+    std::vector<TDefaultFile> defaults;
+    ListDefaults(source, QByteArray(), 0, defaults);
+    const QByteArray stamp = StampOf(defaults);
+
+    const QByteArray manifestPath = data + '/' + ManifestName;
+    QHash<QByteArray, QByteArray> seeded; // relative path -> hash of what the defaults put there
+    {
+        QFile manifest(DecodeFileName(manifestPath));
+        if (manifest.open(QIODevice::ReadOnly)) {
+            const QList<QByteArray> lines = manifest.readAll().split('\n');
+            if (!lines.isEmpty() && lines.first() == "#stamp " + stamp) return 0;
+            for (const QByteArray& line : lines) {
+                const qsizetype blank = line.indexOf(' ');
+                if (blank > 0 && !line.startsWith('#')) seeded.insert(line.mid(blank + 1), line.left(blank));
+            }
+        }
+    }
+
+    int changed = 0;
+    QByteArray manifest = "#stamp " + stamp + '\n';
+    for (const TDefaultFile& file : defaults) {
+        const QByteArray from = source + '/' + file.Relative;
+        const QByteArray to = data + '/' + file.Relative;
+        const QByteArray fresh = HashOfFile(from);
+        if (fresh.isEmpty()) continue;
+        QByteArray recorded = fresh;
+        struct stat st {};
+        if (::lstat(to.constData(), &st) != 0) {
+            if (ReplaceWithCopy(from, to, false)) ++changed;
+        } else if (S_ISREG(st.st_mode)) {
+            const QByteArray mine = HashOfFile(to);
+            const QByteArray before = seeded.value(file.Relative);
+            if (mine == fresh) {
+                // Already the new default.
+            } else if (!before.isEmpty() && mine == before) {
+                if (ReplaceWithCopy(from, to, true)) ++changed;
+                else recorded = before;
+            } else {
+                // Changed by the user (or by an older version we kept no record of): kept.
+                recorded = before.isEmpty() ? mine : before;
+            }
+        } else {
+            continue; // a folder or link of the user's where a default file would go: left alone
+        }
+        manifest += recorded + ' ' + file.Relative + '\n';
+    }
+    if (const TFsStatus written = WriteFileAtomic(DecodeFileName(manifestPath), manifest); !written)
+        ReportFailure("Default data", written.Error().Message());
+    return changed;
+}
+
 QString FindProgramFolder(const TProgramPlaces& places)
 {
     if (HoldsData(places.WorkingFolder)) return places.WorkingFolder;
     if (HoldsData(places.ExeFolder)) return places.ExeFolder;
-    SeedUserFolder(places.UserFolder, places.DefaultData);
+    if (SeedUserFolder(places.UserFolder, places.DefaultData)) UpdateUserData(places.UserFolder, places.DefaultData);
     return places.UserFolder;
 }
 

@@ -27,3 +27,10 @@ QString FindProgramFolder();
 // interrupted copy never leaves a half Data/ and nothing of the user is ever
 // overwritten. True when userFolder/Data is a folder afterwards.
 bool SeedUserFolder(const QString& userFolder, const QString& defaultData);
+
+// Brings a seeded userFolder/Data up to a newer installed default tree: files
+// the user lacks are added, files the user never changed are replaced, files
+// the user changed are kept. Each file is replaced in one step. Remembers what
+// it put there in Data/.seeded; does nothing while the installed tree is the
+// one it saw last. Answers how many files it added or replaced.
+int UpdateUserData(const QString& userFolder, const QString& defaultData);

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <utime.h>
+
 #include <QDir>
 #include <QFileInfo>
 
@@ -71,7 +73,35 @@ TEST_F(ProgramFolderTest, SeedsTheUserFolderOnceWithoutOverwriting)
     dir_.WriteFile("share/qorvel/Data/Menus.QVS", "menus");
     EXPECT_EQ(FindProgramFolder(places), places.UserFolder);
     EXPECT_EQ(dir_.ReadFile("user/qorvel/Data/Settings.QVS"), "[Qorvel]\nMine=1\n");
-    EXPECT_FALSE(QFile::exists(dir_.Sub("user/qorvel/Data/Menus.QVS")));
+    EXPECT_EQ(dir_.ReadFile("user/qorvel/Data/Menus.QVS"), "menus"); // a new default file is added
+}
+
+TEST_F(ProgramFolderTest, UpgradeAddsNewDefaultsAndKeepsWhatTheUserChanged)
+{
+    InstallDefaults();
+    dir_.WriteFile("share/qorvel/Data/Menus.QVS", "menus v1");
+    const TProgramPlaces places = Places();
+    ASSERT_EQ(FindProgramFolder(places), places.UserFolder);
+    dir_.WriteFile("user/qorvel/Data/Settings.QVS", "[Qorvel]\nmine=1\n"); // the user's own change
+
+    // A newer installation: every file changes and one is new.
+    dir_.WriteFile("share/qorvel/Data/Settings.QVS", "[Qorvel]\nnew=1\n");
+    dir_.WriteFile("share/qorvel/Data/Menus.QVS", "menus v2");
+    dir_.WriteFile("share/qorvel/Data/Types.QVS", "types");
+    ::utime(dir_.Sub("share/qorvel/Data/Menus.QVS").toUtf8().constData(), nullptr);
+    ASSERT_EQ(FindProgramFolder(places), places.UserFolder);
+
+    EXPECT_EQ(dir_.ReadFile("user/qorvel/Data/Settings.QVS"), "[Qorvel]\nmine=1\n"); // kept
+    EXPECT_EQ(dir_.ReadFile("user/qorvel/Data/Menus.QVS"), "menus v2");              // untouched, so updated
+    EXPECT_EQ(dir_.ReadFile("user/qorvel/Data/Types.QVS"), "types");                 // added
+    EXPECT_EQ(dir_.ReadFile("user/qorvel/Data/Themes/Controls/Default/ThemeData.QVS"), "theme");
+    // The same installation again changes nothing, even a file the user removed on purpose stays away
+    // only until the next installation brings it back.
+    ::unlink(dir_.Sub("user/qorvel/Data/Types.QVS").toUtf8().constData());
+    EXPECT_EQ(UpdateUserData(places.UserFolder, places.DefaultData), 0);
+    EXPECT_FALSE(QFile::exists(dir_.Sub("user/qorvel/Data/Types.QVS")));
+    EXPECT_EQ(Leftovers(), QStringList{"Data"});
+    EXPECT_TRUE(QDir(dir_.Sub("user/qorvel/Data")).entryList(QStringList{".seed-*"}, QDir::Hidden | QDir::Files).isEmpty());
 }
 
 TEST_F(ProgramFolderTest, MissingDefaultsLeaveAnEmptyUserFolder)
