@@ -17,6 +17,7 @@
 #include "view/QV_MainUnit.h"
 
 #include <QDBusConnection>
+#include <QTimer>
 
 int main(int argc, char** argv)
 {
@@ -39,7 +40,8 @@ int main(int argc, char** argv)
                                 ? TQV_MainForm::TOpenPurpose::opProperties
                                 : TQV_MainForm::TOpenPurpose::opShow);
     });
-    desktop.Register(QDBusConnection::sessionBus());
+    // Taking the bus name costs round trips to the bus: after the first frame.
+    QTimer::singleShot(250, &desktop, [&desktop] { desktop.Register(QDBusConnection::sessionBus()); });
     // A stop request closes the window like the user would, so the window
     // state and the session are saved.
     OnTerminationRequest([&form] { form.close(); });

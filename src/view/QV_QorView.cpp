@@ -10,6 +10,7 @@
 #include "locale/QV_LocaleManager.h"
 #include "platform/QV_Report.h"
 #include "platform/QV_Threads.h"
+#include "platform/fs/QV_FileNames.h"
 #include "theme/QV_SkinBuffer.h"
 #include "view/QV_KeyMap.h"
 #include "view/QV_RepaintServer.h"
@@ -205,6 +206,19 @@ void TQorView::ShowMessage(const QString& Text)
 
 // --- Painting ---
 
+void TQorView::UpdateWindowTitle()
+{
+    // Every change of place or tab repaints, so the title follows from here.
+    QString place;
+    const auto* holder = dataCore_ ? dynamic_cast<const TFileHolder*>(dataCore_->DC_HOLDER) : nullptr;
+    if (const TPathData* current = holder ? holder->Path_Curr() : nullptr) {
+        const QString& path = current->PD_PATH;
+        place = DisplayFileName(path == QDrivePath ? TabCaption(path) : DisplayName(path));
+    }
+    const QString title = place.isEmpty() ? QStringLiteral("Qorvel") : place + QStringLiteral(" \u2014 Qorvel");
+    if (QWidget* form = window(); form && form != this && form->windowTitle() != title) form->setWindowTitle(title);
+}
+
 void TQorView::paintEvent(QPaintEvent*)
 {
     // Cleared first: a change made while this frame is drawn asks for the next.
@@ -213,6 +227,7 @@ void TQorView::paintEvent(QPaintEvent*)
     QV_CANVAS.Clear(0xFFFFFFFF);
     if (TViewHolder* holder = ActiveHolder()) holder->On_Paint(QV_CANVAS);
     ctrlManager_->PaintControls(QV_CANVAS);
+    UpdateWindowTitle();
     QPainter painter(this);
     painter.drawImage(0, 0, QV_CANVAS.Image());
 

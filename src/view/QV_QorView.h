@@ -147,6 +147,7 @@ protected:
 private:
     TFailureHook previousFailureHook_;
     void ApplyWindowPlacement(QWidget* mainForm);
+    void UpdateWindowTitle();
     void MouseDown(QMouseEvent* event);
 
     std::unique_ptr<TLocaleManager> localeManager_;
