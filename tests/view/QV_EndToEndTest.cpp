@@ -97,7 +97,7 @@ TEST(EndToEnd, TheProgramPaintsTakesInputAndSavesItsWindowState)
     }, 30000));
     ASSERT_TRUE(output.contains("qorvel: first paint")) << program.readAllStandardError().toStdString();
 
-    const QString window = RunTool("xdotool", {"search", "--sync", "--onlyvisible", "--name", "^Qorvel$"}, env)
+    const QString window = RunTool("xdotool", {"search", "--sync", "--onlyvisible", "--name", "Qorvel$"}, env)
                                .section('\n', 0, 0);
     ASSERT_FALSE(window.isEmpty());
     EXPECT_EQ(Geometry(window, env), QRect(30, 40, 900, 665));
