@@ -282,8 +282,13 @@ TEST_F(IconManager, RenamingAndGroupingWhilePassesRunKeepEveryIcon)
     holder->OnGrouped = [&](TDataHolder*) { grouped = true; };
     holder->GroupItems("Ext", "Icons");
     holder->Item_Get(1)->Rename("late.jpg");
-    ASSERT_TRUE(WaitUntil([&] { return grouped && AllIconsReady(*holder); }, 20000));
-    EXPECT_EQ(holder->ItemCount(), 120 + 2);
+    // The renames also reach the folder monitor, whose refresh may replace the
+    // grouped list with a fresh, ungrouped one on a slow machine: either way
+    // every file is there with its icon.
+    ASSERT_TRUE(WaitUntil([&] { return grouped && !holder->Listing() && AllIconsReady(*holder); }, 20000));
+    int files = 0;
+    for (const auto& item : holder->Items()) files += item->IsGroup() ? 0 : 1;
+    EXPECT_EQ(files, 120);
     EXPECT_EQ(Centre(IconOf(*holder, "renamed.jpg")), kPhotoColour);
     EXPECT_EQ(Centre(IconOf(*holder, "t3.txt")), kTxtColour);
     core.Clear();
