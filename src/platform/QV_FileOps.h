@@ -3,6 +3,8 @@
 // file atomically and hiding a name through its folder's ".hidden" file. Paths are
 // program text and go through the file-name codec.
 
+#include "platform/QV_FsResult.h"
+
 #include <QByteArray>
 #include <QString>
 
@@ -21,8 +23,11 @@ TRenameResult RenamePath(const QString& from, const QString& to);
 bool DeleteFilePath(const QString& path);
 
 // Replaces the file's contents in one step (a temporary file in the same folder,
-// flushed, renamed over it); false, with the old file intact, when that fails.
-bool WriteFileAtomic(const QString& path, const QByteArray& contents);
+// flushed, renamed over it), keeping its permission bits and, where allowed, its
+// owner; fails, with the old file intact, when that fails. A file the user may
+// not write is refused, and so is one without any write bit even for root: that
+// is the read-only mark, which a program never overrides by renaming.
+TFsStatus WriteFileAtomic(const QString& path, const QByteArray& contents);
 
 // Lists the path's last component in its folder's ".hidden" file, once; true when
 // it is listed afterwards. A ".hidden" that is not a regular file is left alone.
