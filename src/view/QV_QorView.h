@@ -112,7 +112,9 @@ public:
     bool OpenSelected(const QString& AppPath, const QString& Param1);
 
     // --- The last session ---
-    // The open folder tabs (not the quick-drive view) under their list index.
+    // The open folder tabs (not the quick-drive view) under their list index;
+    // nothing before RestoreSession ran, so a window closed early keeps the
+    // session it never showed.
     void SaveSession();
     // Opens them again, silently; the last one ends up active.
     void RestoreSession();
@@ -149,6 +151,7 @@ private:
     std::function<TViewHolder*()> HolderSource_;
     std::unique_ptr<TDataCore> DataCore_;
     int PaintCount_ = 0;
+    bool SessionRestored_ = false;
 };
 
 // The process-wide view, set for its lifetime; nil before and after.

@@ -182,7 +182,7 @@ bool TQorView::OpenSelected(const QString& AppPath, const QString& Param1)
 
 void TQorView::SaveSession()
 {
-    if (!Settings().StartUp.RestoreLastSession) return;
+    if (!Settings().StartUp.RestoreLastSession || !SessionRestored_) return;
     const QString file = SettingsFile();
     IniEraseSection(file, SessionSection);
     for (int i = 0; i < DataCore_->Count(); ++i) {
@@ -194,14 +194,17 @@ void TQorView::SaveSession()
 
 void TQorView::RestoreSession()
 {
-    if (!Settings().StartUp.RestoreLastSession) return;
+    if (!Settings().StartUp.RestoreLastSession) {
+        SessionRestored_ = true;
+        return;
+    }
     QV_RESTORING = true;
     TFileHolder::Restoring() = true;
     for (const auto& entry : IniSectionEntries(SettingsFile(), SessionSection)) {
-        const TParamString line{entry.first + QLatin1Char('=') + entry.second};
-        const QString path = line.GetValue(QStringLiteral("Path"), QString());
+        const QString path = EntryPlace(entry.first + QLatin1Char('=') + entry.second);
         if (!path.isEmpty()) AddFileTab(path, true);
     }
     TFileHolder::Restoring() = false;
     QV_RESTORING = false;
+    SessionRestored_ = true;
 }
