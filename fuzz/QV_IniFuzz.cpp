@@ -21,6 +21,21 @@ QString ScratchFile()
     return path;
 }
 
+// A value as the readers give it back: without the blanks at its ends and one
+// pair of enclosing quotes.
+QString ReadBack(const QString& value)
+{
+    qsizetype from = 0, to = value.size();
+    const auto blank = [&](qsizetype i) { return value[i] == u' ' || value[i] == u'\t'; };
+    while (from < to && blank(from)) ++from;
+    while (to > from && blank(to - 1)) --to;
+    if (to - from >= 2 && (value[from] == u'"' || value[from] == u'\'') && value[to - 1] == value[from]) {
+        ++from;
+        --to;
+    }
+    return value.mid(from, to - from);
+}
+
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
@@ -43,7 +58,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     std::fclose(f);
     const QString value = QString::fromLatin1(bytes.left(16)).remove(u'\r').remove(u'\n');
     if (IniWriteString(path, QStringLiteral("Fuzz"), QStringLiteral("Key"), value)) {
-        if (IniReadString(path, QStringLiteral("fuzz"), QStringLiteral("KEY"), QStringLiteral("<none>")) != value)
+        if (IniReadString(path, QStringLiteral("fuzz"), QStringLiteral("KEY"), QStringLiteral("<none>")) != ReadBack(value))
             __builtin_trap();
         // Every section read before the write is still there.
         const QStringList after = TMemIniFile(path).Sections();

@@ -12,6 +12,67 @@ namespace {
 
 const QString RecentSection = QStringLiteral("RecentTabs");
 
+constexpr QChar EscapeMark = u'%';
+
+bool NeedsEscape(QChar c)
+{
+    return c < u' ' || c == u'\x7F' || c == EscapeMark || c == u'(' || c == u')' || c == u'=' || c == u',';
+}
+
+// Whether the text reads back unchanged as the value of an entry: parentheses
+// that pair up, nothing the readers, the writers or the file would change.
+bool StoresPlain(const QString& text)
+{
+    if (text.startsWith(EscapeMark) || text.contains(QLatin1String(",,")) || text.contains(u'=')) return false;
+    int depth = 0;
+    for (const QChar c : text) {
+        if (c < u' ' || c == u'\x7F') return false;
+        if (c == u'(') ++depth;
+        if (c == u')' && --depth < 0) return false;
+    }
+    return depth == 0;
+}
+
+QString EscapePlace(const QString& path)
+{
+    if (StoresPlain(path)) return path;
+    QString escaped(EscapeMark);
+    for (const QChar c : path) {
+        if (NeedsEscape(c))
+            escaped += EscapeMark + QStringLiteral("%1").arg(c.unicode(), 2, 16, QLatin1Char('0')).toUpper();
+        else
+            escaped += c;
+    }
+    return escaped;
+}
+
+int HexValue(QChar c)
+{
+    const char16_t u = c.unicode();
+    if (u >= u'0' && u <= u'9') return u - u'0';
+    if (u >= u'A' && u <= u'F') return u - u'A' + 10;
+    if (u >= u'a' && u <= u'f') return u - u'a' + 10;
+    return -1;
+}
+
+// A "%" not followed by two hexadecimal digits stands for itself.
+QString UnescapePlace(const QString& value)
+{
+    if (!value.startsWith(EscapeMark)) return value;
+    QString path;
+    for (qsizetype i = 1; i < value.size(); ++i) {
+        const int high = value[i] == EscapeMark && i + 2 < value.size() ? HexValue(value[i + 1]) : -1;
+        const int low = high < 0 ? -1 : HexValue(value[i + 2]);
+        if (low < 0) {
+            path += value[i];
+            continue;
+        }
+        path += QChar(char16_t(high * 16 + low));
+        i += 2;
+    }
+    return path;
+}
+
 }  // namespace
 
 TDataCore* DataCore() { return QvContext().DataCore.load(); }
@@ -35,9 +96,13 @@ QStringList OpenFilePlaces()
 
 QString PlaceEntry(const QString& Path)
 {
-    TParamString entry;
-    // The blank SetValue puts in front reads away; the stored line need not carry it.
-    return entry.SetValue(QStringLiteral("Path"), Path).trimmed();
+    // Built directly: SetValue would drop each "=" and turn ",," into ", ".
+    return QStringLiteral("Path(") + EscapePlace(Path) + u')';
+}
+
+QString EntryPlace(const QString& Entry)
+{
+    return UnescapePlace(ExtractValue(Entry, QStringLiteral("Path"), QString()));
 }
 
 TDataCore::TDataCore() = default;
@@ -139,10 +204,14 @@ void TDataCore::SaveRecent(TDataHolder* DataHolder)
 
     const QString file = ResolvePath(QStringLiteral("SettingsFile:\\"));
     QList<QPair<QString, QString>> entries = IniSectionEntries(file, RecentSection);
-    for (const auto& entry : entries)
-        if (TParamString{entry.second}.GetValue(QStringLiteral("Path"), QString()) == path) return;
-
     const int limit = int(Settings().SmartTabs.MaxRecent);
+    if (limit <= 0) {
+        if (!entries.isEmpty()) IniEraseSection(file, RecentSection);
+        return;
+    }
+    for (const auto& entry : entries)
+        if (EntryPlace(entry.second) == path) return;
+
     if (entries.size() >= limit) {
         // The oldest go first: file order is age order.
         do {

@@ -54,7 +54,8 @@ public:
     void Clear();
     void StopThreads();
     // Records a file holder's current place in the recent tabs of the settings
-    // file, once, rotating the oldest out beyond the MaxRecent setting.
+    // file, once, rotating the oldest out beyond the MaxRecent setting. With a
+    // MaxRecent of 0 (or less) it remembers none and forgets those recorded.
     void SaveRecent(TDataHolder* DataHolder);
 };
 
@@ -68,5 +69,11 @@ QString FilePlace(const TDataHolder* Holder);
 // The places of the open file tabs, in tab order (interface thread).
 QStringList OpenFilePlaces();
 
-// "Path(«path»)": how the recent tabs and the last session store a place.
+// "Path(«path»)": how the recent tabs and the last session store a place. A
+// path the parameter readers or the settings file would not give back whole (an
+// unbalanced parenthesis, a line break, "=", ",,", a leading "%") is stored as
+// "%" and the path with those characters as %XX; places are absolute, so no
+// entry stored before that escape existed starts with "%".
 QString PlaceEntry(const QString& Path);
+// The place of an entry (with or without "Tab(n)=" in front), empty for none.
+QString EntryPlace(const QString& Entry);

@@ -6,6 +6,8 @@
 #include "platform/fs/QV_ProgramFolder.h"
 #include "platform/ini/QV_IniFile.h"
 
+#include <algorithm>
+
 namespace {
 
 const QString SettingsFile = QStringLiteral("SettingsFile:\\");
@@ -31,6 +33,12 @@ public:
             ReportFailure("Settings value", QString::fromUtf8(error.what()));
             value = def;
         }
+    }
+    // A count that only makes sense within bounds is kept within them.
+    void Read(TSettingInt& value, const char* key, int def, int least, int most) const
+    {
+        Read(value, key, def);
+        value = std::clamp(int(value), least, most);
     }
     void Read(TSettingBool& value, const char* key, bool def) const
     {
@@ -152,7 +160,7 @@ void LoadSettings()
         g.Read(s.SmartTabs.TabWidthMin, "TabWidthMin", 26);
         g.Read(s.SmartTabs.TabWidthMax, "TabWidthMax", 150);
         g.Read(s.SmartTabs.SaveRecent, "SaveRecent", true);
-        g.Read(s.SmartTabs.MaxRecent, "MaxRecent", 8);
+        g.Read(s.SmartTabs.MaxRecent, "MaxRecent", 8, 0, MaxRecentLimit);
     }
     {
         const TGroupReader g(ini, "SmartMenu");

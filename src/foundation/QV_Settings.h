@@ -125,7 +125,7 @@ struct TQvSettings {
         TSettingInt TabWidthMin{26};
         TSettingInt TabWidthMax{150};
         TSettingBool SaveRecent{true};
-        TSettingInt MaxRecent{8};
+        TSettingInt MaxRecent{8};  // 0 .. MaxRecentLimit; 0 remembers none
     } SmartTabs;
     struct {
         TSettingInt PopUpOffset{0};
@@ -134,6 +134,9 @@ struct TQvSettings {
         TSettingInt MenuWidth{250};
     } SmartMenu;
 };
+
+// The most recent tabs remembered, whatever the settings file asks for.
+inline constexpr int MaxRecentLimit = 100;
 
 // The process-wide settings values.
 TQvSettings& Settings();

@@ -114,7 +114,9 @@ public:
     bool OpenSelected(const QString& AppPath, const QString& Param1);
 
     // --- The last session ---
-    // The open folder tabs (not the quick-drive view) under their list index.
+    // The open folder tabs (not the quick-drive view) under their list index;
+    // nothing before RestoreSession ran, so a window closed early keeps the
+    // session it never showed.
     void SaveSession();
     // Opens them again, silently; the last one ends up active.
     void RestoreSession();
@@ -157,6 +159,7 @@ private:
     std::function<TViewHolder*()> holderSource_;
     std::unique_ptr<TDataCore> dataCore_;
     int paintCount_ = 0;
+    bool sessionRestored_ = false;
 };
 
 // The process-wide view, set for its lifetime; nil before and after.

@@ -184,7 +184,7 @@ bool TQorView::OpenSelected(const QString& AppPath, const QString& Param1)
 
 void TQorView::SaveSession()
 {
-    if (!Settings().StartUp.RestoreLastSession) return;
+    if (!Settings().StartUp.RestoreLastSession || !sessionRestored_) return;
     const QString file = SettingsFile();
     IniEraseSection(file, SessionSection);
     for (int i = 0; i < dataCore_->Count(); ++i) {
@@ -209,14 +209,17 @@ void TQorView::OpenRequests(const std::vector<TOpenRequest>& Requests, std::func
 
 void TQorView::RestoreSession()
 {
-    if (!Settings().StartUp.RestoreLastSession) return;
+    if (!Settings().StartUp.RestoreLastSession) {
+        sessionRestored_ = true;
+        return;
+    }
     QV_RESTORING = true;
     TFileHolder::Restoring() = true;
     for (const auto& entry : IniSectionEntries(SettingsFile(), SessionSection)) {
-        const TParamString line{entry.first + QLatin1Char('=') + entry.second};
-        const QString path = line.GetValue(QStringLiteral("Path"), QString());
+        const QString path = EntryPlace(entry.first + QLatin1Char('=') + entry.second);
         if (!path.isEmpty()) AddFileTab(path, true);
     }
     TFileHolder::Restoring() = false;
     QV_RESTORING = false;
+    sessionRestored_ = true;
 }

@@ -56,7 +56,7 @@ protected:
     {
         QStringList lines;
         for (const auto& [key, value] : IniSectionEntries(SettingsFile(), "RecentTabs"))
-            lines << key + "=" + TParamString{value}.GetValue("Path", "?");
+            lines << key + "=" + EntryPlace(value);
         return lines;
     }
 
@@ -198,6 +198,62 @@ TEST_F(DataCore, RecentTabsRotateTheOldestOutAndShrinkToTheLimit)
         core_.SaveRecent(AddPlace("/new"));
         EXPECT_EQ(Recent(), c.Expected) << "max " << c.Max << ", stored " << c.Stored;
     }
+}
+
+TEST_F(DataCore, NoLimitOrANegativeOneRemembersNoRecentPlace)
+{
+    struct TCase {
+        int Max;
+        QByteArray Section;
+    };
+    const TCase cases[] = {
+        {0, ""},
+        {-1, ""},
+        {0, "[RecentTabs]\n"},
+        {-5, "[RecentTabs]\n"},
+        {0, "[RecentTabs]\nTab(1)= Path(/p1)\nTab(2)= Path(/new)\n"},
+    };
+    for (const TCase& c : cases) {
+        dir_.WriteFile("Data/Settings.QVS", "[Qorvel]\n" + c.Section);
+        Settings().SmartTabs.MaxRecent = c.Max;
+        core_.SaveRecent(AddPlace("/new"));
+        EXPECT_EQ(Recent(), QStringList()) << "max " << c.Max << ", section " << c.Section.constData();
+    }
+}
+
+TEST_F(DataCore, ARecentPlaceOfAnyNameReadsBackWhole)
+{
+    dir_.WriteFile("Data/Settings.QVS", "[Qorvel]\n");
+    const QStringList places{"/srv/un)balanced", "/srv/open(", "/srv/line\nbreak", "/srv/two,,commas",
+                             "/srv/a=b", "/srv/100%29"};
+    for (const QString& place : places) core_.SaveRecent(AddPlace(place));
+    // Each once: the stored form is recognised again.
+    for (const QString& place : places) core_.SaveRecent(AddPlace(place));
+    QStringList expected;
+    for (int i = 0; i < places.size(); ++i) expected << QString("Tab(%1)=%2").arg(i + 1).arg(places[i]);
+    EXPECT_EQ(Recent(), expected);
+}
+
+TEST(PlaceEntry, AnyPlaceRoundTripsAndEntriesOfEarlierVersionsReadAsBefore)
+{
+    const QString places[] = {
+        "/srv/plain", "/srv/Files (x86)", "/srv/a(b)c(d)", "/srv/un)balanced", "/srv/open(", "/srv/)(",
+        "/srv/line\nbreak\r", "/srv/tab\there", "/srv/com,ma", "/srv/two,,commas", "/srv/a=b", "/srv/100%",
+        "%lead", "/srv/[x]", "/srv/trail ", "/srv/\"q\"", "/srv/'q'", QString::fromUtf16(u"/srv/caf\xDCE9"),
+    };
+    for (const QString& place : places) {
+        const QString entry = PlaceEntry(place);
+        EXPECT_EQ(EntryPlace(entry), place) << entry.toStdString();
+        // The key in front, as the last session reads its lines, changes nothing.
+        EXPECT_EQ(EntryPlace("Tab(3)=" + entry), place) << entry.toStdString();
+        EXPECT_FALSE(entry.contains('\n') || entry.contains('\r')) << entry.toStdString();
+    }
+    // What needs no escape stays readable.
+    EXPECT_EQ(PlaceEntry("/srv/Files (x86)"), "Path(/srv/Files (x86))");
+    // Entries written before escapes existed read exactly as the parameter rules read them.
+    const QString earlier[] = {" Path(/srv/100%29)", "Path(/srv/a%2Cb)", "Path(/srv/Files (x86))", "Path(/srv/cut"};
+    for (const QString& entry : earlier)
+        EXPECT_EQ(EntryPlace(entry), TParamString{entry}.GetValue("Path", "")) << entry.toStdString();
 }
 
 }  // namespace

@@ -96,6 +96,19 @@ TEST_F(SettingsTest, MalformedValueTakesItsDefaultAndTheRestStillLoads)
     EXPECT_EQ(int(s.Browsing.ItemWidth), 180);
 }
 
+TEST_F(SettingsTest, TheRecentTabLimitIsBoundedWhenRead)
+{
+    const QPair<const char*, int> cases[] = {
+        {"MaxRecent(0)", 0}, {"MaxRecent(-3)", 0}, {"MaxRecent($FFFFFFFF)", 0}, {"MaxRecent(12)", 12},
+        {"MaxRecent(2000000000)", MaxRecentLimit},
+    };
+    for (const auto& [entry, expected] : cases) {
+        WriteSettings(QByteArray("[Qorvel]\nSmartTabs=") + entry + "\n");
+        LoadSettings();
+        EXPECT_EQ(int(Settings().SmartTabs.MaxRecent), expected) << entry;
+    }
+}
+
 TEST_F(SettingsTest, ReloadKeepsTheNavigationSoundWhenItsKeysAreMissing)
 {
     WriteSettings("[Qorvel]\nMedia=NavSound(/x/click.wav), PlayNavSound(0)\n");

@@ -169,6 +169,20 @@ TEST_F(ViewTabs, SessionSavesFolderTabsUnderTheirIndexAndRestoresThem)
     EXPECT_FALSE(TFileHolder::Restoring());
 }
 
+TEST_F(ViewTabs, AFolderOfAnyNameIsRestoredWhole)
+{
+    // "un" exists too: a name cut at its ")" would open it instead.
+    folder_->Dir.MakeDir("un");
+    const QStringList names{"un)balanced", "open(", "line\nbreak", "com,ma", "two,,commas", "a=b", "%lead", "b (x86)"};
+    for (const QString& name : names) ASSERT_NE(view_->AddFileTab(folder_->Dir.MakeDir(name), true), nullptr);
+    view_->SaveSession();
+    view_->RemoveTabs();
+    view_->RestoreSession();
+    QStringList expected = QStringList{"Q"} + names;
+    expected.last() = "[" + expected.last() + "]";
+    EXPECT_EQ(Tabs(), expected);
+}
+
 class ViewSessionOff : public ViewTabs {
 protected:
     void SetUp() override
@@ -200,6 +214,20 @@ TEST(ViewSession, TheWindowRestoresTheLastSessionAfterStartAndSavesItAtTheEnd)
     }
     EXPECT_EQ(IniSectionEntries(folder.Dir.Sub("Data/Settings.QVS"), "LastSession"),
               (QList<QPair<QString, QString>>{{"Tab(1)", "Path(" + kept + ")"}}));
+}
+
+TEST(ViewSession, AWindowClosedBeforeItRestoredTheSessionLeavesTheSavedOneAlone)
+{
+    TTestDir places;
+    const QString kept = places.MakeDir("kept");
+    TProgramFolder folder("Media=PlayNavSound(0)\n[LastSession]\nTab(2)=Path(" + kept.toUtf8() + ")\n");
+    {
+        TQV_MainForm form;
+        ASSERT_TRUE(form.SessionTimer->isActive());
+        form.close();
+    }
+    EXPECT_EQ(IniSectionEntries(folder.Dir.Sub("Data/Settings.QVS"), "LastSession"),
+              (QList<QPair<QString, QString>>{{"Tab(2)", "Path(" + kept + ")"}}));
 }
 
 TEST(ViewSession, ClosingTheWindowEndsPromptlyWhileALargeFolderIsListed)

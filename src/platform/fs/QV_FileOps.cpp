@@ -96,25 +96,44 @@ TFsStatus DeleteFilePath(const QString& path)
 TFsStatus WriteFileAtomic(const QString& path, const QByteArray& contents)
 {
     const QByteArray target = EncodeFileName(path);
-    const QByteArray temp = TempNameBeside(target);
-    const auto failed = [&] { return TFsError::FromErrno(QStringLiteral("write %1").arg(path)); };
-    const int fd = ::open(temp.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
-    if (fd < 0) return failed();
-    bool ok = WriteAll(fd, contents) && ::fsync(fd) == 0;
-    int error = ok ? 0 : errno;
+    struct stat old {};
+    const bool exists = ::stat(target.constData(), &old) == 0;
+    if (!exists && errno != ENOENT) return TFsError::FromErrno(QStringLiteral("write ") + path);
+    if (exists) {
+        if ((old.st_mode & 0222) == 0) return TFsError{EACCES, QStringLiteral("write read-only ") + path};
+        if (::faccessat(AT_FDCWD, target.constData(), W_OK, AT_EACCESS) != 0)
+            return TFsError::FromErrno(QStringLiteral("write ") + path);
+    }
+    QByteArray temp;
+    int fd = -1;
+    for (int attempt = 0; attempt < 16 && fd < 0; ++attempt) {
+        temp = TempNameBeside(target);
+        // 0666 lets the umask decide the rights of a new file, as for any other.
+        fd = ::open(temp.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (fd < 0 && errno != EEXIST) break;
+    }
+    if (fd < 0) return TFsError::FromErrno(QStringLiteral("create a file beside ") + path);
+    // The old rights apply before any content is written, so a private file never
+    // shows its content to others through the temporary one.
+    bool ok = !exists || ::fchmod(fd, old.st_mode & 07777) == 0;
+    // The owner stays where the system lets it (root saving a user's file);
+    // elsewhere the replacement is the writer's, as with every program that
+    // saves by renaming.
+    if (ok && exists && (old.st_uid != ::geteuid() || old.st_gid != ::getegid()))
+        ok = ::fchown(fd, old.st_uid, old.st_gid) == 0 || errno == EPERM || errno == EINVAL;
+    ok = ok && WriteAll(fd, contents) && ::fsync(fd) == 0;
+    TFsError error = ok ? TFsError{} : TFsError::FromErrno(QStringLiteral("write ") + path);
     if (::close(fd) != 0 && ok) {
+        error = TFsError::FromErrno(QStringLiteral("write ") + path);
         ok = false;
-        error = errno;
     }
     if (ok && ::rename(temp.constData(), target.constData()) != 0) {
+        error = TFsError::FromErrno(QStringLiteral("replace ") + path);
         ok = false;
-        error = errno;
     }
     if (ok) return {};
     ::unlink(temp.constData());
-    // A short write with no errno is a full disk as far as the caller can tell.
-    errno = error != 0 ? error : ENOSPC;
-    return failed();
+    return error;
 }
 
 TFsStatus HideInFolder(const QString& path)

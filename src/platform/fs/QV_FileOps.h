@@ -18,7 +18,10 @@ TFsStatus RenamePath(const QString& from, const QString& to);
 TFsStatus DeleteFilePath(const QString& path);
 
 // Replaces the file's contents in one step (a temporary file in the same folder,
-// flushed, renamed over it); on failure the old file is intact.
+// flushed, renamed over it), keeping its permission bits and, where allowed, its
+// owner; on failure the old file is intact. A file the user may not write is
+// refused, and so is one without any write bit even for root: that is the
+// read-only mark, which a program never overrides by renaming.
 TFsStatus WriteFileAtomic(const QString& path, const QByteArray& contents);
 
 // Lists the path's last component in its folder's ".hidden" file, once;

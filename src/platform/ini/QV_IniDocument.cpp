@@ -143,7 +143,8 @@ TIniLineParse ParseIniLine(const QString& line)
     parse.Kind = TIniLineKind::lkKey;
     parse.Name = TrimIniBlanks(text.first(equals));
     QStringView value = TrimIniBlanks(text.sliced(equals + 1));
-    if (value.size() >= 2 && value.front() == u'"' && value.back() == u'"') value = value.sliced(1, value.size() - 2);
+    if (value.size() >= 2 && (value.front() == u'"' || value.front() == u'\'') && value.back() == value.front())
+        value = value.sliced(1, value.size() - 2);
     parse.Value = value;
     return parse;
 }

@@ -36,7 +36,7 @@ enum class TIniLineKind { lkOther, lkSection, lkKey };
 struct TIniLineParse {
     TIniLineKind Kind = TIniLineKind::lkOther;
     QStringView Name;  // section or key name without the surrounding blanks
-    QStringView Value; // key value without blanks and one pair of enclosing double quotes
+    QStringView Value; // key value without blanks and one pair of enclosing quotes (" or ')
 };
 
 // A line starting (after blanks) with "[" is a section header named up to the first
@@ -54,7 +54,6 @@ QStringView TrimIniBlanks(QStringView text);
 struct TIniFileRead {
     enum TState { fsMissing, fsRead, fsUnusable } State = fsMissing;
     QByteArray Bytes;
-    unsigned Mode = 0; // permission bits of a file read
 };
 
 // Reads a regular file of at most IniMaxFileSize bytes without ever blocking on a

@@ -2,9 +2,9 @@
 
 #include "platform/fs/QV_FileNames.h"
 #include "platform/ini/QV_IniDocument.h"
+#include "platform/fs/QV_FileOps.h"
 
 #include <QHashFunctions>
-#include <QRandomGenerator>
 
 #include <array>
 #include <mutex>
@@ -25,20 +25,6 @@ std::mutex& WriterLock(const QString& path)
     return locks[qHash(path) % locks.size()];
 }
 
-bool WriteAll(int fd, const QByteArray& bytes)
-{
-    const char* p = bytes.constData();
-    qsizetype left = bytes.size();
-    while (left > 0) {
-        const ssize_t n = ::write(fd, p, size_t(left));
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) return false;
-        p += n;
-        left -= n;
-    }
-    return true;
-}
-
 // The file a write replaces: the target of a symbolic link, so the link survives.
 QString WriteTarget(const QString& file)
 {
@@ -50,32 +36,6 @@ QString WriteTarget(const QString& file)
     const QString target = DecodeFileName(QByteArray(real));
     std::free(real);
     return target;
-}
-
-// Writes the bytes to a new file in the same folder and renames it over the path,
-// so readers and a crash see either the old or the new file whole.
-bool ReplaceFile(const QString& path, const QByteArray& bytes, const TIniFileRead& old)
-{
-    const QByteArray encoded = EncodeFileName(path);
-    const qsizetype slash = encoded.lastIndexOf('/');
-    const QByteArray folder = slash < 0 ? QByteArray() : encoded.left(slash + 1);
-    QByteArray temp;
-    int fd = -1;
-    for (int attempt = 0; attempt < 16 && fd < 0; ++attempt) {
-        temp = folder + ".qv-ini-" + QByteArray::number(QRandomGenerator::global()->generate64(), 36) + ".tmp";
-        // 0666 lets the umask decide the rights of a new file, as for any other.
-        fd = ::open(temp.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-        if (fd < 0 && errno != EEXIST) return false;
-    }
-    if (fd < 0) return false;
-    // The old rights apply before any content is written, so a private file never
-    // shows its content to others through the temporary one.
-    bool ok = old.State != TIniFileRead::fsRead || ::fchmod(fd, old.Mode) == 0;
-    ok = ok && WriteAll(fd, bytes) && ::fsync(fd) == 0;
-    ok = ::close(fd) == 0 && ok;
-    if (ok) ok = ::rename(temp.constData(), encoded.constData()) == 0;
-    if (!ok) ::unlink(temp.constData());
-    return ok;
 }
 
 // Reads, changes and replaces a file under its writer lock. change returns false to
@@ -92,7 +52,9 @@ bool RewriteIniFile(const QString& file, Change change)
     if (!change(document)) return true;
     const QByteArray bytes = EncodeIniDocument(document);
     if (old.State == TIniFileRead::fsRead && bytes == old.Bytes) return true;
-    return ReplaceFile(target, bytes, old);
+    // A new file in the folder renamed over the old one: readers and a crash
+    // see either the old or the new file whole.
+    return WriteFileAtomic(target, bytes).Ok();
 }
 
 TIniDocument ReadIniDocument(const QString& file)
@@ -138,19 +100,12 @@ bool ValidKey(QStringView key)
         && key.front() != u';';
 }
 
-// The text to store for a value so that reading gives it back, line breaks aside:
-// blanks at its ends or enclosing quotes that reading would strip are protected by
-// one more pair of quotes.
+// A value is written as given; only a line break, which would end the line,
+// becomes a blank.
 QString StoredValue(const QString& value)
 {
     QString stored = value;
-    stored.replace(u'\r', u' ').replace(u'\n', u' ');
-    const auto blank = [](QChar c) { return c == u' ' || c == u'\t'; };
-    if (!stored.isEmpty()
-        && (blank(stored.front()) || blank(stored.back())
-            || (stored.size() >= 2 && stored.front() == u'"' && stored.back() == u'"')))
-        stored = u'"' + stored + u'"';
-    return stored;
+    return stored.replace(u'\r', u' ').replace(u'\n', u' ');
 }
 
 void InsertLine(TIniDocument& document, qsizetype at, const QString& text)
@@ -173,7 +128,6 @@ TIniFileRead ReadIniFile(const QString& path)
     read.State = TIniFileRead::fsUnusable;
     struct stat st {};
     if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_size <= IniMaxFileSize) {
-        read.Mode = st.st_mode & 07777;
         // The size may change while reading; never read more than the cap allows.
         QByteArray bytes(qsizetype(st.st_size), Qt::Uninitialized);
         qsizetype got = 0;
@@ -204,11 +158,15 @@ TIniFileRead ReadIniFile(const QString& path)
 
 QString IniReadString(const QString& file, const QString& section, const QString& key, const QString& def)
 {
+    // The profile reader never answers trailing blanks, not even in a default.
+    qsizetype kept = def.size();
+    while (kept > 0 && (def[kept - 1] == u' ' || def[kept - 1] == u'\t')) --kept;
+    const QString trimmedDef = def.left(kept);
     const TIniDocument document = ReadIniDocument(file);
     const qsizetype header = FindSection(document, TrimIniBlanks(section));
-    if (header < 0) return def;
+    if (header < 0) return trimmedDef;
     const QStringView name = TrimIniBlanks(key);
-    QString result = def;
+    QString result = trimmedDef;
     ForEachKey(document, header, [&](qsizetype, const TIniLineParse& parse) {
         if (!IniNamesEqual(parse.Name, name)) return true;
         result = parse.Value.toString();

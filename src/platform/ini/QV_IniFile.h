@@ -4,8 +4,9 @@
 //
 // Section and key names match without regard to case and without the blanks
 // around them; a value is the text after the first "=" without the blanks around
-// it and without one pair of double quotes enclosing it whole. There are no inline
-// comments. The first of duplicate sections or keys is the one read and written.
+// it and without one pair of double or single quotes enclosing it whole. There are
+// no inline comments. The first of duplicate sections or keys is the one read and
+// written.
 // Files are UTF-8 (with or without byte-order mark) or UTF-16 with byte-order
 // mark and are written back in the encoding and with the line ends they had.
 // Only regular files up to 64 MiB are read; anything else reads as empty.
@@ -18,15 +19,18 @@
 
 #include <memory>
 
-// Each call opens, reads (and for writes, atomically replaces) the file.
+// Each call opens, reads (and for writes, atomically replaces) the file. Like the
+// platform's profile reader it never answers trailing blanks, so they are also
+// dropped from def.
 QString IniReadString(const QString& file, const QString& section, const QString& key, const QString& def);
 
 // Creates the file when its folder exists; false when it cannot write, and then the
-// file is as it was. A value cannot hold a line break: each CR and LF is written as
-// a blank. A section name holding "]" and a key holding "=" (or starting with "["
-// or ";"), empty names and names with line breaks cannot be read back, so they are
-// refused with false. A value with blanks at its ends or enclosed in double quotes
-// is written inside one more pair of quotes, so what is written is what is read.
+// file is as it was. A file the user may not write, or one without any write bit
+// (even for root), is never replaced. A value cannot hold a line break: each CR
+// and LF is written as a blank; otherwise it is written as given, so blanks at its
+// ends and enclosing quotes are gone when it is read. A section name holding "]"
+// and a key holding "=" (or starting with "[" or ";"), empty names and names with
+// line breaks cannot be read back, so they are refused with false.
 bool IniWriteString(const QString& file, const QString& section, const QString& key, const QString& value);
 
 // Removes the first key line of that name from the first section of that name.

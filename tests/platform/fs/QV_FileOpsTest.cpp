@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <QFile>
+
 #include <sys/stat.h>
 
 TEST(FileOps, RenameRefusesExistingTargetAndTouchesNothing)
@@ -70,4 +72,21 @@ TEST(FileOps, WriteFileAtomicReplacesOrFailsCleanly)
     EXPECT_EQ(WriteFileAtomic(dir.Sub("missing/f"), "x").Code(), ENOENT);
     EXPECT_TRUE(DeleteFilePath(dir.Sub("f")));
     EXPECT_EQ(ListDirectory(dir.Path()).Entries.size(), 0u);
+}
+
+TEST(FileOps, WriteFileAtomicKeepsRightsAndNeverReplacesAReadOnlyFile)
+{
+    TTestDir dir;
+    const QByteArray path = QFile::encodeName(dir.WriteFile("f", "old"));
+    struct stat st {};
+    ASSERT_EQ(::chmod(path.constData(), 0600), 0);
+    ASSERT_TRUE(WriteFileAtomic(dir.Sub("f"), "new"));
+    ASSERT_EQ(::stat(path.constData(), &st), 0);
+    EXPECT_EQ(st.st_mode & 07777, 0600u);
+
+    // Refused by the mode bits, so also when root runs the test.
+    ASSERT_EQ(::chmod(path.constData(), 0444), 0);
+    EXPECT_FALSE(WriteFileAtomic(dir.Sub("f"), "newer"));
+    EXPECT_EQ(dir.ReadFile("f"), "new");
+    EXPECT_EQ(ListDirectory(dir.Path()).Entries.size(), 1u);
 }

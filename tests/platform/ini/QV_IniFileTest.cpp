@@ -45,6 +45,13 @@ TEST(IniFile, ReadersFollowPrivateProfileRules)
         {"[s]\nk=\"  quoted  \"\n", "s", "k", "  quoted  "},
         {"[s]\nk=\"only one\n", "s", "k", "\"only one"},
         {"[s]\nk=\"a\" and \"b\"\n", "s", "k", "a\" and \"b"},
+        // Single quotes enclose a value as double quotes do, but only a matching pair.
+        {"[s]\nk='v'\n", "s", "k", "v"},
+        {"[s]\nk= '  v  ' \n", "s", "k", "  v  "},
+        {"[s]\nk=''\n", "s", "k", ""},
+        {"[s]\nk='\n", "s", "k", "'"},
+        {"[s]\nk='v\"\n", "s", "k", "'v\""},
+        {"[s]\nk=\"'v'\"\n", "s", "k", "'v'"},
         {"[s]\nk=v ;x\n", "s", "k", "v ;x"},
         {"[s]\n;k=comment\n", "s", "k", nullptr},
         {"[s]\n  ;k=comment\n", "s", "k", nullptr},
@@ -99,12 +106,11 @@ TEST(IniFile, WriteChangesOnlyItsLine)
         {"[s]\r\na=1\r\n", "s", "b", "2", "[s]\r\na=1\r\nb=2\r\n"},
         {"[s]\ra=1\r", "t", "b", "2", "[s]\ra=1\r[t]\rb=2\r"},
         {"[s]\na=1\r\nc=3", "s", "a", "9", "[s]\na=9\r\nc=3"},
-        // Line breaks in a value become blanks; a value that reading would unquote
-        // gets one more pair of quotes.
+        // Line breaks in a value become blanks; otherwise a value is written as given.
         {"[s]\n", "s", "k", "one\r\ntwo\nthree", "[s]\nk=one  two three\n"},
-        {"[s]\n", "s", "k", "\"quoted\"", "[s]\nk=\"\"quoted\"\"\n"},
+        {"[s]\n", "s", "k", "\"quoted\"", "[s]\nk=\"quoted\"\n"},
         {"[s]\n", "s", "k", "a \"b\"", "[s]\nk=a \"b\"\n"},
-        {"[s]\n", "s", "k", " Maximized(1)", "[s]\nk=\" Maximized(1)\"\n"},
+        {"[s]\nWindow=x\n", "s", "window", " Maximized(1)", "[s]\nWindow= Maximized(1)\n"},
         // Blanks around the names are not part of them.
         {"[s]\nk=1\n", " s ", " k ", "2", "[s]\nk=2\n"},
     };
@@ -116,19 +122,38 @@ TEST(IniFile, WriteChangesOnlyItsLine)
     }
 }
 
-TEST(IniFile, WrittenValuesReadBackUnchanged)
+TEST(IniFile, WrittenValuesReadBackAsTheReadersSeeThem)
 {
     TTestDir dir;
     const QString path = dir.Sub("new.ini");
-    const QString values[] = {
-        "  leading and trailing\t", "\"both\"", " \"spaced quotes\" ", "\"", "", "semi;colon = equals [x]",
-        QString::fromUtf8("Grüße € \xF0\x9F\x98\x80"),
-        "C:\\dir (1)\\a=b,c.txt",
+    const QPair<QString, QString> cases[] = {
+        {"  leading and trailing\t", "leading and trailing"},
+        {"\"both\"", "both"},
+        {" 'spaced quotes' ", "spaced quotes"},
+        {"\"", "\""},
+        {"", ""},
+        {"semi;colon = equals [x]", "semi;colon = equals [x]"},
+        {QString::fromUtf8("Grüße € \xF0\x9F\x98\x80"), QString::fromUtf8("Grüße € \xF0\x9F\x98\x80")},
+        {"C:\\dir (1)\\a=b,c.txt", "C:\\dir (1)\\a=b,c.txt"},
     };
-    for (const QString& value : values) {
+    for (const auto& [value, read] : cases) {
         ASSERT_TRUE(IniWriteString(path, "s", "k", value));
-        EXPECT_EQ(IniReadString(path, "s", "k", "<def>"), value);
-        EXPECT_EQ(TMemIniFile(path).ReadString("s", "k", "<def>"), value);
+        EXPECT_EQ(IniReadString(path, "s", "k", "<def>"), read);
+        EXPECT_EQ(TMemIniFile(path).ReadString("s", "k", "<def>"), read);
+    }
+}
+
+TEST(IniFile, TheProfileReaderDropsTrailingBlanksOfTheDefault)
+{
+    TTestDir dir;
+    const QString path = dir.WriteFile("d.ini", "[s]\nk=v\n");
+    const QPair<QString, QString> cases[] = {
+        {"def  ", "def"}, {"def\t \t", "def"}, {"  def", "  def"}, {"   ", ""}, {"a b ", "a b"},
+    };
+    for (const auto& [def, read] : cases) {
+        EXPECT_EQ(IniReadString(path, "s", "missing", def), read) << def.toStdString();
+        EXPECT_EQ(IniReadString(path, "missing", "k", def), read) << def.toStdString();
+        EXPECT_EQ(IniReadString(dir.Sub("none.ini"), "s", "k", def), read) << def.toStdString();
     }
 }
 
@@ -229,6 +254,42 @@ TEST(IniFile, RewriteKeepsPermissionsAndSymbolicLinks)
     ASSERT_EQ(::stat(QFile::encodeName(real).constData(), &st), 0);
     EXPECT_EQ(st.st_mode & 07777, 0640u);
     EXPECT_EQ(dir.ReadFile("real.ini"), QByteArray("[s]\nk=2\n"));
+}
+
+// Root may write any file, so the mode bits alone must stop a write to a file no
+// one may write, and the test means the same whoever runs it.
+TEST(IniFile, AFileWithoutWriteRightsIsNeverReplaced)
+{
+    TTestDir dir;
+    const QByteArray before = "[s]\nk=old\n";
+    for (const unsigned mode : {0444u, 0400u, 0555u}) {
+        const QString path = dir.WriteFile("Settings.QVS", before);
+        const QByteArray encoded = QFile::encodeName(path);
+        ASSERT_EQ(::chmod(encoded.constData(), mode), 0);
+        struct stat was {};
+        ASSERT_EQ(::stat(encoded.constData(), &was), 0);
+
+        EXPECT_FALSE(IniWriteString(path, "s", "k", "new")) << std::oct << mode;
+        EXPECT_FALSE(IniDeleteKey(path, "s", "k")) << std::oct << mode;
+        EXPECT_FALSE(IniEraseSection(path, "s")) << std::oct << mode;
+        // A change that needs no write is no failure.
+        EXPECT_TRUE(IniWriteString(path, "s", "k", "old")) << std::oct << mode;
+
+        struct stat now {};
+        ASSERT_EQ(::stat(encoded.constData(), &now), 0);
+        EXPECT_EQ(now.st_ino, was.st_ino);
+        EXPECT_EQ(now.st_mode, was.st_mode);
+        EXPECT_EQ(dir.ReadFile("Settings.QVS"), before);
+        EXPECT_TRUE(FilesIn(dir.Path()) == QStringList{"Settings.QVS"});
+        ASSERT_EQ(::chmod(encoded.constData(), 0600), 0);
+    }
+    // Through a symbolic link the file it names decides.
+    const QString real = dir.WriteFile("real.ini", before);
+    ASSERT_EQ(::chmod(QFile::encodeName(real).constData(), 0444), 0);
+    const QString link = dir.Sub("link.ini");
+    ASSERT_EQ(::symlink("real.ini", QFile::encodeName(link).constData()), 0);
+    EXPECT_FALSE(IniWriteString(link, "s", "k", "new"));
+    EXPECT_EQ(dir.ReadFile("real.ini"), before);
 }
 
 TEST(IniFile, OnlyRegularFilesOfSaneSizeAreRead)
