@@ -113,14 +113,16 @@ TFsStatus WriteFileAtomic(const QString& path, const QByteArray& contents)
         if (fd < 0 && errno != EEXIST) break;
     }
     if (fd < 0) return TFsError::FromErrno(QStringLiteral("create a file beside ") + path);
-    // The old rights apply before any content is written, so a private file never
-    // shows its content to others through the temporary one.
-    bool ok = !exists || ::fchmod(fd, old.st_mode & 07777) == 0;
     // The owner stays where the system lets it (root saving a user's file);
     // elsewhere the replacement is the writer's, as with every program that
     // saves by renaming.
-    if (ok && exists && (old.st_uid != ::geteuid() || old.st_gid != ::getegid()))
+    bool ok = true;
+    if (exists && (old.st_uid != ::geteuid() || old.st_gid != ::getegid()))
         ok = ::fchown(fd, old.st_uid, old.st_gid) == 0 || errno == EPERM || errno == EINVAL;
+    // The old rights apply (after the owner, which would clear set-id bits)
+    // before any content is written, so a private file never shows its content
+    // to others through the temporary one.
+    ok = ok && (!exists || ::fchmod(fd, old.st_mode & 07777) == 0);
     ok = ok && WriteAll(fd, contents) && ::fsync(fd) == 0;
     TFsError error = ok ? TFsError{} : TFsError::FromErrno(QStringLiteral("write ") + path);
     if (::close(fd) != 0 && ok) {

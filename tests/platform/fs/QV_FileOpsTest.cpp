@@ -9,6 +9,7 @@
 #include <QFile>
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 TEST(FileOps, RenameRefusesExistingTargetAndTouchesNothing)
 {
@@ -83,6 +84,14 @@ TEST(FileOps, WriteFileAtomicKeepsRightsAndNeverReplacesAReadOnlyFile)
     ASSERT_TRUE(WriteFileAtomic(dir.Sub("f"), "new"));
     ASSERT_EQ(::stat(path.constData(), &st), 0);
     EXPECT_EQ(st.st_mode & 07777, 0600u);
+    // Root saving someone else's file leaves it theirs.
+    if (::geteuid() == 0) {
+        ASSERT_EQ(::chown(path.constData(), 65534, 65534), 0);
+        ASSERT_TRUE(WriteFileAtomic(dir.Sub("f"), "new"));
+        ASSERT_EQ(::stat(path.constData(), &st), 0);
+        EXPECT_EQ(st.st_uid, 65534u);
+        EXPECT_EQ(st.st_gid, 65534u);
+    }
 
     // Refused by the mode bits, so also when root runs the test.
     ASSERT_EQ(::chmod(path.constData(), 0444), 0);
