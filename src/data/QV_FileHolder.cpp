@@ -155,8 +155,16 @@ void TFileHolder::Path_GoTo(TPathData* PathData)
         DH_MONITOR->Stop();
         monitoredPath_.clear();
     }
-    if (IsQDrive(PathData->PD_PATH)) QuickDrive();
-    else BuildList(PathData->PD_PATH);
+    refreshAfterListing_ = false;
+    if (IsQDrive(PathData->PD_PATH)) {
+        QuickDrive();
+    } else {
+        // Watched from before the listing reads the folder: a change made while
+        // it reads is not lost, it leads to one more refresh once it is done.
+        monitoredPath_ = PathData->PD_PATH;
+        DH_MONITOR->Start(PathData->PD_PATH);
+        BuildList(PathData->PD_PATH);
+    }
     ThemeLoad();
     NotifyFolderChanged();
 }
@@ -187,6 +195,11 @@ void TFileHolder::Path_GoUp()
 
 void TFileHolder::On_FolderChanged(TFolderMonitor*)
 {
+    // Restarting a listing at every change would never finish a busy folder.
+    if (Listing()) {
+        refreshAfterListing_ = true;
+        return;
+    }
     NotifyFolderChanged();
     Path_GoTo();
 }
@@ -201,13 +214,14 @@ void TFileHolder::ListingDone(bool Folder)
     }
     if (const TPathData* current = Path_Curr()) {
         monitoredPath_ = current->PD_PATH;
-        DH_MONITOR->Start(current->PD_PATH);
+        DH_MONITOR->Start(current->PD_PATH); // the folder watched already keeps its watcher
     }
     Arrange();
     SelectNamed(std::exchange(selectWhenListed_, {}));
     if (const std::function<void()> selected = std::exchange(selectedWhenListed_, {})) selected();
     StartIconTasks();
     if (OnListed) OnListed(this);
+    if (std::exchange(refreshAfterListing_, false)) On_FolderChanged(DH_MONITOR.get());
 }
 
 void TFileHolder::SelectWhenListed(const QStringList& Names, std::function<void()> Selected)

@@ -99,6 +99,8 @@ private:
     void SelectNamed(const QStringList& names);
 
     QStringList selectWhenListed_;
+    // The folder changed while it was being listed: list it again when done.
+    bool refreshAfterListing_ = false;
     std::function<void()> selectedWhenListed_;
 
     QString monitoredPath_;

@@ -7,6 +7,9 @@
 
 #include <QTimer>
 
+#include <algorithm>
+#include <chrono>
+
 namespace {
 
 // How long the watcher waits before it looks at its terminate flag again.
@@ -89,10 +92,12 @@ TFolderMonitor::~TFolderMonitor()
 
 void TFolderMonitor::Start(const QString& Path)
 {
-    if (Path == FM_PATH) return;
-    Stop();
+    if (Path.isEmpty()) return;
     const QString path = IncludeTrailingPathDelimiter(ResolvePath(Path));
-    if (!PathExists(path, emAny)) return;
+    const bool exists = PathExists(path, emAny);
+    if (exists && Path == FM_PATH && active_ && FM_THREAD && !FM_THREAD->Terminated()) return;
+    Stop();
+    if (!exists) return;
     auto thread = std::make_unique<TNotifyThread>();
     thread->Path = path;
     const unsigned generation = ++generation_;
@@ -108,6 +113,7 @@ void TFolderMonitor::Start(const QString& Path)
     // A Start served while Stop waited may have put a watcher here already; the
     // assignment stops it.
     FM_THREAD = std::move(thread);
+    FM_PATH = Path;
     active_ = true;
 }
 
@@ -118,6 +124,7 @@ void TFolderMonitor::Stop()
     ++generation_;
     FM_TIMER->stop();
     active_ = false;
+    FM_PATH.clear();
     const std::unique_ptr<TNotifyThread> thread = std::move(FM_THREAD);
     if (!thread) return;
     thread->Terminate();
@@ -128,8 +135,13 @@ bool TFolderMonitor::Pending() const { return FM_TIMER->isActive(); }
 
 void TFolderMonitor::RestartTimer()
 {
+    const qint64 now = std::chrono::duration_cast<std::chrono::milliseconds>(
+                           std::chrono::steady_clock::now().time_since_epoch())
+                           .count();
+    if (!FM_TIMER->isActive()) firstPending_ = now;
+    const qint64 untilLatest = std::max<qint64>(0, firstPending_ + FM_MAX_DELAY - now);
     FM_TIMER->stop();
-    FM_TIMER->setInterval(FM_TIMER_INTERVAL);
+    FM_TIMER->setInterval(int(std::min<qint64>(FM_TIMER_INTERVAL, untilLatest)));
     FM_TIMER->start();
 }
 

@@ -73,13 +73,16 @@ public:
     TFolderMonitor& operator=(const TFolderMonitor&) = delete;
 
     // Called on the main thread FM_TIMER_INTERVAL ms after the last change of a
-    // burst. The monitor must not be destroyed from inside it.
+    // burst, or FM_MAX_DELAY ms after its first change when the burst goes on
+    // (a download, a log folder). The monitor must not be destroyed from inside it.
     TNotifyEvent OnChangedEvent;
     int FM_TIMER_INTERVAL = 300;
+    int FM_MAX_DELAY = 1000;
 
-    // Replaces the watcher by one on Path (an empty Path is ignored). A path that
+    // Replaces the watcher by one on Path (an empty Path is ignored); the folder
+    // watched already keeps its watcher and its pending change. A path that
     // does not name an existing folder on a ready volume leaves the monitor
-    // stopped. A change still pending from the previous watcher is dropped.
+    // stopped. A change still pending from a previous folder's watcher is dropped.
     void Start(const QString& Path);
     // Ends the watcher, waiting while serving its hand-overs; a change pending or
     // still being handed over is dropped.
@@ -96,9 +99,12 @@ private:
     void RestartTimer();
     void TimerFired();
 
-    // Never set: every Start, even on the folder watched already, replaces the
-    // watcher, as each completed listing restarts it.
+    // The folder watched: a Start on it keeps the watcher and whatever change
+    // it has pending, so nothing seen since the watch began is lost.
     QString FM_PATH;
+    // When the oldest change not yet notified came in; the notification comes
+    // at the latest FM_MAX_DELAY ms after it, however long the burst goes on.
+    qint64 firstPending_ = 0;
     std::unique_ptr<TNotifyThread> FM_THREAD;
     std::unique_ptr<QTimer> FM_TIMER;
     bool active_ = false;

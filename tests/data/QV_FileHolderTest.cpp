@@ -9,6 +9,9 @@
 
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <optional>
 
 #include <QDir>
@@ -275,6 +278,40 @@ TEST_F(FileHolder, ChangesOfTheShownFolderRefreshIt)
     // The quick-drive view watches nothing.
     Show(QDrivePath);
     EXPECT_FALSE(holder_->DH_MONITOR->Active());
+}
+
+TEST_F(FileHolder, FilesCreatedWhileTheFolderIsListedAppear)
+{
+    // Large enough that the listing is still running when the files come.
+    for (int i = 0; i < 20000; ++i) ::close(::open(dir_.Sub(QStringLiteral("f%1").arg(i)).toUtf8().constData(), O_CREAT | O_WRONLY, 0644));
+    Show(dir_.Path());
+    for (int round = 0; round < 2; ++round) {
+        holder_->Path_GoTo(); // a refresh: the folder is listed again
+        for (int i = 0; i < 4; ++i) dir_.WriteFile(QStringLiteral("late%1-%2").arg(round).arg(i), "x");
+        ServeFor(50);
+    }
+    EXPECT_TRUE(WaitUntil(
+        [&] {
+            int late = 0;
+            for (const auto& item : holder_->Items()) late += item->ID_FILE_DATA.FD_NAME.startsWith("late") ? 1 : 0;
+            return !holder_->Listing() && late == 8;
+        },
+        20000));
+}
+
+TEST_F(FileHolder, AFolderThatKeepsChangingIsStillRefreshed)
+{
+    dir_.WriteFile("first", "x");
+    Show(dir_.Path());
+    const int before = listed_;
+    // A change every 100 ms: never a quiet period of 300 ms.
+    int written = 0;
+    while (listed_ == before && written < 100) {
+        dir_.WriteFile(QStringLiteral("d%1").arg(written++), "x");
+        ServeFor(100);
+    }
+    EXPECT_GT(listed_, before);
+    EXPECT_LT(written, 100) << "no refresh while the folder kept changing";
 }
 
 TEST_F(FileHolder, QuickDriveListsTheVisibleDrives)
