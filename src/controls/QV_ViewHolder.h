@@ -27,4 +27,6 @@ public:
     // A rubber band is being dragged (DH_SELECTING): mouse moves and ups then
     // go to the holder even over a control.
     virtual bool Selecting() const = 0;
+    // The pointer left the window: nothing under it is hot any more.
+    virtual void PointerLeft() {}
 };

@@ -284,6 +284,14 @@ void TDataHolder::ItemSelect(TItemData* Item, int X, int Y)
                                                           Item->ID_POS.y() + Item->ID_HEIGHT - DH_SCROLL_POS + 10);
 }
 
+void TDataHolder::PointerLeft()
+{
+    if (!DH_ITEM_ACTIVE && !DH_ITEM_TRY) return;
+    Force_ItemLeave();
+    HideSelectTip();
+    RequestRepaint();
+}
+
 void TDataHolder::Force_ItemLeave()
 {
     if (DH_ITEM_ACTIVE) DH_ITEM_ACTIVE->On_Enter();

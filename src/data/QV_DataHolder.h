@@ -107,6 +107,7 @@ public:
     virtual TStringArray BuildMenu();
 
     bool Selecting() const override { return DH_SELECTING; }
+    void PointerLeft() override;
 
     // --- What items and subclasses ask of the kind of holder ---
     // A double click on a folder item that can be listed. This base opens a new

@@ -25,6 +25,7 @@
 
 #include <cstdio>
 #include <exception>
+#include <limits>
 
 namespace {
 
@@ -339,6 +340,16 @@ void TQorView::keyReleaseEvent(QKeyEvent* event)
 void TQorView::enterEvent(QEnterEvent*)
 {
     setFocus(Qt::MouseFocusReason);
+    InvalidateGL();
+}
+
+void TQorView::leaveEvent(QEvent*)
+{
+    // A drag keeps its hold until the button is released, inside or out.
+    TViewHolder* holder = ActiveHolder();
+    if (holder && holder->Selecting()) return;
+    if (holder) holder->PointerLeft();
+    ctrlManager_->ControlNotify(std::numeric_limits<int>::min() / 2, std::numeric_limits<int>::min() / 2, false);
     InvalidateGL();
 }
 

@@ -144,6 +144,8 @@ protected:
     void keyPressEvent(QKeyEvent* event) override;
     void keyReleaseEvent(QKeyEvent* event) override;
     void enterEvent(QEnterEvent* event) override;
+    // The hot item and the hot control lose their highlight.
+    void leaveEvent(QEvent* event) override;
     bool focusNextPrevChild(bool next) override;
 
 private:

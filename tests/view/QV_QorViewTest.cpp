@@ -268,3 +268,31 @@ TEST(ViewFailures, UserFailuresFromAnyThreadShowAMessageWithoutBlocking)
     EXPECT_EQ(box->text(), "rename /a to /b: Permission denied");
     box->close();
 }
+
+TEST(ViewHover, LeavingTheWindowClearsTheHotItemAndControl)
+{
+    TProgramFolder folder{"Media=PlayNavSound(0)\n"};
+    TTestDir dir;
+    dir.WriteFile("a.txt", "x");
+    TQV_MainForm form;
+    TQorView* view = form.QorView();
+    TFileHolder* holder = view->AddFileTab(dir.Path(), true);
+    ASSERT_NE(holder, nullptr);
+    ASSERT_TRUE(WaitUntil([&] { return !holder->Listing() && holder->ItemCount() == 1; }));
+    auto* probe = new TProbe(nullptr, "P", QRect(0, 600, 100, 40));
+    view->CtrlManager()->AddControl("Probe", probe);
+
+    const TItemData* item = holder->Item_Get(0);
+    const QPoint inside = item->ID_POS + QPoint(5, 5 - holder->DH_SCROLL_POS);
+    holder->On_MouseMove(0, inside.x(), inside.y());
+    ASSERT_EQ(holder->DH_ITEM_ACTIVE, item);
+    view->CtrlManager()->ControlNotify(10, 610, false);
+    ASSERT_EQ(view->CtrlManager()->CM_ACTIVE, probe);
+
+    QEvent leave(QEvent::Leave);
+    QCoreApplication::sendEvent(view, &leave);
+    EXPECT_EQ(holder->DH_ITEM_ACTIVE, nullptr);
+    EXPECT_FALSE(item->ID_STATE == isHot || item->ID_STATE == isHotSel);
+    EXPECT_EQ(view->CtrlManager()->CM_ACTIVE, nullptr);
+    EXPECT_EQ(probe->SC_STATE, csNormal);
+}
