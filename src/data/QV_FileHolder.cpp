@@ -5,6 +5,7 @@
 #include "data/QV_FolderMonitor.h"
 #include "data/QV_HolderHost.h"
 #include "foundation/QV_Settings.h"
+#include "platform/fs/QV_FileNames.h"
 #include "platform/fs/QV_FileSystem.h"
 #include "platform/desktop/QV_Sound.h"
 
@@ -119,12 +120,15 @@ void TFileHolder::Path_GoTo(const QString& Path)
 {
     KeepScroll();
     const QString resolved = ResolvePath(Path);
-    if (!IsQDrive(resolved) && !ItemExists(resolved)) {
-        // Only a volume that does not answer deserves a word; a missing path
-        // on a working one is a stale link or a typing slip.
-        if (resolved.startsWith(QLatin1Char('/')) && !IsDriveReady(resolved))
-            if (THolderHost* host = HolderHost()) host->ShowMessage(Path);
-        return;
+    if (!IsQDrive(resolved)) {
+        // The guarded question first: a plain look at a path on a hung volume
+        // would stall the window. Only a volume that does not answer deserves a
+        // word; a missing path on a working one is a stale link or a typing slip.
+        if (resolved.startsWith(QLatin1Char('/')) && !IsDriveReady(resolved)) {
+            if (THolderHost* host = HolderHost()) host->ShowMessage(DisplayFileName(Path));
+            return;
+        }
+        if (!ItemExists(resolved)) return;
     }
     TPathData* entry = Path_Curr();
     if (!entry || entry->PD_PATH != resolved) entry = Path_Add();

@@ -8,6 +8,7 @@
 #include "locale/QV_LocaleManager.h"
 #include "platform/image/QV_Bitmap32.h"
 #include "platform/fs/QV_DirList.h"
+#include "platform/fs/QV_FileNames.h"
 #include "platform/fs/QV_FileOps.h"
 #include "platform/desktop/QV_Launch.h"
 #include "platform/fs/QV_Mounts.h"
@@ -163,7 +164,7 @@ void TItemData::Rename(const QString& Name)
                                  ? LocaleManager()->GetLocalized(QStringLiteral("Messages"), QStringLiteral("CannotRename"),
                                                                  QStringLiteral("Can not rename: "))
                                  : QStringLiteral("Can not rename: ");
-        if (THolderHost* host = HolderHost()) host->ShowMessage(text + data.FD_PATH);
+        if (THolderHost* host = HolderHost()) host->ShowMessage(text + DisplayFileName(data.FD_PATH));
         return;
     }
     // The icon passes of the item's holder read its path and type; they end
@@ -235,8 +236,12 @@ void TGroupData::Collapse(TDataHolder* DataHolder)
 
 std::unique_ptr<TItemData> CreateListedItem(const TDirEntry& Entry, const QString& Path)
 {
-    const QString ext = SharedTypeKey(TypeKey(Path, Entry));
-    const bool folder = ext == QLatin1String(".folder");
+    // What an entry is comes from the file system, never from its name: a file
+    // called "x.folder" is a file (of no known type), not a folder.
+    const bool folder = Entry.Is(faDirectory);
+    QString key = TypeKey(Path, Entry);
+    if (!folder && key == QLatin1String(".folder")) key = QStringLiteral(".unknown");
+    const QString ext = SharedTypeKey(key);
     std::unique_ptr<TItemData> item;
     if (folder) item = std::make_unique<TFolderItem>();
     else item = std::make_unique<TFileItem>();

@@ -4,6 +4,7 @@
 #include "data/QV_HolderHost.h"
 #include "foundation/QV_Context.h"
 #include "foundation/QV_Settings.h"
+#include "platform/fs/QV_FileNames.h"
 #include "platform/fs/QV_FileSystem.h"
 #include "support/QV_TestSupport.h"
 
@@ -297,6 +298,21 @@ TEST_F(FileHolder, FilesCreatedWhileTheFolderIsListedAppear)
             return !holder_->Listing() && late == 8;
         },
         20000));
+}
+
+TEST_F(FileHolder, AFailedRenameNamesThePathAsShown)
+{
+    const QByteArray raw = EncodeFileName(dir_.Path()) + "/caf\xe9.txt";
+    ::close(::open(raw.constData(), O_CREAT | O_WRONLY, 0644));
+    dir_.WriteFile("taken.txt", "x");
+    Show(dir_.Path());
+    TItemData* odd = nullptr;
+    for (const auto& item : holder_->Items())
+        if (EncodeFileName(item->ID_FILE_DATA.FD_PATH) == raw) odd = item.get();
+    ASSERT_NE(odd, nullptr);
+    odd->Rename("taken.txt");
+    ASSERT_EQ(host_.Messages.size(), 1);
+    EXPECT_TRUE(host_.Messages[0].endsWith(QStringLiteral("caf\uFFFD.txt"))) << host_.Messages[0].toStdString();
 }
 
 TEST_F(FileHolder, AFolderThatKeepsChangingIsStillRefreshed)

@@ -49,6 +49,7 @@ TEST(ItemData, CaptionsAndTypeExtensions)
         {"notes.old", faDirectory, "notes.old", ".folder"},
         {"README", 0, "README", ""},           // exists: no extension at all
         {"VANISHED", 0, "VANISHED", ".unknown"}, // gone by the time it is typed
+        {"x.folder", 0, "x", ".unknown"},        // a file, whatever its name says
     };
     for (const auto& c : cases) {
         const auto item = CreateListedItem(Entry(c.Name, c.Attributes), folder);
