@@ -205,6 +205,7 @@ void TDataHolder::Item_Rem(int IDX)
     if (!item) return;
     if (item == DH_ITEM_ACTIVE) DH_ITEM_ACTIVE = nullptr;
     if (item == DH_ITEM_TRY) DH_ITEM_TRY = nullptr;
+    if (item == anchor_) anchor_ = nullptr;
     EndIconTasks();
     layoutIndex_.Valid = false;
     DH_ITEMS.erase(DH_ITEMS.begin() + IDX);
@@ -219,6 +220,7 @@ void TDataHolder::HandOverItems(TItemList Items)
     EndIconTasks();
     DH_ITEM_ACTIVE = nullptr;
     DH_ITEM_TRY = nullptr;
+    anchor_ = nullptr;
     layoutIndex_.Valid = false;
     DH_ITEMS.swap(Items);
     DisposeItems(std::move(Items));
@@ -228,6 +230,7 @@ void TDataHolder::ClearHolder()
 {
     BeginUpdate();
     EndIconTasks();
+    anchor_ = nullptr;
     DH_ITEMS.clear();
     layoutIndex_.Valid = false;
     EndUpdate();
@@ -397,6 +400,11 @@ TDataHolder* TDataHolder::On_MouseDown(TMouseButton Button, TShiftState Shift, i
         }
         return this;
     }
+    modifierClick_ = false;
+    if (item && Button == mbLeft && (Shift & (ssCtrl | ssShift)) && !Settings().Browsing.StrictClicks) {
+        ModifierClick(item, Shift, X, Y);
+        return this;
+    }
     if (!item) {
         if (!DH_ITEMS.empty()) {
             DH_BUTTON_STATE->BS_LEFT_DOWN = true;
@@ -406,7 +414,36 @@ TDataHolder* TDataHolder::On_MouseDown(TMouseButton Button, TShiftState Shift, i
         DeselectAll();
         ItemSelect(item, X, Y);
     }
+    if (item && Button == mbLeft) anchor_ = item;
     return this;
+}
+
+void TDataHolder::ModifierClick(TItemData* item, TShiftState Shift, int X, int Y)
+{
+    modifierClick_ = true;
+    if (!(Shift & ssShift)) {
+        // Ctrl: this one item changes, the rest stays.
+        if (item->Selected()) item->DeSelect();
+        else ItemSelect(item, X, Y);
+        anchor_ = item;
+        RequestRepaint();
+        return;
+    }
+    // Shift: the range from the anchor, in the order shown; Ctrl+Shift adds it.
+    const auto indexOf = [&](const TItemData* wanted) {
+        for (size_t i = 0; i < DH_ITEMS.size(); ++i)
+            if (DH_ITEMS[i].get() == wanted) return int(i);
+        return -1;
+    };
+    const int to = indexOf(item);
+    int from = anchor_ ? indexOf(anchor_) : -1;
+    if (from < 0) from = to;
+    if (!(Shift & ssCtrl)) DeselectAll();
+    for (int i = std::min(from, to); i <= std::max(from, to); ++i) {
+        TItemData* member = DH_ITEMS[size_t(i)].get();
+        if (member->ID_VISIBLE && !member->IsGroup() && !member->Selected()) member->Select();
+    }
+    RequestRepaint();
 }
 
 TDataHolder* TDataHolder::On_MouseMove(TShiftState Shift, int X, int Y)
@@ -459,6 +496,8 @@ void TDataHolder::ReleaseSteps(TMouseButton Button, TShiftState Shift, int X, in
         }
         if (host && !HolderMenuName().isEmpty()) host->PopUpMenu(X, Y, {HolderMenuName()});
     }
+    // A Ctrl or Shift click made its selection on the press.
+    if (std::exchange(modifierClick_, false) && Button == mbLeft) return;
     if (!item && !DH_SELECTING) DeselectAll();
     if (item && n > 0 && item->Selected() && !DH_SELECTING) {
         DeselectAll();

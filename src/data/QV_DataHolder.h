@@ -108,6 +108,8 @@ public:
 
     bool Selecting() const override { return DH_SELECTING; }
     void PointerLeft() override;
+    // A left click with Ctrl (toggle one) or Shift (range from the anchor).
+    void ModifierClick(TItemData* item, TShiftState Shift, int X, int Y);
 
     // --- What items and subclasses ask of the kind of holder ---
     // A double click on a folder item that can be listed. This base opens a new
@@ -203,6 +205,11 @@ protected:
     std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
 
 private:
+    // Where a Shift click's range starts: the last item clicked without Shift.
+    // Never dereferenced; forgotten whenever the list changes.
+    TItemData* anchor_ = nullptr;
+    // The press was a Ctrl or Shift click: its release changes nothing.
+    bool modifierClick_ = false;
     struct TGroupRun;
     void GroupItems_Task(TSmartTask* SmartTask);
     void GroupItems_Task_Terminate(TTaskThread* Sender);

@@ -127,6 +127,7 @@ void LoadSettings()
         g.Read(s.Browsing.ItemHeight, "ItemHeight", 40);
         g.Read(s.Browsing.HideFloppy, "HideFloppy", true);
         g.Read(s.Browsing.HideFloppyA, "HideFloppyA", true);
+        g.Read(s.Browsing.StrictClicks, "StrictClicks", false);
         g.Read(s.Browsing.HideFloppyB, "HideFloppyB", true);
     }
     {

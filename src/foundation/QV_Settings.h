@@ -96,6 +96,10 @@ struct TQvSettings {
         TSettingBool HideFloppy{true};
         TSettingBool HideFloppyA{true};
         TSettingBool HideFloppyB{true};
+        // Off: Ctrl+click toggles an item and Shift+click selects the range from
+        // the last clicked one, as on every desktop. On: only the middle button
+        // toggles, as the program was first designed.
+        TSettingBool StrictClicks{false};
     } Browsing;
     struct {
         TSettingText Lang{"English"};

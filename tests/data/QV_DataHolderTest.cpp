@@ -115,6 +115,44 @@ TEST_F(DataHolder, MiddleClickAddsAndRemovesSingleItems)
     EXPECT_EQ(holder_.DH_STATUS_SELSIZE, 10);
 }
 
+TEST_F(DataHolder, CtrlAndShiftClicksToggleAndSelectRangesUnlessStrict)
+{
+    struct TClick {
+        int Item;
+        TShiftState Shift;
+    };
+    struct TCase {
+        const char* what;
+        std::vector<TClick> clicks;
+        QList<int> selected;
+    };
+    const TCase cases[] = {
+        {"ctrl adds and removes one", {{2, 0}, {5, ssCtrl}, {7, ssCtrl}, {5, ssCtrl}}, {2, 7}},
+        {"shift selects the range from the anchor", {{3, 0}, {8, ssShift}}, {3, 4, 5, 6, 7, 8}},
+        {"shift backwards", {{8, 0}, {6, ssShift}}, {6, 7, 8}},
+        {"shift replaces, ctrl+shift adds", {{1, 0}, {2, ssShift}, {6, ssCtrl}, {8, ssCtrl | ssShift}}, {1, 2, 6, 7, 8}},
+        {"shift without an anchor selects the item", {{4, ssShift}}, {4}},
+        {"a plain click afterwards selects one", {{1, 0}, {3, ssShift}, {9, 0}}, {9}},
+    };
+    for (const TCase& c : cases) {
+        Fill(10); // a fresh list: nothing selected, no anchor
+        for (const TClick& click : c.clicks) {
+            Press(mbLeft, Centre(click.Item), click.Shift);
+            Release(mbLeft, Centre(click.Item), click.Shift);
+        }
+        EXPECT_EQ(SelectedIndexes(), c.selected) << c.what;
+    }
+
+    // Strict: modifiers change nothing, a left click selects one as designed.
+    Settings().Browsing.StrictClicks = true;
+    Fill(10);
+    for (const TClick& click : std::vector<TClick>{{2, 0}, {5, ssCtrl}, {7, ssShift}}) {
+        Press(mbLeft, Centre(click.Item), click.Shift);
+        Release(mbLeft, Centre(click.Item), click.Shift);
+    }
+    EXPECT_EQ(SelectedIndexes(), QList<int>{7});
+}
+
 TEST_F(DataHolder, RubberBandReplacesOrAddsByButtonAndCtrl)
 {
     struct {
