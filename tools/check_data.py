@@ -107,7 +107,7 @@ SETTINGS_GROUPS = {
     "Browsing": {
         "HideHidden": "1", "HideSystem": "1", "HideFileExtension": "1",
         "ShowFoldersFirst": "1", "ItemWidth": "150", "ItemHeight": "40",
-        "HideFloppy": "1", "HideFloppyA": "1", "HideFloppyB": "1",
+        "HideFloppy": "1", "HideFloppyA": "1", "HideFloppyB": "1", "StrictClicks": "0",
     },
     "General": {"Lang": "English", "TipDistance": "10", "FolderGroup": "1"},
     "QuickBar": {"ShowHint": "1", "ItemSize": "48", "ItemSpacing": "10"},
