@@ -46,23 +46,14 @@ QString EscapePlace(const QString& path)
     return escaped;
 }
 
-int HexValue(QChar c)
-{
-    const char16_t u = c.unicode();
-    if (u >= u'0' && u <= u'9') return u - u'0';
-    if (u >= u'A' && u <= u'F') return u - u'A' + 10;
-    if (u >= u'a' && u <= u'f') return u - u'a' + 10;
-    return -1;
-}
-
 // A "%" not followed by two hexadecimal digits stands for itself.
 QString UnescapePlace(const QString& value)
 {
     if (!value.startsWith(EscapeMark)) return value;
     QString path;
     for (qsizetype i = 1; i < value.size(); ++i) {
-        const int high = value[i] == EscapeMark && i + 2 < value.size() ? HexValue(value[i + 1]) : -1;
-        const int low = high < 0 ? -1 : HexValue(value[i + 2]);
+        const int high = value[i] == EscapeMark && i + 2 < value.size() ? HexDigit(value[i + 1]) : -1;
+        const int low = high < 0 ? -1 : HexDigit(value[i + 2]);
         if (low < 0) {
             path += value[i];
             continue;

@@ -42,6 +42,8 @@ qsizetype FindText(QStringView haystack, QStringView needle, TMatchCase mode)
     throw EConvertError("'" + text.toStdString() + "' is not a valid integer value");
 }
 
+} // namespace
+
 int HexDigit(QChar c)
 {
     const char16_t u = c.unicode();
@@ -50,6 +52,8 @@ int HexDigit(QChar c)
     if (u >= u'A' && u <= u'F') return u - u'A' + 10;
     return -1;
 }
+
+namespace {
 
 bool TryStrToInt(const QString& text, int& result)
 {

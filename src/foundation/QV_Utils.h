@@ -21,6 +21,9 @@ public:
 
 using TStringArray = QStringList;
 
+// The value of a hexadecimal digit (either case), or -1.
+int HexDigit(QChar c);
+
 // Decimal or hexadecimal ("$1F", "0x1F") with an optional sign; no blanks. A
 // decimal number must fit in 32 bits; hexadecimal takes up to 32 bits and is read
 // as their two's complement ("$FFFFFFFF" is -1). Raises EConvertError otherwise.
