@@ -59,7 +59,11 @@ QSet<QByteArray> ReadHiddenNames(int dirFd)
 class TEntryReader {
 public:
     // dirFd is the open folder, or AT_FDCWD when names are whole paths (no ".hidden").
-    explicit TEntryReader(int dirFd) : dirFd_(dirFd)
+    // A listing keeps an entry whose status is refused by its name; a single
+    // look-up answers only for what it could read.
+    enum TRefused { rfSkip, rfKeepName };
+
+    explicit TEntryReader(int dirFd, TRefused refused = rfSkip) : dirFd_(dirFd), keepRefused_(refused == rfKeepName)
     {
         euid_ = ::geteuid();
         const int count = ::getgroups(0, nullptr);
@@ -81,7 +85,8 @@ public:
         struct statx sx {};
         bool link = type == DT_LNK;
         if (!link) {
-            if (::statx(dirFd_, name, AT_SYMLINK_NOFOLLOW | AT_STATX_DONT_SYNC, StatxFields, &sx) != 0) return false;
+            if (::statx(dirFd_, name, AT_SYMLINK_NOFOLLOW | AT_STATX_DONT_SYNC, StatxFields, &sx) != 0)
+                return errno == EACCES && keepRefused_ && ReadWithoutStatus(name, length, type, entry);
             link = S_ISLNK(sx.stx_mode);
         }
         entry.Attributes = 0;
@@ -94,7 +99,7 @@ public:
                 sx = target;
             else if (type == DT_LNK
                      && ::statx(dirFd_, name, AT_SYMLINK_NOFOLLOW | AT_STATX_DONT_SYNC, StatxFields, &sx) != 0)
-                return false;
+                return errno == EACCES && keepRefused_ && ReadWithoutStatus(name, length, type, entry);
         }
         const mode_t mode = sx.stx_mode;
         if (S_ISDIR(mode)) entry.Attributes |= faDirectory;
@@ -111,6 +116,20 @@ public:
     }
 
 private:
+    // A folder without search permission still names its entries, and readdir
+    // tells their kind on most file systems; an unknown kind is shown as a file.
+    bool ReadWithoutStatus(const char* name, size_t length, unsigned char type, TDirEntry& entry) const
+    {
+        entry = TDirEntry();
+        entry.Attributes = faNoStatus;
+        if (type == DT_DIR) entry.Attributes |= faDirectory;
+        else if (type == DT_LNK) entry.Attributes |= faSymLink;
+        else if (type != DT_REG && type != DT_UNKNOWN) entry.Attributes |= faSystem;
+        if (name[0] == '.' || (!hidden_.isEmpty() && hidden_.contains(QByteArray::fromRawData(name, length))))
+            entry.Attributes |= faHidden;
+        return true;
+    }
+
     // Judged from the owner, group and mode bits, as the kernel would for the
     // effective user; access control lists are not consulted.
     bool Writable(const struct statx& sx) const
@@ -124,6 +143,7 @@ private:
     }
 
     int dirFd_;
+    bool keepRefused_;
     uid_t euid_ = 0;
     std::vector<gid_t> groups_;
     bool readOnlyVolume_ = false;
@@ -252,7 +272,7 @@ TDirListing ListDirectory(const QString& folder, TDirOrder order, const TCancelC
         ::close(dirFd);
         return out;
     }
-    const TEntryReader reader(dirFd);
+    const TEntryReader reader(dirFd, TEntryReader::rfKeepName);
     out.Entries.reserve(256);
     TDirEntry entry;
     for (;;) {

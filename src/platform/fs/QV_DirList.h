@@ -17,6 +17,10 @@ enum TFileAttribute : std::uint32_t {
     faSystem = 4,    // neither regular file, folder nor symbolic link (device, FIFO, socket)
     faReadOnly = 8,  // the user may not write it
     faSymLink = 16,
+    // Only the name and the kind are known: the folder may be read but not
+    // entered (no execute permission), so the entry's status cannot be read.
+    // Size and times are zero.
+    faNoStatus = 32,
 };
 
 struct TDirEntry {
@@ -49,7 +53,8 @@ struct TDirListing {
 using TCancelCheck = std::function<bool()>;
 
 // Lists a folder without "." and "..". Entries that vanish between reading the
-// folder and reading their status are left out. Never throws.
+// folder and reading their status are left out; in a folder the user may read
+// but not enter, every entry is listed with faNoStatus. Never throws.
 TDirListing ListDirectory(const QString& folder, TDirOrder order = TDirOrder::doByName,
                           const TCancelCheck& cancelled = {});
 

@@ -11,8 +11,13 @@
 #include <QStringList>
 
 #include <fcntl.h>
+#include <grp.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
+
+#include <cstdio>
+#include <functional>
 
 #include <algorithm>
 #include <random>
@@ -37,6 +42,23 @@ const TDirEntry* Find(const TDirListing& listing, const QString& name)
 void MakeLink(const QByteArray& target, const QString& link)
 {
     ASSERT_EQ(::symlink(target.constData(), EncodeFileName(link).constData()), 0);
+}
+
+// Root passes every permission check, so a check of what permissions refuse
+// runs as root in a child process that has become the unprivileged "nobody";
+// any other user runs it as itself. Answers what the check answered.
+bool RunUnprivileged(const std::function<bool()>& check)
+{
+    if (::geteuid() != 0) return check();
+    std::fflush(nullptr);
+    const pid_t child = ::fork();
+    if (child == 0) {
+        const bool dropped = ::setgroups(0, nullptr) == 0 && ::setgid(65534) == 0 && ::setuid(65534) == 0;
+        if (!dropped) std::fputs("could not become nobody\n", stderr);
+        ::_exit(dropped && check() ? 0 : 1);
+    }
+    int status = 0;
+    return child > 0 && ::waitpid(child, &status, 0) == child && WIFEXITED(status) && WEXITSTATUS(status) == 0;
 }
 
 } // namespace
@@ -238,4 +260,41 @@ TEST(ListDirectory, EndsCleanlyWhenTheFolderIsDeletedMidway)
     });
     EXPECT_FALSE(listing.Cancelled);
     EXPECT_LE(listing.Entries.size(), 1u); // vanished entries are left out
+}
+
+TEST(ListDirectory, NamesTheEntriesOfAFolderThatCannotBeEntered)
+{
+    TTestDir dir;
+    dir.WriteFile("locked/a.txt", "12345");
+    dir.WriteFile("locked/.dot", "");
+    dir.MakeDir("locked/sub");
+    MakeLink("a.txt", dir.Sub("locked/link"));
+    const QByteArray locked = EncodeFileName(dir.Sub("locked"));
+    ASSERT_EQ(::chmod(EncodeFileName(dir.Path()).constData(), 0755), 0);
+    ASSERT_EQ(::chmod(locked.constData(), 0444), 0); // r--: may be read, not entered
+
+    const bool named = RunUnprivileged([&] {
+        const TDirListing listing = ListDirectory(dir.Sub("locked"));
+        const struct {
+            const char* name;
+            std::uint32_t attributes;
+        } cases[] = {
+            {".dot", faNoStatus | faHidden},
+            {"a.txt", faNoStatus},
+            {"link", faNoStatus | faSymLink},
+            {"sub", faNoStatus | faDirectory},
+        };
+        bool ok = !listing.Failed && listing.Entries.size() == std::size(cases);
+        for (const auto& c : cases) {
+            const TDirEntry* e = Find(listing, c.name);
+            if (!e || e->Attributes != c.attributes || e->Size != 0 || e->WriteTime != 0) {
+                std::fprintf(stderr, "%s: listed %d, attributes %u\n", c.name, e != nullptr, e ? e->Attributes : 0u);
+                ok = false;
+            }
+        }
+        // A single look-up does not claim to know an entry it could not read.
+        return ok && !ReadDirEntry(dir.Sub("locked/a.txt"));
+    });
+    ::chmod(locked.constData(), 0755);
+    EXPECT_TRUE(named);
 }
