@@ -84,7 +84,12 @@ LANGUAGE_KEYS = {
     "Buttons": COMMANDS,
     "Menus": ["FileMenu", "RecentTabs"] + PROGRAM_MENUS,
     "Devices": ["DriveCdRom", "DriveFixed", "DriveRemovable", "DriveRamDisk", "DriveRemote"],
-    "Messages": ["CannotRename", "PleaseRestart"],
+    "Messages": [
+        "CannotRename", "CannotOpen", "PleaseRestart", "FolderEmpty", "FolderGone",
+        "FolderUnreadable",
+    ],
+    "RunQuestion": ["Text", "Run", "Open", "Cancel", "Remember"],
+    "Groups": [".FOLDER", ".HARDDRIVE", ".REMOVABLE", ".CDROM", ".RAMDISK", ".REMOTE"],
     "SelectTip": ["Files.Count", "Files.Size"],
     "QuickFilter": ["UnfocusedCaption"],
     "SmartScroll": ["Scroll.Percent"],
@@ -92,7 +97,7 @@ LANGUAGE_KEYS = {
 
 # Texts that are followed directly by another text and need their trailing blank.
 LANGUAGE_TRAILING_BLANK = {
-    ("Messages", "CannotRename"), ("SearchDialog", "Found:"), ("Settings", "Name:"),
+    ("Messages", "CannotRename"), ("Messages", "CannotOpen"), ("SearchDialog", "Found:"), ("Settings", "Name:"),
     ("Settings", "Author:"), ("Settings", "Version:"), ("Settings", "Date:"),
 }
 
@@ -105,9 +110,10 @@ SETTINGS_GROUPS = {
     "Window": {"PosX": "10", "PosY": "10", "Width": "900", "Height": "600", "Maximized": "0"},
     "Mouse": {"ClickDelay": "250", "ClickScroll": "10", "StickyScroll": "1", "WheelScroll": "5"},
     "Browsing": {
-        "HideHidden": "1", "HideSystem": "1", "HideFileExtension": "1",
+        "HideHidden": "1", "HideSystem": "1", "HideFileExtension": "0",
         "ShowFoldersFirst": "1", "ItemWidth": "150", "ItemHeight": "40",
         "HideFloppy": "1", "HideFloppyA": "1", "HideFloppyB": "1", "StrictClicks": "0",
+        "Executables": "Ask",
     },
     "General": {"Lang": "English", "TipDistance": "10", "FolderGroup": "1"},
     "QuickBar": {"ShowHint": "1", "ItemSize": "48", "ItemSpacing": "10"},

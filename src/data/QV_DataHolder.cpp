@@ -9,6 +9,7 @@
 #include "foundation/QV_Settings.h"
 #include "platform/QV_Threads.h"
 #include "platform/desktop/QV_Launch.h"
+#include "platform/desktop/QV_TextDraw.h"
 #include "platform/fs/QV_FileSystem.h"
 #include "platform/image/QV_Bitmap32.h"
 
@@ -85,8 +86,24 @@ void TDataHolder::On_Paint(TBitmap32& DH_CANVAS)
             if (item.ID_VISIBLE && top <= DH_HEIGHT && top + item.ID_HEIGHT >= 0)
                 item.On_Paint(this, DH_CANVAS, item.ItemRect(this));
         }
+        DrawEmptyText(DH_CANVAS);
     }
     DrawSelRect(DH_CANVAS);
+}
+
+void TDataHolder::DrawEmptyText(TBitmap32& Canvas)
+{
+    if (!DH_TEXT_QFILTER.isEmpty()) return;
+    // Stops at the first item shown, which in a full folder is the first one.
+    for (const auto& item : DH_ITEMS)
+        if (item->ID_VISIBLE && !item->IsGroup()) return;
+    const QString text = EmptyText();
+    if (text.isEmpty()) return;
+    const TLayoutMargins& margins = Margins();
+    const QRect area(margins.Left, margins.Top, DH_WIDTH - margins.Left - LayoutMarginRight,
+                     DH_HEIGHT - margins.Top - margins.BottomReserve);
+    Canvas.Font = DH_FOLDER_THEME->FT_FONT_NORMAL;
+    Canvas.DrawText(area, text, tfCenter | tfVCenter | tfWordBreak | tfNoPrefix);
 }
 
 void TDataHolder::UpdateBackground()

@@ -119,6 +119,9 @@ public:
     virtual void OpenDrive(const QString& Path);
     // The program menu popped up by a right click on empty space; none here.
     virtual QString HolderMenuName() const { return QString(); }
+    // The short text drawn in the middle of a view that shows no item (and no
+    // quick filter hides them); none here.
+    virtual QString EmptyText() const { return QString(); }
     // Ctrl + right click: the shell's context menu of the selection; nothing here.
     virtual void ShowContextMenu(QPoint Pos);
 
@@ -223,5 +226,6 @@ private:
     bool PassesFilter(const TItemData& Item) const;
     void ReleaseSteps(TMouseButton Button, TShiftState Shift, int X, int Y);
     void ShowSelectTip(int X, int Y);
+    void DrawEmptyText(TBitmap32& Canvas);
     void HideSelectTip();
 };

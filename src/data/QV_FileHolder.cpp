@@ -5,6 +5,7 @@
 #include "data/QV_FolderMonitor.h"
 #include "data/QV_HolderHost.h"
 #include "foundation/QV_Settings.h"
+#include "locale/QV_LocaleManager.h"
 #include "platform/fs/QV_FileNames.h"
 #include "platform/fs/QV_FileSystem.h"
 #include "platform/desktop/QV_Sound.h"
@@ -194,7 +195,12 @@ void TFileHolder::Path_GoForward()
 void TFileHolder::Path_GoUp()
 {
     KeepScroll();
+    const TPathData* current = Path_Curr();
+    const QString from = current ? ExcludeTrailingPathDelimiter(current->PD_PATH) : QString();
     Path_GoTo(Path_Up());
+    // The folder one came up from is where the eye is: selected and in view.
+    const qsizetype slash = from.lastIndexOf(QLatin1Char('/'));
+    if (!IsQDrive(from) && slash >= 0 && slash + 1 < from.size()) SelectWhenListed({from.mid(slash + 1)});
 }
 
 void TFileHolder::On_FolderChanged(TFolderMonitor*)
@@ -279,6 +285,22 @@ void TFileHolder::ThemeLoad()
     if (!current) return;
     if (IsQDrive(current->PD_PATH)) LoadTheme(FolderThemeSource(TThemePlace::tpQuickDrive));
     else LoadTheme(FolderThemeSource(TThemePlace::tpFolder, current->PD_PATH));
+}
+
+QString TFileHolder::EmptyText() const
+{
+    const TPathData* current = Path_Curr();
+    if (!current || IsQDrive(current->PD_PATH)) return QString();
+    switch (ListedState) {
+    case fsGone:
+        return Localized(QStringLiteral("Messages"), QStringLiteral("FolderGone"),
+                         QStringLiteral("This folder no longer exists"));
+    case fsUnreadable:
+        return Localized(QStringLiteral("Messages"), QStringLiteral("FolderUnreadable"),
+                         QStringLiteral("This folder cannot be read"));
+    case fsListed: break;
+    }
+    return Localized(QStringLiteral("Messages"), QStringLiteral("FolderEmpty"), QStringLiteral("This folder is empty"));
 }
 
 void TFileHolder::OpenFolder(const QString& Path) { Path_GoTo(Path); }

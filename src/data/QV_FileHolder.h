@@ -39,6 +39,10 @@ public:
     // program), and then Selected runs. Any other navigation first forgets them.
     void SelectWhenListed(const QStringList& Names, std::function<void()> Selected = {});
 
+    // What the last listing found of the folder shown.
+    enum TFolderState { fsListed, fsGone, fsUnreadable };
+    TFolderState ListedState = fsListed;
+
     // Set by the view while it restores the last session: navigation is silent.
     static bool& Restoring();
 
@@ -88,6 +92,9 @@ public:
     void OpenFolder(const QString& Path) override;
     void OpenDrive(const QString& Path) override;
     QString HolderMenuName() const override { return QStringLiteral("FileHolderMenu"); }
+    // "This folder is empty", or why nothing could be listed; nothing for the
+    // quick-drive view.
+    QString EmptyText() const override;
 
 protected:
     bool ListingRuns() const override { return Listing(); }

@@ -11,6 +11,7 @@
 #include "platform/fs/QV_Mounts.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <thread>
 
 namespace {
@@ -42,11 +43,21 @@ QString ParamText(const TSmartTask* task, const char* id)
 
 // The list goes to the holder only while this run is still wanted, decided on
 // the interface thread, so a stopped run never replaces a newer run's items.
-void HandOver(TSmartTask* task, TFileHolder* holder, TItemList& items)
+void HandOver(TSmartTask* task, TFileHolder* holder, TItemList& items,
+              TFileHolder::TFolderState state = TFileHolder::fsListed)
 {
     Synchronize([&] {
-        if (task->Active()) holder->HandOverItems(std::move(items));
+        if (!task->Active()) return;
+        holder->HandOverItems(std::move(items));
+        holder->ListedState = state;
     });
+}
+
+TFileHolder::TFolderState StateOf(const TDirListing& listing)
+{
+    if (!listing.Failed) return TFileHolder::fsListed;
+    const int code = listing.Error.Code;
+    return code == ENOENT || code == ENOTDIR ? TFileHolder::fsGone : TFileHolder::fsUnreadable;
 }
 
 void BuildList_Task(TSmartTask* task)
@@ -84,7 +95,7 @@ void BuildList_Task(TSmartTask* task)
         std::stable_partition(items.begin(), items.end(), [](const std::unique_ptr<TItemData>& item) {
             return item->ID_FILE_DATA.FD_EXT == QLatin1String(".folder");
         });
-    HandOver(task, holder, items);
+    HandOver(task, holder, items, StateOf(listing));
 }
 
 struct TDriveKind {

@@ -11,7 +11,16 @@
 
 #include <QString>
 
+#include <functional>
+
 class TDataHolder;
+
+// What the user chose for a program file that was opened.
+enum class TRunChoice { rcRun, rcOpen, rcCancel };
+struct TRunAnswer {
+    TRunChoice Choice = TRunChoice::rcCancel;
+    bool Remember = false; // the user asked to be asked no more
+};
 class TSkinBuffer;
 
 class THolderHost {
@@ -29,6 +38,14 @@ public:
     virtual void SwitchMode(const QString& Mode) = 0;
     // A message box with the text.
     virtual void ShowMessage(const QString& Text) = 0;
+    // Asks whether the program file Path should run, open as a document, or
+    // neither. Answer is called once on the interface thread, possibly after
+    // this returns. A host that cannot ask answers "neither".
+    virtual void AskRun(const QString& Path, std::function<void(TRunAnswer)> Answer)
+    {
+        (void)Path;
+        Answer(TRunAnswer());
+    }
     // The program's menus of that name in the smart menu at (X, Y).
     virtual void PopUpMenu(int X, int Y, const TStringArray& MenuIDs) = 0;
     // The combined menus of those file types in the smart menu at (X, Y).

@@ -4,13 +4,16 @@
 #include "data/QV_DataCore.h"
 #include "data/QV_DataHolder.h"
 #include "data/QV_HolderHost.h"
+#include "data/QV_OpenFile.h"
 #include "foundation/QV_Settings.h"
 #include "locale/QV_LocaleManager.h"
 #include "platform/image/QV_Bitmap32.h"
 #include "platform/fs/QV_DirList.h"
 #include "platform/fs/QV_FileNames.h"
 #include "platform/fs/QV_FileOps.h"
+#include "platform/desktop/QV_Font.h"
 #include "platform/desktop/QV_Launch.h"
+#include "platform/desktop/QV_TextDraw.h"
 #include "platform/fs/QV_Mounts.h"
 #include "theme/QV_SkinBuffer.h"
 
@@ -21,7 +24,8 @@ namespace {
 const char* const ItemImages[4] = {"ItemNormalBack", "ItemHotBack", "ItemSelBack", "ItemHotSelBack"};
 const char* const GroupImages[4] = {"GroupNormalBack", "GroupHotBack", "GroupSelBack", "GroupHotSelBack"};
 
-constexpr unsigned ItemCaptionFlags = 0x8835;   // centred, one line, end ellipsis, no prefix
+// Beside the icon, centred vertically, one line, end ellipsis, no prefix.
+constexpr unsigned ItemCaptionFlags = tfVCenter | tfWordBreak | tfSingleLine | tfNoPrefix | tfEndEllipsis;
 constexpr unsigned GroupCaptionFlags = 0x8825;
 
 const TFont* StateFont(const TFolderTheme& theme, TItemSate state)
@@ -42,12 +46,20 @@ bool IsPlainName(const QString& name)
            !name.contains(QChar(0));
 }
 
-QString TypeKeyOfName(const TFileData& data)
+// What an entry is comes from the file system, never from its name: a file
+// called "x.folder" is a file of no known type.
+QString KindTypeKey(const QString& folder, const TDirEntry& entry)
+{
+    const QString key = TypeKey(folder, entry);
+    return !entry.Is(faDirectory) && key == QLatin1String(".folder") ? QStringLiteral(".unknown") : key;
+}
+
+QString TypeKeyOfName(const TFileData& data, bool folder)
 {
     TDirEntry entry;
     entry.Name = data.FD_NAME;
-    if (data.FD_EXT == QLatin1String(".folder")) entry.Attributes = faDirectory;
-    return TypeKey(data.FD_DIR, entry);
+    if (folder) entry.Attributes = faDirectory;
+    return KindTypeKey(data.FD_DIR, entry);
 }
 
 // The items of a listing share their type-extension texts: a folder holds few
@@ -63,6 +75,32 @@ QString SharedTypeKey(const QString& key)
     known.insert(key);
     return key;
 }
+
+// A small arrow in a box at the icon's lower left corner, as file managers
+// mark a symbolic link; drawn only by the interface thread.
+const TBitmap32& LinkMark()
+{
+    static const TBitmap32 mark = [] {
+        constexpr int Size = 11;
+        TBitmap32 bitmap;
+        bitmap.SetSize(Size, Size);
+        bitmap.Clear(Argb(255, 255, 255, 255));
+        bitmap.FrameRect(QRect(0, 0, Size, Size), Argb(255, 96, 96, 96), TDrawMode::dmOpaque);
+        const TColor32 ink = Argb(255, 32, 32, 32);
+        for (int i = 0; i < 6; ++i) {  // the shaft, two pixels wide, up to the right
+            bitmap.SetPixel(2 + i, 8 - i, ink);
+            bitmap.SetPixel(3 + i, 8 - i, ink);
+        }
+        for (int i = 4; i <= 8; ++i) {  // the head: along the top and down the right
+            bitmap.SetPixel(i, 2, ink);
+            bitmap.SetPixel(8, 2 + (i - 4), ink);
+        }
+        return bitmap;
+    }();
+    return mark;
+}
+
+int CaptionLeftOf(const TItemData& item) { return item.IsGroup() ? 40 : Settings().Browsing.ItemHeight + 5; }
 
 } // namespace
 
@@ -84,13 +122,18 @@ void TItemData::PaintItem(TDataHolder* DataHolder, TBitmap32& Canvas, const QRec
     Canvas.Font = *font;
     Canvas.DrawText(caption, ID_CAPTION, Flags);
     if (!DrawIcon || !ID_ICON_READY.load(std::memory_order_acquire)) return;
-    if (const TBitmap32* icon = ID_ICON.load(std::memory_order_acquire))
-        Canvas.Draw(Rect.left(), Rect.top() + (ID_HEIGHT - icon->Height()) / 2, *icon);
+    const TBitmap32* icon = ID_ICON.load(std::memory_order_acquire);
+    if (!icon) return;
+    const int iconTop = Rect.top() + (ID_HEIGHT - icon->Height()) / 2;
+    Canvas.Draw(Rect.left(), iconTop, *icon);
+    if (!ID_FILE_DATA.FD_LINK) return;
+    const TBitmap32& mark = LinkMark();
+    Canvas.Draw(Rect.left(), iconTop + icon->Height() - mark.Height(), mark);
 }
 
 void TItemData::On_Paint(TDataHolder* DataHolder, TBitmap32& ID_CANVAS, const QRect& Rect)
 {
-    PaintItem(DataHolder, ID_CANVAS, Rect, ItemImages, Settings().Browsing.ItemHeight + 5, ItemCaptionFlags, true);
+    PaintItem(DataHolder, ID_CANVAS, Rect, ItemImages, CaptionLeftOf(*this), ItemCaptionFlags, true);
 }
 
 void TItemData::On_Enter()
@@ -114,6 +157,11 @@ void TItemData::On_MouseDouble(TDataHolder*, TMouseButton, TShiftState, int, int
 void TItemData::CreateCaption()
 {
     const QString& name = ID_FILE_DATA.FD_NAME;
+    if (!ID_FILE_DATA.FD_LABEL.isEmpty()) {
+        ID_CAPTION = ID_FILE_DATA.FD_LABEL;
+        RequestRepaint();
+        return;
+    }
     const qsizetype dot = name.lastIndexOf(QLatin1Char('.'));
     ID_CAPTION = Settings().Browsing.HideFileExtension && dot >= 0 ? name.left(dot) : name;
     RequestRepaint();
@@ -173,7 +221,8 @@ void TItemData::Rename(const QString& Name)
     if (owner) owner->EndIconTasks();
     data.FD_PATH = target;
     data.FD_NAME = Name;
-    data.FD_EXT = TypeKeyOfName(data);
+    data.FD_EXT = TypeKeyOfName(data, dynamic_cast<const TFolderItem*>(this) != nullptr);
+    data.FD_LABEL = data.FD_EXT == QLatin1String(".desktop") ? LauncherName(target) : QString();
     CreateCaption();
     if (owner) owner->StartIconTasks();
 }
@@ -185,6 +234,15 @@ QRect TItemData::ItemRect(const TDataHolder* DataHolder) const
     return QRect(ID_POS.x(), ID_POS.y() - scroll, ID_WIDTH, ID_HEIGHT);
 }
 
+QString TItemData::CutCaptionTip(const TDataHolder* DataHolder) const
+{
+    if (!DataHolder) return QString();
+    const TFont* font = StateFont(*DataHolder->DH_FOLDER_THEME, ID_STATE);
+    if (!font) font = &DataHolder->DH_FOLDER_THEME->FT_FONT_NORMAL;
+    // Measured when asked, not at every paint: a tip is asked for rarely.
+    return MeasureTextWidth(*font, ID_CAPTION) > ID_WIDTH - CaptionLeftOf(*this) ? ID_CAPTION : QString();
+}
+
 std::unique_ptr<TDataLink> TItemData::DataLink()
 {
     auto link = std::make_unique<TDataLink>();
@@ -194,7 +252,7 @@ std::unique_ptr<TDataLink> TItemData::DataLink()
 
 void TFileItem::On_MouseDouble(TDataHolder*, TMouseButton, TShiftState, int, int)
 {
-    OpenFileDefault(ID_FILE_DATA.FD_PATH);
+    OpenFileItem(ID_FILE_DATA.FD_PATH);
 }
 
 void TFolderItem::On_MouseDouble(TDataHolder* DataHolder, TMouseButton, TShiftState, int, int)
@@ -217,7 +275,7 @@ void TDeviceItem::On_MouseDouble(TDataHolder* DataHolder, TMouseButton, TShiftSt
 
 void TGroupData::On_Paint(TDataHolder* DataHolder, TBitmap32& ID_CANVAS, const QRect& Rect)
 {
-    PaintItem(DataHolder, ID_CANVAS, Rect, GroupImages, 40, GroupCaptionFlags, false);
+    PaintItem(DataHolder, ID_CANVAS, Rect, GroupImages, CaptionLeftOf(*this), GroupCaptionFlags, false);
 }
 
 void TGroupData::On_MouseDouble(TDataHolder* DataHolder, TMouseButton, TShiftState, int, int)
@@ -236,12 +294,8 @@ void TGroupData::Collapse(TDataHolder* DataHolder)
 
 std::unique_ptr<TItemData> CreateListedItem(const TDirEntry& Entry, const QString& Path)
 {
-    // What an entry is comes from the file system, never from its name: a file
-    // called "x.folder" is a file (of no known type), not a folder.
     const bool folder = Entry.Is(faDirectory);
-    QString key = TypeKey(Path, Entry);
-    if (!folder && key == QLatin1String(".folder")) key = QStringLiteral(".unknown");
-    const QString ext = SharedTypeKey(key);
+    const QString ext = SharedTypeKey(KindTypeKey(Path, Entry));
     std::unique_ptr<TItemData> item;
     if (folder) item = std::make_unique<TFolderItem>();
     else item = std::make_unique<TFileItem>();
@@ -254,6 +308,8 @@ std::unique_ptr<TItemData> CreateListedItem(const TDirEntry& Entry, const QStrin
     data.FD_HIDDEN = Entry.Is(faHidden);
     data.FD_SYSTEM = Entry.Is(faSystem);
     data.FD_READONLY = Entry.Is(faReadOnly);
+    data.FD_LINK = Entry.Is(faSymLink);
+    if (!folder && ext == QLatin1String(".desktop")) data.FD_LABEL = LauncherName(data.FD_PATH);
     data.FD_SIZE = FileSizeOf(Entry);
     data.FD_TIME_CREATE = Entry.CreationTime;
     data.FD_TIME_ACCESS = Entry.AccessTime;

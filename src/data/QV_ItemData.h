@@ -39,6 +39,8 @@ struct TFileData {
     bool FD_HIDDEN = false;
     bool FD_SYSTEM = false;
     bool FD_READONLY = false;
+    bool FD_LINK = false;   // the entry is a symbolic link (drawn with a link mark)
+    QString FD_LABEL;       // a launcher's own name, shown instead of FD_NAME
 
     static QDateTime LocalTime(qint64 time) { return FileTimeToDateTime(time); }
 };
@@ -95,6 +97,9 @@ public:
     void CreateIcon() {}
     std::unique_ptr<TDataLink> DataLink();
     void SetVisible(bool Value) { ID_VISIBLE = Value; }
+    // What a tip over the item shows: the whole caption when it is drawn cut
+    // short, else nothing. Nothing without a holder.
+    QString CutCaptionTip(const TDataHolder* DataHolder) const;
 
 protected:
     // The shared drawing of items and group headers.
@@ -104,7 +109,8 @@ protected:
 
 class TFileItem : public TItemData {
 public:
-    // Opens the file as the desktop would.
+    // Opens the file as the desktop would; a program only when the user agrees
+    // (see QV_OpenFile.h).
     void On_MouseDouble(TDataHolder* DataHolder, TMouseButton Button, TShiftState Shift, int X, int Y) override;
 };
 
@@ -147,9 +153,9 @@ public:
     TItemData* DL_ITEM = nullptr;
 };
 
-// The item a listing entry makes: a TFolderItem for ".folder", else a TFileItem,
-// filled and captioned. path is the listed folder with a trailing delimiter.
-// Safe on a worker thread.
+// The item a listing entry makes: a TFolderItem for a folder, else a TFileItem,
+// filled and captioned (a launcher by its own name). path is the listed folder
+// with a trailing delimiter. Safe on a worker thread.
 std::unique_ptr<TItemData> CreateListedItem(const TDirEntry& Entry, const QString& Path);
 
 enum TPathType { ptFolder, ptRoot, ptRecycle, ptQDrive };

@@ -9,6 +9,7 @@
 #include "data/QV_DataHolder.h"
 
 #include "icons/QV_IconManager.h"
+#include "locale/QV_LocaleManager.h"
 
 #include <QHash>
 #include <QLocale>
@@ -261,6 +262,9 @@ bool TDataHolder::ApplyGrouping(TGroupRun& Run)
     TItemList grouped;
     grouped.reserve(Run.Order.size() + Run.Headers.size());
     for (size_t b = 0; b < Run.Headers.size(); ++b) {
+        // A key the language file names ("Hard Drives" for ".harddrive") is
+        // shown in words; any other shows as it is.
+        Run.Headers[b]->ID_CAPTION = Localized(QStringLiteral("Groups"), Run.Keys[b], Run.Keys[b]);
         grouped.push_back(std::move(Run.Headers[b]));
         for (uint32_t k = Run.Starts[b]; k < Run.Starts[b + 1]; ++k) {
             std::unique_ptr<TItemData>& item = DH_ITEMS[Run.Order[k]];

@@ -121,7 +121,7 @@ void LoadSettings()
         const TGroupReader g(ini, "Browsing");
         g.Read(s.Browsing.HideHidden, "HideHidden", true);
         g.Read(s.Browsing.HideSystem, "HideSystem", true);
-        g.Read(s.Browsing.HideFileExtension, "HideFileExtension", true);
+        g.Read(s.Browsing.HideFileExtension, "HideFileExtension", false);
         g.Read(s.Browsing.ShowFoldersFirst, "ShowFoldersFirst", true);
         g.Read(s.Browsing.ItemWidth, "ItemWidth", 150);
         g.Read(s.Browsing.ItemHeight, "ItemHeight", 40);
@@ -129,6 +129,7 @@ void LoadSettings()
         g.Read(s.Browsing.HideFloppyA, "HideFloppyA", true);
         g.Read(s.Browsing.StrictClicks, "StrictClicks", false);
         g.Read(s.Browsing.HideFloppyB, "HideFloppyB", true);
+        g.Read(s.Browsing.Executables, "Executables", QStringLiteral("Ask"));
     }
     {
         const TGroupReader g(ini, "General");
@@ -176,6 +177,14 @@ void LoadSettings()
     names.FilesTheme = s.Theming.FilesTheme;
     names.Lang = s.General.Lang;
     SetAliasNames(names);
+}
+
+void SaveSettingValue(const QString& group, const QString& name, const QString& value)
+{
+    TParamString p;
+    p.PS_STRING = ReadSetting(MainSection, group, QString());
+    p.SetValue(name, value);
+    p.SaveToIni(SettingsFile, MainSection, group);
 }
 
 void SaveWindowState(const TWindowState& state)

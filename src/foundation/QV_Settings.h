@@ -89,7 +89,7 @@ struct TQvSettings {
     struct {
         TSettingBool HideHidden{true};
         TSettingBool HideSystem{true};
-        TSettingBool HideFileExtension{true};
+        TSettingBool HideFileExtension{false};
         TSettingBool ShowFoldersFirst{true};
         TSettingInt ItemWidth{150};
         TSettingInt ItemHeight{40};
@@ -100,6 +100,9 @@ struct TQvSettings {
         // the last clicked one, as on every desktop. On: only the middle button
         // toggles, as the program was first designed.
         TSettingBool StrictClicks{false};
+        // What opening a program file does: "Ask" (anything unknown asks too),
+        // "Run", or "Open" as a document.
+        TSettingText Executables{"Ask"};
     } Browsing;
     struct {
         TSettingText Lang{"English"};
@@ -153,6 +156,10 @@ QString ReadSetting(const QString& section, const QString& ident, const QString&
 // that is not a valid number or switch takes its default instead of stopping the
 // program's start.
 void LoadSettings();
+
+// Sets one Name(Value) entry of a [Qorvel] group in the settings file, and
+// nothing else; writes nothing when the settings file does not exist.
+void SaveSettingValue(const QString& group, const QString& name, const QString& value);
 
 // What the window tells SaveWindowState.
 struct TWindowState {

@@ -42,3 +42,9 @@ namespace {
 TLocaleManager* LocaleManager() { return QvContext().LocaleManager.load(std::memory_order_acquire); }
 
 void SetLocaleManager(TLocaleManager* manager) { QvContext().LocaleManager.store(manager, std::memory_order_release); }
+
+QString Localized(const QString& localeType, const QString& localeID, const QString& def)
+{
+    const TLocaleManager* manager = LocaleManager();
+    return manager ? manager->GetLocalized(localeType, localeID, def) : def;
+}

@@ -38,3 +38,6 @@ private:
 // The process-wide locale manager, set by the view for its lifetime; nil before.
 TLocaleManager* LocaleManager();
 void SetLocaleManager(TLocaleManager* manager);
+
+// The text of the process-wide manager, or def without one.
+QString Localized(const QString& localeType, const QString& localeID, const QString& def);

@@ -17,6 +17,8 @@
 
 #include <QKeyEvent>
 #include <QApplication>
+#include <QCheckBox>
+#include <QPushButton>
 #include <QMessageBox>
 #include <QMouseEvent>
 #include <QPainter>
@@ -202,6 +204,34 @@ void TQorView::ShowMessage(const QString& Text)
     // must not stall the tasks whose hand-overs the loop serves.
     auto* box = new QMessageBox(QMessageBox::Information, QStringLiteral("Qorvel"), Text, QMessageBox::Ok, this);
     box->setAttribute(Qt::WA_DeleteOnClose);
+    box->open();
+}
+
+void TQorView::AskRun(const QString& Path, std::function<void(TRunAnswer)> Answer)
+{
+    const auto text = [](const char* key, const char* def) {
+        return Localized(QStringLiteral("RunQuestion"), QString::fromLatin1(key), QString::fromUtf8(def));
+    };
+    const QString name = DisplayFileName(Path.mid(Path.lastIndexOf(QLatin1Char('/')) + 1));
+    auto* box = new QMessageBox(QMessageBox::Question, QStringLiteral("Qorvel"),
+                                text("Text", "\u201C%1\u201D is a program. Do you want to run it, or open it as a document?")
+                                    .arg(name),
+                                QMessageBox::NoButton, this);
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    QPushButton* run = box->addButton(text("Run", "Run"), QMessageBox::AcceptRole);
+    QPushButton* open = box->addButton(text("Open", "Open"), QMessageBox::ActionRole);
+    QPushButton* cancel = box->addButton(text("Cancel", "Cancel"), QMessageBox::RejectRole);
+    box->setDefaultButton(cancel);
+    box->setEscapeButton(cancel);
+    box->setCheckBox(new QCheckBox(text("Remember", "Do not ask again"), box));
+    // Closing the box any other way is a Cancel; the answer comes exactly once.
+    connect(box, &QMessageBox::finished, box, [box, run, open, Answer = std::move(Answer)](int) {
+        TRunAnswer answer;
+        if (box->clickedButton() == run) answer.Choice = TRunChoice::rcRun;
+        else if (box->clickedButton() == open) answer.Choice = TRunChoice::rcOpen;
+        answer.Remember = box->checkBox()->isChecked();
+        Answer(answer);
+    });
     box->open();
 }
 

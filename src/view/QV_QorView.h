@@ -77,6 +77,9 @@ public:
     // --- What the holders ask of the view ---
     TSkinBuffer* ItemSkin() override { return QV_SKIN.get(); }
     void ShowMessage(const QString& Text) override;
+    // A window-modal question that does not block the event loop: Run, Open
+    // (as a document), Cancel, and a box to remember the choice.
+    void AskRun(const QString& Path, std::function<void(TRunAnswer)> Answer) override;
     // The dialogs, the shell bridge and the smart menu complete these.
     void ShowPropDialog() override {}
     void FilesDelete() override {}

@@ -4,8 +4,10 @@
 #include "data/QV_HolderHost.h"
 #include "foundation/QV_Context.h"
 #include "foundation/QV_Settings.h"
+#include "locale/QV_LocaleManager.h"
 #include "platform/fs/QV_FileNames.h"
 #include "platform/fs/QV_FileSystem.h"
+#include "platform/image/QV_Bitmap32.h"
 #include "support/QV_TestSupport.h"
 
 #include <gtest/gtest.h>
@@ -13,9 +15,11 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <optional>
 
 #include <QDir>
+#include <QMap>
 #include <QFile>
 
 #include <sys/stat.h>
@@ -388,6 +392,81 @@ TEST_F(FileHolder, CreateFolderNumbersFreeNamesAndGroupsTheSelection)
     EXPECT_EQ(holder_->CreateFolder(), dir_.Sub("New Folder (3)"));
     EXPECT_TRUE(FolderHasEntries(dir_.Sub("New Group (1)")));
     EXPECT_FALSE(FolderHasEntries(dir_.Sub("New Folder (3)")));
+}
+
+TEST_F(FileHolder, GoingUpSelectsTheFolderOneCameFrom)
+{
+    for (const char* name : {"A/a1", "A/B/b1", "A/C/c1", "A/D/d1"}) dir_.WriteFile(name, "x");
+    Show(dir_.Sub("A/C"));
+    const int before = listed_;
+    holder_->Path_GoUp();
+    ASSERT_TRUE(WaitUntil([&] { return listed_ > before; }));
+    ASSERT_EQ(CurrentPath(), dir_.Sub("A"));
+    QStringList selected;
+    for (const auto& item : holder_->Items())
+        if (item->Selected()) selected << item->ID_FILE_DATA.FD_NAME;
+    EXPECT_EQ(selected, QStringList{"C"});
+}
+
+TEST_F(FileHolder, AnEmptyOrVanishedFolderSaysSoInTheMiddle)
+{
+    const QString folder = dir_.MakeDir("E");
+    // Ink in the middle of the view, where no item of a short folder lies.
+    const auto inkInTheMiddle = [&] {
+        TBitmap32 canvas(1000, 600);
+        holder_->On_Paint(canvas);
+        const TColor32 back = canvas.Pixel(999, 599);
+        for (int y = 250; y < 400; ++y)
+            for (int x = 300; x < 700; ++x)
+                if (canvas.Pixel(x, y) != back) return true;
+        return false;
+    };
+    Show(folder);
+    EXPECT_EQ(holder_->EmptyText(), "This folder is empty");
+    EXPECT_TRUE(inkInTheMiddle());
+
+    dir_.WriteFile("E/one", "x");
+    Refresh();
+    EXPECT_FALSE(inkInTheMiddle());
+    holder_->QuickFilter("nothing matches this");
+    EXPECT_FALSE(inkInTheMiddle()) << "a filter that hides everything is no empty folder";
+
+    QDir(folder).removeRecursively();
+    Refresh();
+    EXPECT_EQ(holder_->EmptyText(), "This folder no longer exists");
+    EXPECT_TRUE(inkInTheMiddle());
+}
+
+TEST_F(FileHolder, DrivesAndTheirKindsAreNamedInWords)
+{
+    TAliasScope aliases(dir_.Path());
+    aliases.SetLanguage("Test");
+    dir_.WriteFile("Data/Language/Test.QVL", "[Devices]\nDriveFixed=Local Drive\nDriveRemote=Network Drive\n"
+                                             "[Groups]\n.HARDDRIVE=Hard Drives\n.REMOTE=Network Drives\n");
+    TLocaleManager locale;
+    TQvContextScope scope({.LocaleManager = &locale, .HolderHost = &host_});
+    Show(QDrivePath);
+    const QMap<QString, QPair<QString, QString>> words = {
+        {".harddrive", {"Local Drive (", "Hard Drives"}},
+        {".remote", {"Network Drive (", "Network Drives"}},
+    };
+    int named = 0;
+    for (const auto& item : holder_->Items()) {
+        if (item->IsGroup()) continue;
+        const QString kind = item->ID_FILE_DATA.FD_EXT;
+        const QString group = item->ID_GROUP;
+        const auto header = std::find_if(holder_->Items().begin(), holder_->Items().end(),
+                                         [&](const auto& h) { return h->IsGroup() && h->ID_GROUP == group; });
+        ASSERT_NE(header, holder_->Items().end());
+        if (!words.contains(kind)) {
+            EXPECT_EQ((*header)->ID_CAPTION, group) << "a kind without words shows its key";
+            continue;
+        }
+        EXPECT_TRUE(item->ID_CAPTION.startsWith(words[kind].first)) << item->ID_CAPTION.toStdString();
+        EXPECT_EQ((*header)->ID_CAPTION, words[kind].second);
+        ++named;
+    }
+    EXPECT_GT(named, 0) << "the root is a local drive";
 }
 
 }  // namespace

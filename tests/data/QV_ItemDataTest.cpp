@@ -9,6 +9,8 @@
 
 #include <sys/stat.h>
 
+#include <algorithm>
+
 namespace {
 
 TDirEntry Entry(const QString& name, std::uint32_t attributes = 0)
@@ -37,6 +39,8 @@ TEST(ItemData, CaptionsAndTypeExtensions)
     TTestDir dir;
     dir.WriteFile("README", "");
     const QString folder = dir.Path() + '/';
+    TSettingGuard guard(Settings().Browsing.HideFileExtension);
+    Settings().Browsing.HideFileExtension = true;
     struct {
         const char* Name;
         std::uint32_t Attributes;
@@ -60,7 +64,6 @@ TEST(ItemData, CaptionsAndTypeExtensions)
         EXPECT_EQ(item->ID_MENU, c.Attributes ? "FOLDER" : "") << c.Name;
         EXPECT_EQ(dynamic_cast<TFolderItem*>(item.get()) != nullptr, c.Attributes != 0) << c.Name;
     }
-    TSettingGuard guard(Settings().Browsing.HideFileExtension);
     Settings().Browsing.HideFileExtension = false;
     EXPECT_EQ(CreateListedItem(Entry("a.b.c"), folder)->ID_CAPTION, "a.b.c");
 }
@@ -111,7 +114,7 @@ TEST(ItemData, RenameUpdatesTheItemAndAllowsACaseChange)
     item->Rename("photo.JPG");
     EXPECT_EQ(item->ID_FILE_DATA.FD_PATH, dir.Sub("photo.JPG"));
     EXPECT_EQ(item->ID_FILE_DATA.FD_EXT, ".jpg");
-    EXPECT_EQ(item->ID_CAPTION, "photo");
+    EXPECT_EQ(item->ID_CAPTION, "photo.JPG");
     EXPECT_EQ(dir.ReadFile("photo.JPG"), "A");
 
     dir.MakeDir("old.d");
@@ -200,15 +203,64 @@ TEST(ItemData, IconIsDrawnOnlyOnceReady)
     }
 }
 
-TEST(ItemData, DoubleClickStartsAnExecutableInItsFolder)
+TEST(ItemData, LinksAndLaunchersAreShownForWhatTheyAre)
 {
     TTestDir dir;
-    // A relative name: the file lands where the program was started.
-    const QString script = dir.WriteFile("run.sh", "#!/bin/sh\necho ok > started\n");
-    ASSERT_EQ(::chmod(script.toUtf8().constData(), 0755), 0);
-    const auto item = CreateListedItem(Entry("run.sh"), dir.Path() + '/');
-    item->On_MouseDouble(nullptr, mbLeft, 0, 0, 0);
-    EXPECT_TRUE(WaitUntil([&] { return dir.ReadFile("started") == "ok\n"; }));
+    const QString folder = dir.Path() + '/';
+    dir.WriteFile("app.desktop", "[Desktop Entry]\nType=Application\nName=Text Editor\nExec=true\n");
+    dir.WriteFile("plain.txt", "");
+    const auto launcher = CreateListedItem(Entry("app.desktop"), folder);
+    EXPECT_EQ(launcher->ID_CAPTION, "Text Editor");
+    EXPECT_FALSE(launcher->ID_FILE_DATA.FD_LINK);
+    launcher->Rename("app.txt");
+    EXPECT_EQ(launcher->ID_CAPTION, "app.txt");
+    launcher->Rename("editor.desktop");
+    EXPECT_EQ(launcher->ID_CAPTION, "Text Editor");
+    EXPECT_TRUE(CreateListedItem(Entry("link", faSymLink), folder)->ID_FILE_DATA.FD_LINK);
+
+    // Renamed to a folder's type, a file stays a file.
+    const auto file = CreateListedItem(Entry("plain.txt"), folder);
+    file->Rename("y.folder");
+    EXPECT_EQ(file->ID_FILE_DATA.FD_EXT, ".unknown");
+    EXPECT_EQ(file->ID_MENU, "");
+}
+
+TEST(ItemData, CaptionSitsBesideTheIconAndALinkIsMarked)
+{
+    TDataHolder holder;
+    TBitmap32 icon(16, 16);
+    icon.Clear(0xFFFF0000);
+    const int captionLeft = Settings().Browsing.ItemHeight + 5;
+    const int iconTop = (Settings().Browsing.ItemHeight - 16) / 2;
+    for (bool link : {false, true}) {
+        TFileItem item;
+        item.ID_CAPTION = "WW";
+        item.ID_FILE_DATA.FD_LINK = link;
+        item.ID_ICON = &icon;
+        item.ID_ICON_READY = true;
+        TBitmap32 canvas(200, 60);
+        canvas.Clear(0xFFFFFFFF);
+        item.On_Paint(&holder, canvas, QRect(0, 0, item.ID_WIDTH, item.ID_HEIGHT));
+        int firstInk = item.ID_WIDTH;
+        for (int y = 0; y < item.ID_HEIGHT; ++y)
+            for (int x = captionLeft; x < item.ID_WIDTH; ++x)
+                if (canvas.Pixel(x, y) != 0xFFFFFFFFu) firstInk = std::min(firstInk, x);
+        EXPECT_LT(firstInk, captionLeft + 8) << "the caption starts beside the icon";
+        // The mark covers the lower left corner of the icon with its own picture.
+        EXPECT_EQ(canvas.Pixel(1, iconTop + 16 - 2) == 0xFFFF0000u, !link) << link;
+        EXPECT_EQ(canvas.Pixel(14, iconTop + 2), 0xFFFF0000u) << "the rest of the icon shows";
+    }
+}
+
+TEST(ItemData, OnlyACaptionCutShortHasATip)
+{
+    TDataHolder holder;
+    TFileItem item;
+    item.ID_CAPTION = "a";
+    EXPECT_EQ(item.CutCaptionTip(&holder), "");
+    item.ID_CAPTION = QString("a rather long name of a report, version ").repeated(3);
+    EXPECT_EQ(item.CutCaptionTip(&holder), item.ID_CAPTION);
+    EXPECT_EQ(item.CutCaptionTip(nullptr), "");
 }
 
 TEST(ItemData, SearchDataPaths)

@@ -62,8 +62,12 @@ TEST(ShippedLanguageFile, HoldsTheTextsTheProgramAsksFor)
     } cases[] = {
         {"SelectTip", "Files.Count", "Selected:"},
         {"SelectTip", "Files.Size", "Size:"},
-        {"Devices", "DriveFixed", "LocalDrive"},
+        {"Devices", "DriveFixed", "Local Drive"},
+        {"Groups", ".HARDDRIVE", "Hard Drives"},
         {"Messages", "CannotRename", "Can not rename: "},
+        {"Messages", "CannotOpen", "Can not open: "},
+        {"Messages", "FolderEmpty", "This folder is empty"},
+        {"RunQuestion", "Text", "\u201C%1\u201D is a program. Do you want to run it, or open it as a document?"},
         {"Messages", "PleaseRestart", "Please Restart Qorvel"},
     };
     for (const auto& c : cases)

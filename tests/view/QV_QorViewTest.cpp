@@ -10,7 +10,9 @@
 #include "view/QV_MainUnit.h"
 #include "view/QV_ViewFixture.h"
 
+#include <QAbstractButton>
 #include <QApplication>
+#include <QCheckBox>
 #include <QMessageBox>
 #include <QTest>
 #include <QThread>
@@ -295,4 +297,44 @@ TEST(ViewHover, LeavingTheWindowClearsTheHotItemAndControl)
     EXPECT_FALSE(item->ID_STATE == isHot || item->ID_STATE == isHotSel);
     EXPECT_EQ(view->CtrlManager()->CM_ACTIVE, nullptr);
     EXPECT_EQ(probe->SC_STATE, csNormal);
+}
+
+TEST(ViewQuestions, TheRunQuestionAnswersOnceWithTheChosenButton)
+{
+    TProgramFolder folder{"Media=PlayNavSound(0)\n"};
+    TQV_MainForm form;
+    const struct {
+        const char* Button;  // none: the box is closed
+        bool Tick;
+        TRunChoice Choice;
+    } cases[] = {
+        {"Run", false, TRunChoice::rcRun},
+        {"Open", true, TRunChoice::rcOpen},
+        {"Cancel", true, TRunChoice::rcCancel},
+        {nullptr, false, TRunChoice::rcCancel},
+    };
+    for (const auto& c : cases) {
+        std::vector<TRunAnswer> answers;
+        form.QorView()->AskRun("/some/folder/tool.sh", [&](TRunAnswer answer) { answers.push_back(answer); });
+        QMessageBox* box = nullptr;
+        ASSERT_TRUE(WaitUntil([&] {
+            for (QWidget* widget : QApplication::topLevelWidgets())
+                if (auto* found = qobject_cast<QMessageBox*>(widget); found && found->isVisible()) box = found;
+            return box != nullptr;
+        }));
+        EXPECT_TRUE(box->text().contains(QString::fromUtf8("\u201Ctool.sh\u201D"))) << box->text().toStdString();
+        EXPECT_TRUE(answers.empty()) << "the question does not block and answers only when answered";
+        box->checkBox()->setChecked(c.Tick);
+        if (c.Button) {
+            for (QAbstractButton* button : box->buttons())
+                if (button->text() == c.Button) button->click();
+        } else {
+            box->close();
+        }
+        ASSERT_TRUE(WaitUntil([&] { return !answers.empty(); })) << (c.Button ? c.Button : "closed");
+        ServeFor(0);
+        EXPECT_EQ(answers.size(), 1u);
+        EXPECT_EQ(answers[0].Choice, c.Choice) << (c.Button ? c.Button : "closed");
+        EXPECT_EQ(answers[0].Remember, c.Tick);
+    }
 }

@@ -146,7 +146,7 @@ TEST_F(ViewTabs, GroupingActsOnTheActiveTab)
     ASSERT_TRUE(WaitUntil([&] { return grouped; }));
     QStringList captions;
     for (const auto& item : shown->Items()) captions << item->ID_CAPTION;
-    EXPECT_EQ(captions, (QStringList{".TXT", "x", ".DOC", "y"}));
+    EXPECT_EQ(captions, (QStringList{".TXT", "x.txt", ".DOC", "y.doc"}));
     EXPECT_EQ(other->ItemCount(), 2);
 }
 
