@@ -99,6 +99,7 @@ TQorView::TQorView(QWidget* mainForm) : QWidget(mainForm)
     });
     repaintServer_ = new TRepaintServer(TRepaintServer::DefaultPath(), [this] { return MessageStart(QV_MSG_START); },
                                         this);
+    repaintServer_->SetSelectionSource([this] { return SelectionReport(); });
 
     ctrlManager_->EventNotify(QStringLiteral("FolderChanged"));
 }
