@@ -263,14 +263,21 @@ void TFileHolder::ItemsGrouped()
 
 // --- Slots ---
 
-void TFileHolder::On_KeyUp(TKeyCode& Key, TShiftState Shift)
+void TFileHolder::On_KeyDown(TKeyCode& Key, TShiftState Shift)
 {
-    TDataHolder::On_KeyUp(Key, Shift);
+    TDataHolder::On_KeyDown(Key, Shift);
     const bool alt = Shift & ssAlt;
     if (alt && Key == VK_LEFT) Path_GoBack();
     else if (alt && Key == VK_RIGHT) Path_GoForward();
-    else if (Key == VK_BACK && !(Shift & (ssAlt | ssCtrl | ssShift))) Path_GoUp();
-    else if (Key == 'C' && (Shift & ssCtrl)) CopyToClipboard();
+    else if ((alt && Key == VK_UP) || (Key == VK_BACK && !(Shift & (ssAlt | ssCtrl | ssShift)))) Path_GoUp();
+    else return;
+    Key = 0;
+}
+
+void TFileHolder::On_KeyUp(TKeyCode& Key, TShiftState Shift)
+{
+    TDataHolder::On_KeyUp(Key, Shift);
+    if (Key == 'C' && (Shift & ssCtrl)) CopyToClipboard();
 }
 
 void TFileHolder::On_Activate()

@@ -86,6 +86,10 @@ public:
     QString CreateFolder();
 
     // --- Slots ---
+    // On the press, so the modifiers count as they are then and a held key
+    // repeats: Alt+Left back, Alt+Right forward, Alt+Up and Backspace up.
+    void On_KeyDown(TKeyCode& Key, TShiftState Shift) override;
+    // Ctrl+C copies, after the common keys.
     void On_KeyUp(TKeyCode& Key, TShiftState Shift) override;
     void On_Activate() override;
     void ThemeLoad() override;

@@ -15,6 +15,7 @@
 #include "platform/QV_Report.h"
 #include "platform/image/QV_Bitmap32.h"
 
+#include <QHash>
 #include <QWidget>
 
 #include <atomic>
@@ -60,6 +61,10 @@ public:
     void LoadTheme();
     // QV_MSG_START: repaints and answers 1; any other message answers 0.
     int MessageStart(int message);
+    // The active holder's selected items (group headers left out), in list
+    // order, one a line: "x y width height name", the rectangle on the view
+    // and the name percent-encoded as UTF-8.
+    QByteArray SelectionReport() const;
 
     TCtrlManager* CtrlManager() const { return ctrlManager_.get(); }
     TLocaleManager* LocaleManager() const { return localeManager_.get(); }
@@ -165,6 +170,9 @@ private:
     std::unique_ptr<TDataCore> dataCore_;
     int paintCount_ = 0;
     bool sessionRestored_ = false;
+    // The modifiers held when each key still down was pressed: its release
+    // acts with them, whichever was let go first.
+    QHash<int, TShiftState> pressedShift_;
 };
 
 // The process-wide view, set for its lifetime; nil before and after.

@@ -155,21 +155,32 @@ TEST_F(FileHolder, NavigationHistory)
     EXPECT_TRUE(host_.Messages.isEmpty());
 }
 
-TEST_F(FileHolder, KeysNavigate)
+TEST_F(FileHolder, NavigationKeysActOnThePress)
 {
-    dir_.MakeDir("A/B");
-    Show(dir_.Sub("A/B"));
-    TKeyCode key = VK_BACK;
+    dir_.MakeDir("A/B/C");
+    Show(dir_.Sub("A/B/C"));
+    struct {
+        TKeyCode Key;
+        TShiftState Shift;
+        const char* Then;
+    } steps[] = {
+        {VK_BACK, 0, "A/B"},
+        {VK_UP, ssAlt, "A"},
+        {VK_LEFT, ssAlt, "A/B"},
+        {VK_RIGHT, ssAlt, "A"},
+        {VK_LEFT, 0, "A"},  // without Alt the focus moves, not the place
+        {VK_BACK, ssCtrl, "A"},
+    };
+    for (const auto& step : steps) {
+        TKeyCode key = step.Key;
+        holder_->On_KeyDown(key, step.Shift);
+        EXPECT_EQ(CurrentPath(), dir_.Sub(step.Then)) << step.Key << " " << step.Shift;
+    }
+    // The release does not go a second time.
+    TKeyCode key = VK_LEFT;
+    holder_->On_KeyUp(key, ssAlt);
+    key = VK_BACK;
     holder_->On_KeyUp(key, 0);
-    EXPECT_EQ(CurrentPath(), dir_.Sub("A"));
-    key = VK_LEFT;
-    holder_->On_KeyUp(key, ssAlt);
-    EXPECT_EQ(CurrentPath(), dir_.Sub("A/B"));
-    key = VK_RIGHT;
-    holder_->On_KeyUp(key, ssAlt);
-    EXPECT_EQ(CurrentPath(), dir_.Sub("A"));
-    key = VK_LEFT;
-    holder_->On_KeyUp(key, 0);  // without Alt nothing moves
     EXPECT_EQ(CurrentPath(), dir_.Sub("A"));
 }
 
