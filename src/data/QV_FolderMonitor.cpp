@@ -7,6 +7,8 @@
 
 #include <QTimer>
 
+#include <algorithm>
+
 namespace {
 
 // How long the watcher waits before it looks at its terminate flag again.
@@ -29,6 +31,7 @@ bool TNotifyThread::Start()
     // before the caller goes on.
     auto handle = std::make_shared<TChangeNotify>(Path);
     refused_ = handle->State() != TNotifyState::nsWatching;
+    watching_ = !refused_;
     thread_ = std::make_unique<TPlatformThread>(
         [this, handle]() mutable {
             Execute(*handle);
@@ -55,7 +58,9 @@ void TNotifyThread::WaitFor()
 void TNotifyThread::Execute(TChangeNotify& handle)
 {
     while (!terminated_) {
-        if (!handle.Wait(kWaitSliceMs).Changed() || terminated_) continue;
+        const bool changed = handle.Wait(kWaitSliceMs).Changed();
+        watching_ = handle.State() == TNotifyState::nsWatching;
+        if (!changed || terminated_) continue;
         ++changesSeen_;
         try {
             // The flag is read again on the main thread: a Terminate made while this
@@ -90,8 +95,9 @@ TFolderMonitor::~TFolderMonitor()
 void TFolderMonitor::Start(const QString& Path)
 {
     if (Path == FM_PATH) return;
-    Stop();
     const QString path = IncludeTrailingPathDelimiter(ResolvePath(Path));
+    if (FM_THREAD && FM_THREAD->Path == path && FM_THREAD->Watching()) return;
+    Stop();
     if (!PathExists(path, emAny)) return;
     auto thread = std::make_unique<TNotifyThread>();
     thread->Path = path;
@@ -128,9 +134,9 @@ bool TFolderMonitor::Pending() const { return FM_TIMER->isActive(); }
 
 void TFolderMonitor::RestartTimer()
 {
-    FM_TIMER->stop();
-    FM_TIMER->setInterval(FM_TIMER_INTERVAL);
-    FM_TIMER->start();
+    if (!FM_TIMER->isActive()) FirstChange_.start();
+    const qint64 left = FM_MAX_DELAY - FirstChange_.elapsed();
+    FM_TIMER->start(int(std::clamp<qint64>(left, 0, FM_TIMER_INTERVAL)));
 }
 
 void TFolderMonitor::TimerFired()

@@ -1,7 +1,9 @@
 #pragma once
 // The folder monitor of a file holder: a watcher thread waits for changes of the
 // listed folder and hands each one to the main thread, where a quiet-period
-// timer merges a burst of them into one notification.
+// timer merges a burst of them into one notification. A folder that never goes
+// quiet is still reported, at the latest FM_MAX_DELAY after the first change
+// not yet reported.
 //
 // Threads. TFolderMonitor is created, used and destroyed on the main thread, and
 // its callback runs there. The watcher thread touches only its own handle; it
@@ -9,6 +11,7 @@
 // them. Every wait for a watcher serves those hand-overs, so stopping never
 // deadlocks.
 
+#include <QElapsedTimer>
 #include <QString>
 
 #include <atomic>
@@ -49,6 +52,8 @@ public:
 
     // The kernel refused the watch: the thread idles and reports nothing.
     bool WatchRefused() const { return refused_; }
+    // The watch is in place and the folder has not ended. Any thread.
+    bool Watching() const { return watching_; }
     // How many waits of the thread found changes. Any thread.
     int ChangesSeen() const { return changesSeen_; }
 
@@ -59,6 +64,7 @@ private:
     std::unique_ptr<TPlatformThread> thread_;
     std::atomic<bool> terminated_{false};
     std::atomic<int> changesSeen_{0};
+    std::atomic<bool> watching_{false};
     bool refused_ = false;
 };
 
@@ -73,13 +79,18 @@ public:
     TFolderMonitor& operator=(const TFolderMonitor&) = delete;
 
     // Called on the main thread FM_TIMER_INTERVAL ms after the last change of a
-    // burst. The monitor must not be destroyed from inside it.
+    // burst, or FM_MAX_DELAY ms after its first change when the burst lasts
+    // longer. The monitor must not be destroyed from inside it.
     TNotifyEvent OnChangedEvent;
     int FM_TIMER_INTERVAL = 300;
+    int FM_MAX_DELAY = 1000;
 
-    // Replaces the watcher by one on Path (an empty Path is ignored). A path that
-    // does not name an existing folder on a ready volume leaves the monitor
-    // stopped. A change still pending from the previous watcher is dropped.
+    // Watches Path (an empty Path is ignored). A watcher that still watches that
+    // folder stays, with any change it has seen and not yet reported: the
+    // holder starts the monitor before and after each listing, and a change made
+    // in between must still lead to a refresh. Otherwise the watcher is replaced
+    // and a pending change is dropped; a path that does not name an existing
+    // folder on a ready volume leaves the monitor stopped.
     void Start(const QString& Path);
     // Ends the watcher, waiting while serving its hand-overs; a change pending or
     // still being handed over is dropped.
@@ -96,12 +107,13 @@ private:
     void RestartTimer();
     void TimerFired();
 
-    // Never set: every Start, even on the folder watched already, replaces the
-    // watcher, as each completed listing restarts it.
+    // Never set; Start keeps a watcher by the path it watches instead.
     QString FM_PATH;
     std::unique_ptr<TNotifyThread> FM_THREAD;
     std::unique_ptr<QTimer> FM_TIMER;
     bool Active_ = false;
+    // Runs from the first change of the burst now pending.
+    QElapsedTimer FirstChange_;
     // Counts watchers started and stopped: an event from a watcher of an older
     // generation is one the consumer no longer wants.
     unsigned generation_ = 0;
