@@ -7,6 +7,8 @@
 #include "platform/QV_FileSystem.h"
 #include "platform/QV_Sound.h"
 
+#include <QSet>
+
 #include <utility>
 
 namespace {
@@ -48,6 +50,12 @@ bool& TFileHolder::Restoring()
 {
     static bool restoring = false;
     return restoring;
+}
+
+std::function<void(const QString&)>& TFileHolder::ListingProbe()
+{
+    static std::function<void(const QString&)> probe;
+    return probe;
 }
 
 // --- History ---
@@ -140,19 +148,30 @@ void TFileHolder::Path_GoTo(TPathData* PathData)
     DH_TEXT_QFILTER.clear();
     StopThreads();
     ListedWhenGrouped_ = false;
-    DH_ITEM_ACTIVE = nullptr;
-    DH_ITEM_TRY = nullptr;
-    BeginUpdate();
+    RefreshDue_ = false;
+    HotAfterListing_.clear();
+    // A refresh leaves the list on screen until the new one is handed over,
+    // which carries its selection and hot item over.
+    if (PathData->PD_PATH != ListedPath_) {
+        DH_ITEM_ACTIVE = nullptr;
+        DH_ITEM_TRY = nullptr;
+        BeginUpdate();
+    }
     if (TCtrlManager* manager = CtrlManager()) manager->Control_Update();
     // The old folder's watcher would otherwise keep refreshing a place it does
-    // not describe; a refresh of the same folder keeps it, so a change made
-    // while listing is still reported.
+    // not describe. The new folder is watched before its listing begins, so a
+    // change made while it is listed leads to a refresh.
     if (PathData->PD_PATH != MonitoredPath_) {
         DH_MONITOR->Stop();
         MonitoredPath_.clear();
     }
-    if (IsQDrive(PathData->PD_PATH)) QuickDrive();
-    else BuildList(PathData->PD_PATH);
+    if (IsQDrive(PathData->PD_PATH)) {
+        QuickDrive();
+    } else {
+        DH_MONITOR->Start(PathData->PD_PATH);
+        MonitoredPath_ = DH_MONITOR->Active() ? PathData->PD_PATH : QString();
+        BuildList(PathData->PD_PATH);
+    }
     ThemeLoad();
     NotifyFolderChanged();
 }
@@ -183,8 +202,44 @@ void TFileHolder::Path_GoUp()
 
 void TFileHolder::On_FolderChanged(TFolderMonitor*)
 {
+    // Restarting the listing on every change would never let a large folder
+    // that keeps changing finish; the running listing ends first.
+    if (Listing()) {
+        RefreshDue_ = true;
+        return;
+    }
     NotifyFolderChanged();
     Path_GoTo();
+}
+
+void TFileHolder::TakeListing(const QString& Path, TItemList Items)
+{
+    QSet<QString> selected;
+    HotAfterListing_.clear();
+    if (Path == ListedPath_) {
+        for (const auto& item : TDataHolder::Items())
+            if (item->Selected() && !item->IsGroup()) selected.insert(item->ID_FILE_DATA.FD_NAME);
+        if (DH_ITEM_ACTIVE) HotAfterListing_ = DH_ITEM_ACTIVE->ID_FILE_DATA.FD_NAME;
+    }
+    if (!selected.isEmpty())
+        for (const auto& item : Items)
+            if (selected.contains(item->ID_FILE_DATA.FD_NAME)) item->Select();
+    ListedPath_ = Path;
+    // Drawing stays off until the end arranges the new list.
+    BeginUpdate();
+    HandOverItems(std::move(Items));
+}
+
+void TFileHolder::RestoreHotItem()
+{
+    const QString name = std::exchange(HotAfterListing_, QString());
+    if (name.isEmpty()) return;
+    for (const auto& item : TDataHolder::Items())
+        if (item->ID_VISIBLE && item->ID_FILE_DATA.FD_NAME == name) {
+            item->On_Leave();  // the item's hot state
+            DH_ITEM_ACTIVE = DH_ITEM_TRY = item.get();
+            return;
+        }
 }
 
 void TFileHolder::ListingDone(bool Folder)
@@ -195,13 +250,17 @@ void TFileHolder::ListingDone(bool Folder)
         GroupItems(QStringLiteral("Ext"), QStringLiteral("Icons"));
         return;
     }
+    // Keeps the watcher that saw the listing through; starts one where the
+    // folder could not be watched before (it had ended, or did not exist).
     if (const TPathData* current = Path_Curr()) {
-        MonitoredPath_ = current->PD_PATH;
         DH_MONITOR->Start(current->PD_PATH);
+        MonitoredPath_ = DH_MONITOR->Active() ? current->PD_PATH : QString();
     }
     Arrange();
+    RestoreHotItem();
     StartIconTasks();
     if (OnListed) OnListed(this);
+    if (std::exchange(RefreshDue_, false)) On_FolderChanged(DH_MONITOR.get());
 }
 
 void TFileHolder::ItemsGrouped()
@@ -232,8 +291,8 @@ void TFileHolder::ThemeLoad()
 {
     const TPathData* current = Path_Curr();
     if (!current) return;
-    if (IsQDrive(current->PD_PATH)) LoadTheme(FolderThemeSource(TThemePlace::tpQuickDrive));
-    else LoadTheme(FolderThemeSource(TThemePlace::tpFolder, current->PD_PATH));
+    if (IsQDrive(current->PD_PATH)) LoadTheme(TThemePlace::tpQuickDrive);
+    else LoadTheme(TThemePlace::tpFolder, current->PD_PATH);
 }
 
 void TFileHolder::OpenFolder(const QString& Path) { Path_GoTo(Path); }

@@ -43,8 +43,9 @@ QString ParamText(const TSmartTask* task, const char* id)
 // the interface thread, so a stopped run never replaces a newer run's items.
 void HandOver(TSmartTask* task, TFileHolder* holder, TItemList& items)
 {
+    const QString path = ParamText(task, "Path");
     Synchronize([&] {
-        if (task->Active()) holder->HandOverItems(std::move(items));
+        if (task->Active()) holder->TakeListing(path, std::move(items));
     });
 }
 
@@ -60,6 +61,7 @@ void BuildList_Task(TSmartTask* task)
     const bool hideSystem = ParamInt(task, "HideSystem");
 
     const TDirListing listing = ListDirectory(folder, TDirOrder::doByName, [task] { return !task->Active(); });
+    if (const auto& probe = TFileHolder::ListingProbe()) probe(folder);
     if (listing.Cancelled) return;
     // Making the items costs about half as much as reading the folder; a large
     // folder gets them made by two threads, each filling its own slots.
