@@ -6,12 +6,21 @@
 #include "foundation/QV_Settings.h"
 #include "foundation/QV_Utils.h"
 #include "platform/QV_IniFile.h"
+#include "platform/QV_Report.h"
+#include "platform/QV_Threads.h"
+
+#include <QElapsedTimer>
+#include <QTimer>
+
+#include <algorithm>
 
 namespace {
 
 TDataCore* Core_ = nullptr;
 
 const QString RecentSection = QStringLiteral("RecentTabs");
+// How often the reaper looks at the workers of removed holders.
+constexpr int ReapIntervalMs = 100;
 
 }  // namespace
 
@@ -41,9 +50,22 @@ QString PlaceEntry(const QString& Path)
     return entry.SetValue(QStringLiteral("Path"), Path).trimmed();
 }
 
-TDataCore::TDataCore() = default;
+TDataCore::TDataCore() : ReapTimer_(std::make_unique<QTimer>())
+{
+    ReapTimer_->setInterval(ReapIntervalMs);
+    QObject::connect(ReapTimer_.get(), &QTimer::timeout, ReapTimer_.get(), [this] { Reap(); });
+}
 
-TDataCore::~TDataCore() { Clear(); }
+TDataCore::~TDataCore()
+{
+    Clear();
+    if (Reaped_.empty()) return;
+    // Their workers are stuck in the file system and may still read them;
+    // freeing them would crash, waiting would hang the exit. The process
+    // ends with them.
+    ReportFailure("Closing tabs", QStringLiteral("%1 tab(s) left waiting for a file system").arg(Reaped_.size()));
+    for (auto& holder : Reaped_) (void)holder.release();
+}
 
 TFileHolder* TDataCore::Holder_Add_File()
 {
@@ -69,9 +91,8 @@ bool TDataCore::Holder_Rem(int IDX)
 {
     TDataHolder* holder = Holder_Get(IDX);
     if (!holder) return false;
-    // A fixed pause would free a holder whose worker is still inside a large
-    // folder; the holder's destructor waits for its workers instead, serving
-    // their hand-overs so none of them blocks.
+    // A worker may be stuck in a file system that does not answer; waiting
+    // for it here would freeze the window without limit.
     holder->StopThreads();
     holder->DH_CANDRAW = false;
     DC_HOLDER = nullptr;
@@ -81,9 +102,28 @@ bool TDataCore::Holder_Rem(int IDX)
     // destruction finds it.
     std::unique_ptr<TDataHolder> owned = std::move(DC_LIST[size_t(IDX)]);
     DC_LIST.erase(DC_LIST.begin() + IDX);
+    if (owned->WorkersRunning()) {
+        Reaped_.push_back(std::move(owned));
+        ReapTimer_->start();
+    }
     owned.reset();
     RequestRepaint();
     return true;
+}
+
+void TDataCore::Reap()
+{
+    // Out of the list before it goes: a destructor may serve calls that reach here.
+    for (size_t i = 0; i < Reaped_.size();) {
+        if (Reaped_[i]->WorkersRunning()) {
+            ++i;
+            continue;
+        }
+        std::unique_ptr<TDataHolder> holder = std::move(Reaped_[i]);
+        Reaped_.erase(Reaped_.begin() + std::ptrdiff_t(i));
+        holder.reset();
+    }
+    if (Reaped_.empty()) ReapTimer_->stop();
 }
 
 int TDataCore::Holder_Find(const QString& ID) const
@@ -126,6 +166,16 @@ TDataHolder* TDataCore::Holder_Activate(TDataHolder* DataHolder)
 void TDataCore::Clear()
 {
     for (int i = Count() - 1; i >= 0; --i) Holder_Rem(i);
+    QElapsedTimer clock;
+    clock.start();
+    while (!Reaped_.empty()) {
+        const qint64 left = ShutdownWaitMs - clock.elapsed();
+        const auto reapable = [this] {
+            return std::any_of(Reaped_.begin(), Reaped_.end(), [](const auto& h) { return !h->WorkersRunning(); });
+        };
+        if (left <= 0 || !ServeUntil(reapable, TServeMode::smCalls, int(left))) break;
+        Reap();
+    }
 }
 
 void TDataCore::StopThreads()
