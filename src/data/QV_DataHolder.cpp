@@ -173,13 +173,6 @@ void TDataHolder::ReDraw()
     if (DH_VISIBLE) RequestRepaint();
 }
 
-void TDataHolder::LoadTheme(const TFolderThemeSource& Source)
-{
-    LoadFolderTheme(*DH_FOLDER_THEME, Source);
-    UpdateBackground();
-    RequestRepaint();
-}
-
 // --- Layout ---
 
 void TDataHolder::Arrange()
@@ -736,6 +729,12 @@ void TDataHolder::On_Resize(int W, int H)
     DH_WIDTH = W;
     DH_HEIGHT = H;
     Arrange();
+    // Only the part of the picture the old size showed was decoded.
+    const TFolderTheme& theme = *DH_FOLDER_THEME;
+    if (theme.PictureCut() && (W > theme.FT_BACK_SOURCE.Width() || H > theme.FT_BACK_SOURCE.Height())) {
+        DH_FOLDER_THEME->FT_PATH.clear();
+        ThemeLoad();
+    }
     UpdateBackground();
 }
 
@@ -754,6 +753,12 @@ void TDataHolder::StopThreads()
     DH_THREAD_ICONS_S->Stop();
     DH_THREAD_ICONS_R->Stop();
     DH_THREAD_CLEAR_C->Stop();
+}
+
+bool TDataHolder::WorkersRunning() const
+{
+    return TaskManager->Running() || DH_THREAD_ICONS_G->Running() || DH_THREAD_ICONS_S->Running() ||
+           DH_THREAD_ICONS_R->Running() || DH_THREAD_CLEAR_C->Running();
 }
 
 void TDataHolder::EndIconTasks()

@@ -166,6 +166,9 @@ public:
     // synchronized calls): every change of the item list does this first, as
     // the passes walk the list on their own threads.
     void EndIconTasks();
+    // Some worker of the holder (a task or an icon pass) has not ended yet; the
+    // holder may be freed without waiting once none has.
+    bool WorkersRunning() const;
 
     // --- Hover, hit testing and selection ---
     TItemData* ItemAtXY(int X, int Y) const;
@@ -194,8 +197,15 @@ public:
     bool OpenSelected(const QString& AppPath, const QString& Param1);
     void ReDraw();
 
-    // Loads the theme of a place, prepares the background and repaints.
-    void LoadTheme(const TFolderThemeSource& Source);
+    // Loads the theme of a place (Folder for tpFolder) on a worker: a
+    // folder's own files may be large, hostile or on a volume that does not
+    // answer. The fonts, the alignment and a newly read picture replace the
+    // current ones on the interface thread when ready; then the background is
+    // prepared and the view repainted. A newer load, or StopThreads, drops a
+    // load still running.
+    void LoadTheme(TThemePlace Place, const QString& Folder = QString());
+    // Interface thread: what a theme load read. Picture: it read a picture.
+    void TakeTheme(const TFolderTheme& Loaded, bool Picture);
 
     // --- Grouping ---
     // Regroups the items in the background under new group headers by "Name"
