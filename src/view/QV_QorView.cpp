@@ -1,5 +1,6 @@
 #include "view/QV_QorView.h"
 
+#include "commands/QV_ButtonManager.h"
 #include "controls/QV_CtrlManager.h"
 #include "controls/QV_Repaint.h"
 #include "controls/QV_ViewHolder.h"
@@ -64,8 +65,10 @@ TQorView::TQorView(QWidget* mainForm) : QWidget(mainForm)
 
     LocaleManager_ = std::make_unique<TLocaleManager>();
     SetLocaleManager(LocaleManager_.get());
+    ButtonManager_ = std::make_unique<TButtonManager>();
     CtrlManager_ = std::make_unique<TCtrlManager>();
     CtrlManager_->CM_PARENT = this;
+    RegisterCommandControls(*CtrlManager_, *ButtonManager_);
     SetCtrlManager(CtrlManager_.get());
     IconManager_ = std::make_unique<TIconManager>();
     IconManager_->OpenPlaces = [] { return OpenFilePlaces(); };
