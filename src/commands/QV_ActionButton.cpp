@@ -151,11 +151,12 @@ void TActionButton::On_DrawImage(TBitmap32& Dest, int X, int Y, int W, int H)
     if (!SC_VISIBLE || !AB_ImageLoaded) return;
     TImageDataPtr icon;
     if (!AB_SKIN->GetImageData(IconId, icon)) return;
-    // A proportionally shrunk picture sits centred in the icon box.
+    // The icon's entry has no offsets, so its rendition goes straight onto the
+    // canvas. A proportionally shrunk picture sits centred in the icon box.
     const TBitmap32 prepared = icon->Resize(W, H);
-    if (!prepared.Empty() && icon->State().IMD_Source.Width() != prepared.Width())
-        Y += (AB_RECT_ICON.Height() - prepared.Height()) / 2;
-    AB_SKIN->DrawImage(IconId, Dest, X, Y, W, H);
+    if (prepared.Empty()) return;
+    if (prepared.Height() != H) Y += (AB_RECT_ICON.Height() - prepared.Height()) / 2;
+    Dest.Draw(X, Y, prepared);
 }
 
 void TActionButton::On_DrawText(TBitmap32& Dest, const TSmartRect& Rect, const QString& Text)
