@@ -1,5 +1,6 @@
 #include "view/QV_QorView.h"
 
+#include "commands/QV_ButtonManager.h"
 #include "controls/QV_CtrlManager.h"
 #include "controls/QV_Repaint.h"
 #include "controls/QV_ViewHolder.h"
@@ -69,8 +70,10 @@ TQorView::TQorView(QWidget* mainForm) : QWidget(mainForm)
 
     localeManager_ = std::make_unique<TLocaleManager>();
     SetLocaleManager(localeManager_.get());
+    buttonManager_ = std::make_unique<TButtonManager>();
     ctrlManager_ = std::make_unique<TCtrlManager>();
     ctrlManager_->CM_PARENT = this;
+    RegisterCommandControls(*ctrlManager_, *buttonManager_);
     SetCtrlManager(ctrlManager_.get());
     iconManager_ = std::make_unique<TIconManager>();
     iconManager_->OpenPlaces = [] { return OpenFilePlaces(); };
