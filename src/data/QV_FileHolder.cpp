@@ -3,6 +3,7 @@
 #include "controls/QV_CtrlManager.h"
 #include "data/QV_FolderMonitor.h"
 #include "data/QV_HolderHost.h"
+#include "data/QV_ShellBridge.h"
 #include "foundation/QV_Settings.h"
 #include "platform/fs/QV_FileSystem.h"
 #include "platform/desktop/QV_Sound.h"
@@ -220,6 +221,26 @@ void TFileHolder::On_KeyUp(TKeyCode& Key, TShiftState Shift)
     else if (alt && Key == VK_RIGHT) Path_GoForward();
     else if (Key == VK_BACK && !(Shift & (ssAlt | ssCtrl | ssShift))) Path_GoUp();
     else if (Key == 'C' && (Shift & ssCtrl)) CopyToClipboard();
+    else if (Key == 'X' && (Shift & ssCtrl)) CutToClipboard();
+    else if (Key == 'V' && (Shift & ssCtrl)) PasteFromClipboard();
+}
+
+QString TFileHolder::CurrentFolder() const
+{
+    const TPathData* current = Path_Curr();
+    if (!current || current->PD_TYPE == ptQDrive || IsQDrive(current->PD_PATH)) return QString();
+    return current->PD_PATH;
+}
+
+void TFileHolder::PasteFromClipboard()
+{
+    TShellBridge* shell = ShellBridge();
+    if (!shell || !shell->CanPaste()) return;
+    QString target = CurrentFolder();
+    if (SelCount() == 1)
+        for (const auto& item : Items())
+            if (item->Selected() && item->Directory()) target = item->ID_FILE_DATA.FD_PATH;
+    if (!target.isEmpty()) shell->Paste(target);
 }
 
 void TFileHolder::On_Activate()

@@ -75,6 +75,9 @@ public:
     // entries move into it, never replacing anything. Answers the new folder's
     // path, or empty when none was made.
     QString CreateFolder();
+    // The clipboard's files into the one selected folder, else into the folder shown.
+    void PasteFromClipboard();
+    QString CurrentFolder() const override;
 
     // --- Slots ---
     void On_KeyUp(TKeyCode& Key, TShiftState Shift) override;

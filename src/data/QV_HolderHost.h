@@ -9,6 +9,7 @@
 
 #include "foundation/QV_System.h"
 
+#include <QPoint>
 #include <QString>
 
 class TDataHolder;
@@ -25,7 +26,20 @@ public:
     virtual TDataHolder* AddSearchTab(const QString& Path, bool Active) = 0;
     virtual bool RemHolder(const QString& ID) = 0;
     virtual void ShowPropDialog() = 0;
-    virtual void FilesDelete() = 0;
+    // To the trash; Permanently (Shift+Delete) deletes after a confirmation.
+    virtual void FilesDelete(bool Permanently = false) = 0;
+    // The file operations of the view on the active holder; nothing by default.
+    virtual void ClipboardCopy() {}
+    virtual void ClipboardCut() {}
+    virtual void ClipboardPaste() {}
+    virtual void FilesRename(bool FromClipboard) { (void)FromClipboard; }
+    virtual void DialogOpenWith() {}
+    virtual void SystemMenu(QPoint Pos) { (void)Pos; }
+    virtual void OpenInExplorer() {}
+    virtual void RecycleBinOpen() {}
+    virtual void RecycleBinEmpty(bool Confirm) { (void)Confirm; }
+    virtual qint64 RecycleBinCount() { return 0; }
+    virtual qint64 RecycleBinSize() { return 0; }
     virtual void SwitchMode(const QString& Mode) = 0;
     // A message box with the text.
     virtual void ShowMessage(const QString& Text) = 0;

@@ -83,6 +83,7 @@ private:
     bool RemoveSource(const QString& source);
     void Trash(const QString& source);
     void Delete(const QString& source);
+    void EmptyTrashes(const QStringList& trashes);
 
     const TFileOpKind kind_;
     const TFileOpHooks& hooks_;
@@ -107,6 +108,10 @@ std::optional<TConflictAnswer> TRun::Ask(const QString& source, const TNodeInfo&
 
 TFileOpResult TRun::Run(const QStringList& sources, const QString& targetFolder)
 {
+    if (kind_ == TFileOpKind::foDeleteTrashed) {
+        EmptyTrashes(sources);
+        return result_;
+    }
     // Totals first, so progress can tell how far it has come.
     for (const QString& source : sources) {
         TTreeCount count;
@@ -375,6 +380,22 @@ void TRun::Delete(const QString& source)
     if (TFsStatus gone = RemoveTree(source); gone) ++result_.Done;
     else FailWith(gone.Error());
     Tick(count.Bytes, count.Files + count.Folders);
+}
+
+void TRun::EmptyTrashes(const QStringList& trashes)
+{
+    std::vector<TTrashEntry> entries;
+    for (const TTrashEntry& entry : ListTrash())
+        if (trashes.contains(entry.TrashFolder)) entries.push_back(entry);
+    progress_.FilesTotal = qint64(entries.size());
+    for (const TTrashEntry& entry : entries) {
+        if (!Going()) break;
+        progress_.Current = entry.FilesPath();
+        if (TFsStatus gone = DeleteFromTrash(entry); gone) ++result_.Done;
+        else FailWith(gone.Error());
+        Tick(0, 1);
+    }
+    if (cancelled_) result_.Cancelled = true;
 }
 
 }  // namespace

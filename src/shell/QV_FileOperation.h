@@ -23,7 +23,9 @@
 
 #include <functional>
 
-enum class TFileOpKind { foCopy, foMove, foTrash, foDelete };
+// foDeleteTrashed: the sources are trash folders, whose entries (and their
+// information files) are deleted for good.
+enum class TFileOpKind { foCopy, foMove, foTrash, foDelete, foDeleteTrashed };
 enum class TConflictChoice { ccReplace, ccSkip, ccKeepBoth, ccCancel };
 
 struct TConflictInfo {
