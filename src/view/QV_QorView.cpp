@@ -4,6 +4,7 @@
 #include "controls/QV_Repaint.h"
 #include "controls/QV_ViewHolder.h"
 #include "data/QV_DataCore.h"
+#include "dialogs/QV_ShellDialogs.h"
 #include "foundation/QV_Context.h"
 #include "foundation/QV_Settings.h"
 #include "icons/QV_IconManager.h"
@@ -85,6 +86,9 @@ TQorView::TQorView(QWidget* mainForm) : QWidget(mainForm)
 
     QvContext().View.store(this);
     SetHolderHost(this);
+    ShellUi_ = std::make_unique<TDesktopShellUi>(this);
+    Shell_ = std::make_unique<TShell>(ShellUi_.get());
+    SetShellBridge(Shell_.get());
     SetRepaintHandler([this] { InvalidateGL(); });
     RepaintServer_ = new TRepaintServer(TRepaintServer::DefaultPath(), [this] { return MessageStart(QV_MSG_START); },
                                         this);
@@ -97,6 +101,10 @@ TQorView::~TQorView()
     // The holders' tasks and monitors end before the managers they use go.
     DataCore_->StopThreads();
     DataCore_->Clear();
+    // Running file operations are cancelled and waited for; their partial output goes.
+    if (ShellBridge() == Shell_.get()) SetShellBridge(nullptr);
+    Shell_.reset();
+    ShellUi_.reset();
     if (HolderHost() == this) SetHolderHost(nullptr);
     SetRepaintHandler(nullptr);
     TQorView* self = this;

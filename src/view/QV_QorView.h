@@ -25,6 +25,8 @@ class TDataCore;
 class TIconManager;
 class TLocaleManager;
 class TRepaintServer;
+class TShell;
+class TShellUi;
 class TSkinBuffer;
 class TViewHolder;
 
@@ -75,9 +77,7 @@ public:
     // --- What the holders ask of the view ---
     TSkinBuffer* ItemSkin() override { return QV_SKIN.get(); }
     void ShowMessage(const QString& Text) override;
-    // The dialogs, the shell bridge and the smart menu complete these.
-    void ShowPropDialog() override {}
-    void FilesDelete() override {}
+    // The smart menu completes these.
     void PopUpMenu(int, int, const TStringArray&) override {}
     void PopUpTypeMenu(int, int, const TStringArray&) override {}
 
@@ -103,7 +103,20 @@ public:
     void GoBack();
     void GoFwrd();
     void GoUp();
-    void ClipboardCopy();
+    void ClipboardCopy() override;
+    // --- File operations through the shell bridge ---
+    void ClipboardCut() override;
+    void ClipboardPaste() override;
+    void FilesDelete(bool Permanently = false) override;
+    void ShowPropDialog() override;
+    void DialogOpenWith() override;
+    void SystemMenu(QPoint Pos) override;
+    void OpenInExplorer() override;
+    void RecycleBinOpen() override;
+    void RecycleBinEmpty(bool Confirm) override;
+    qint64 RecycleBinCount() override;
+    qint64 RecycleBinSize() override;
+    TShell* Shell() const { return Shell_.get(); }
     void FilesSelectAll();
     void CreateFolder();
     // "Name", "Ext" or "Path"; anything else shows the items ungrouped.
@@ -148,6 +161,8 @@ private:
     TRepaintServer* RepaintServer_ = nullptr;
     std::function<TViewHolder*()> HolderSource_;
     std::unique_ptr<TDataCore> DataCore_;
+    std::unique_ptr<TShellUi> ShellUi_;
+    std::unique_ptr<TShell> Shell_;
     int PaintCount_ = 0;
 };
 

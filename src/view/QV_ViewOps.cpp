@@ -4,6 +4,7 @@
 
 #include "controls/QV_CtrlManager.h"
 #include "data/QV_DataCore.h"
+#include "shell/QV_Shell.h"
 #include "foundation/QV_Settings.h"
 #include "foundation/QV_Utils.h"
 #include "platform/ini/QV_IniFile.h"
@@ -148,6 +149,46 @@ void TQorView::ClipboardCopy()
 {
     if (TDataHolder* holder = DataCore_->DC_HOLDER) holder->CopyToClipboard();
 }
+
+void TQorView::ClipboardCut()
+{
+    if (TDataHolder* holder = DataCore_->DC_HOLDER) holder->CutToClipboard();
+}
+
+void TQorView::ClipboardPaste()
+{
+    if (TFileHolder* holder = FileHolder()) holder->PasteFromClipboard();
+}
+
+void TQorView::FilesDelete(bool Permanently)
+{
+    if (TDataHolder* holder = DataCore_->DC_HOLDER) holder->DeleteSelFiles(Permanently);
+}
+
+void TQorView::ShowPropDialog()
+{
+    if (TDataHolder* holder = DataCore_->DC_HOLDER) holder->DisplayProperties();
+}
+
+void TQorView::DialogOpenWith()
+{
+    if (TDataHolder* holder = DataCore_->DC_HOLDER) holder->DisplayOpenWith();
+}
+
+void TQorView::SystemMenu(QPoint Pos)
+{
+    if (TFileHolder* holder = FileHolder()) holder->ShowContextMenu(Pos);
+}
+
+void TQorView::OpenInExplorer()
+{
+    if (TDataHolder* holder = DataCore_->DC_HOLDER) holder->OpenInExplorer();
+}
+
+void TQorView::RecycleBinOpen() { Shell_->OpenTrash(); }
+void TQorView::RecycleBinEmpty(bool Confirm) { Shell_->EmptyTrash(Confirm); }
+qint64 TQorView::RecycleBinCount() { return Shell_->TrashCount(); }
+qint64 TQorView::RecycleBinSize() { return Shell_->TrashSize(); }
 
 void TQorView::FilesSelectAll()
 {

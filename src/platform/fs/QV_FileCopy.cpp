@@ -417,3 +417,15 @@ TFsResult<QStringList> FolderNames(const QString& path)
     if (error != 0) return Failed("read the folder", path, error);
     return names;
 }
+
+TFsStatus SetPermissions(const QString& path, unsigned mode)
+{
+    TFd fd(::open(EncodeFileName(path).constData(), O_PATH | O_NOFOLLOW | O_CLOEXEC));
+    if (fd.Get() < 0) return Failed("open", path);
+    struct stat st {};
+    if (::fstat(fd.Get(), &st) != 0) return Failed("read the details of", path);
+    if (S_ISLNK(st.st_mode)) return Failed("set the permissions of", path, EINVAL);
+    const QByteArray proc = "/proc/self/fd/" + QByteArray::number(fd.Get());
+    if (::chmod(proc.constData(), mode & 01777) != 0) return Failed("set the permissions of", path);
+    return {};
+}

@@ -91,3 +91,6 @@ TFsStatus CountTree(const QString& path, TTreeCount& count, const std::function<
 // The names in a folder, unsorted, without "." and ".."; the folder itself is
 // opened with O_NOFOLLOW.
 TFsResult<QStringList> FolderNames(const QString& path);
+
+// Sets the permission bits (never the set-id bits) of an entry, links not followed.
+TFsStatus SetPermissions(const QString& path, unsigned mode);
