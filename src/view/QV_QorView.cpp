@@ -5,6 +5,7 @@
 #include "controls/QV_Repaint.h"
 #include "controls/QV_ViewHolder.h"
 #include "data/QV_DataCore.h"
+#include "dialogs/QV_ShellDialogs.h"
 #include "foundation/QV_Context.h"
 #include "foundation/QV_Settings.h"
 #include "icons/QV_IconManager.h"
@@ -93,6 +94,9 @@ TQorView::TQorView(QWidget* mainForm) : QWidget(mainForm)
 
     QvContext().View.store(this);
     SetHolderHost(this);
+    shellUi_ = std::make_unique<TDesktopShellUi>(this);
+    shell_ = std::make_unique<TShell>(shellUi_.get());
+    SetShellBridge(shell_.get());
     SetRepaintHandler([this] { InvalidateGL(); });
     // Failures the user must hear of reach the window's message box on the
     // interface thread, through whichever view is alive when the message runs.
@@ -114,6 +118,10 @@ TQorView::~TQorView()
     // The holders' tasks and monitors end before the managers they use go.
     dataCore_->StopThreads();
     dataCore_->Clear();
+    // Running file operations are cancelled and waited for; their partial output goes.
+    if (ShellBridge() == shell_.get()) SetShellBridge(nullptr);
+    shell_.reset();
+    shellUi_.reset();
     if (HolderHost() == this) SetHolderHost(nullptr);
     SetRepaintHandler(nullptr);
     SetFailureHook(std::move(previousFailureHook_));

@@ -29,6 +29,8 @@ class TDataCore;
 class TIconManager;
 class TLocaleManager;
 class TRepaintServer;
+class TShell;
+class TShellUi;
 class TSkinBuffer;
 class TViewHolder;
 
@@ -86,9 +88,7 @@ public:
     // A window-modal question that does not block the event loop: Run, Open
     // (as a document), Cancel, and a box to remember the choice.
     void AskRun(const QString& Path, std::function<void(TRunAnswer)> Answer) override;
-    // The dialogs, the shell bridge and the smart menu complete these.
-    void ShowPropDialog() override {}
-    void FilesDelete() override {}
+    // The smart menu completes these.
     void PopUpMenu(int, int, const TStringArray&) override {}
     void PopUpTypeMenu(int, int, const TStringArray&) override {}
 
@@ -117,22 +117,28 @@ public:
     void ClipboardCopy() override;
     void FilesSelectAll() override;
     void CreateFolder() override;
+    // --- File operations through the shell bridge ---
+    void ClipboardCut() override;
+    void ClipboardPaste() override;
+    void FilesDelete(bool Permanently = false) override;
+    void ShowPropDialog() override;
+    void DialogOpenWith() override;
+    void SystemMenu(QPoint Pos) override;
+    void OpenInExplorer() override;
+    void RecycleBinOpen() override;
+    void RecycleBinEmpty(bool Confirm) override;
+    qint64 RecycleBinCount() override;
+    qint64 RecycleBinSize() override;
+    TShell* Shell() const { return shell_.get(); }
     // "Name", "Ext" or "Path"; anything else shows the items ungrouped.
     void GroupItems(const QString& By) override;
     void ReloadTheme();
     bool OpenSelected(const QString& AppPath, const QString& Param1) override;
-    void SystemMenu(QPoint Pos) override;
-    // The shell bridge completes these: until then they do nothing.
-    void ClipboardCut() override {}
-    void ClipboardPaste() override {}
+    // The in-place rename completes this.
     void FilesRename(bool) override {}
-    void OpenInExplorer() override {}
-    void OpenRecycleBin() override {}
-    void EmptyRecycleBin() override {}
     // The search holders and the dialogs complete these.
     void ToggleSearch() override {}
     void DialogFolder() override {}
-    void DialogOpenWith() override {}
     void DialogSearchFolder() override {}
     void ShowSettings() override {}
     void ShowAboutDialog() override {}
@@ -191,6 +197,8 @@ private:
     // The modifiers held when each key still down was pressed: its release
     // acts with them, whichever was let go first.
     QHash<int, TShiftState> pressedShift_;
+    std::unique_ptr<TShellUi> shellUi_;
+    std::unique_ptr<TShell> shell_;
 };
 
 // The process-wide view, set for its lifetime; nil before and after.
