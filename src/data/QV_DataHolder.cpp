@@ -487,7 +487,25 @@ void TDataHolder::On_DblClick(TMouseButton Button, TShiftState Shift, int X, int
 // --- Keys ---
 
 void TDataHolder::On_KeyPress(QChar&) {}
-void TDataHolder::On_KeyDown(TKeyCode&, TShiftState) {}
+void TDataHolder::On_KeyDown(TKeyCode& Key, TShiftState Shift)
+{
+    if (Key == VK_APPS || (Key == VK_F10 && (Shift & ssShift) && !(Shift & (ssCtrl | ssAlt)))) PopUpMenuByKey();
+}
+
+void TDataHolder::PopUpMenuByKey()
+{
+    THolderHost* host = HolderHost();
+    if (!host) return;
+    // The menu opens over the first selected item, or at the top left of the
+    // items without a selection, as the right click there would show it.
+    for (const auto& item : DH_ITEMS) {
+        if (item->IsGroup() || !item->Selected() || !Shows(*item)) continue;
+        const QRect rect = item->ItemRect(this);
+        host->PopUpTypeMenu(rect.center().x(), rect.center().y(), BuildMenu());
+        return;
+    }
+    if (!HolderMenuName().isEmpty()) host->PopUpMenu(Margins().Left, Margins().Top, {HolderMenuName()});
+}
 
 void TDataHolder::On_KeyUp(TKeyCode& Key, TShiftState Shift)
 {

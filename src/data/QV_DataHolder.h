@@ -83,6 +83,8 @@ public:
     virtual void On_Leave();
     void On_Resize(int W, int H) override;
     void On_KeyPress(QChar& Key) override;
+    // The Menu key and Shift+F10: the menu a right click would show, for the
+    // selection or for the holder.
     void On_KeyDown(TKeyCode& Key, TShiftState Shift) override;
     // The common keys on release: Alt+Enter, Ctrl+1, Ctrl+2, Ctrl+3, Delete.
     void On_KeyUp(TKeyCode& Key, TShiftState Shift) override;
@@ -105,6 +107,7 @@ public:
     virtual void CopyToClipboard();
     // The menu keys of the selection: ID_MENU, else FD_EXT, each once.
     virtual TStringArray BuildMenu();
+    void PopUpMenuByKey();
 
     bool Selecting() const override { return DH_SELECTING; }
 

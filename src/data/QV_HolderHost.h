@@ -13,6 +13,7 @@
 
 class TDataHolder;
 class TSkinBuffer;
+class TSmartCtrl;
 
 class THolderHost {
 public:
@@ -33,6 +34,13 @@ public:
     virtual void PopUpMenu(int X, int Y, const TStringArray& MenuIDs) = 0;
     // The combined menus of those file types in the smart menu at (X, Y).
     virtual void PopUpTypeMenu(int X, int Y, const TStringArray& TypeKeys) = 0;
+    // The program's menus of that name next to Sender, whose items act on
+    // Sender (a button's own menu); a host without menus shows nothing.
+    virtual void PopUpSenderMenu(TSmartCtrl* Sender, const TStringArray& MenuIDs)
+    {
+        (void)Sender;
+        (void)MenuIDs;
+    }
 };
 
 THolderHost* HolderHost();

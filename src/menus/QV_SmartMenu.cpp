@@ -192,11 +192,11 @@ void TSmartMenu::PopDown()
     if (dispatching_ > 0 && SM_LIST->Count() > 0) {
         // An item may be closing its own menu from inside its handler: the
         // holders live on, out of sight, until that handler has returned.
-        const auto at = std::find(SC_LIST.begin(), SC_LIST.end(), SM_LIST);
+        const auto at = size_t(std::find(SC_LIST.begin(), SC_LIST.end(), SM_LIST) - SC_LIST.begin());
         TControlList* fresh = AddList(QStringLiteral("SM_LIST"));
         SC_LIST.pop_back();
         retired_.emplace_back(SM_LIST);
-        *at = fresh;
+        SC_LIST[at] = fresh;
         SM_LIST = fresh;
     } else {
         SM_LIST->Clear();
@@ -240,7 +240,6 @@ void TSmartMenu::On_Arrange()
     const TWorkArea insets{SC_OFFSET_LEFT, SC_OFFSET_TOP, SC_OFFSET_RIGHT, SC_OFFSET_BOTTOM};
     std::vector<TMenuItemBox> boxes;
     if (SM_HOLDER) {
-        SM_HOLDER->Place(SC_RECT.Rect());
         const int itemSize = Settings().SmartMenu.ItemSize;
         const int workWidth = SC_WIDTH - insets.Left - insets.Right;
         TControlList& items = *SM_HOLDER->MH_LIST;
@@ -261,8 +260,9 @@ void TSmartMenu::On_Arrange()
         for (int i = 0; i < SM_HOLDER->MH_LIST->Count(); ++i)
             if (boxes[size_t(i)].Visible) SM_HOLDER->MH_LIST->Control(i)->SetPosition(arrangement.Items[size_t(i)].topLeft());
     }
-    SC_HEIGHT = SM_HOLDER ? arrangement.Height : 20;
+    SC_HEIGHT = arrangement.Height;
     UpdateRects();
+    if (SM_HOLDER) SM_HOLDER->Place(SC_RECT.Rect());
     SM_RECT_TITLE.SetBounds(arrangement.Title.left(), arrangement.Title.top(), arrangement.Title.width(),
                             arrangement.Title.height());
     SM_RECT_BACK = arrangement.Back;

@@ -8,6 +8,9 @@
 #include "foundation/QV_Settings.h"
 #include "icons/QV_IconManager.h"
 #include "locale/QV_LocaleManager.h"
+#include "menus/QV_ExtManager.h"
+#include "menus/QV_MenuManager.h"
+#include "menus/QV_SmartMenu.h"
 #include "platform/QV_Report.h"
 #include "platform/QV_Threads.h"
 #include "theme/QV_SkinBuffer.h"
@@ -65,6 +68,8 @@ TQorView::TQorView(QWidget* mainForm) : QWidget(mainForm)
 
     localeManager_ = std::make_unique<TLocaleManager>();
     SetLocaleManager(localeManager_.get());
+    extManager_ = std::make_unique<TExtManager>();
+    menuManager_ = std::make_unique<TMenuManager>();
     ctrlManager_ = std::make_unique<TCtrlManager>();
     ctrlManager_->CM_PARENT = this;
     SetCtrlManager(ctrlManager_.get());
@@ -98,6 +103,12 @@ TQorView::TQorView(QWidget* mainForm) : QWidget(mainForm)
     repaintServer_ = new TRepaintServer(TRepaintServer::DefaultPath(), [this] { return MessageStart(QV_MSG_START); },
                                         this);
 
+    smartMenu_ = static_cast<TSmartMenu*>(ctrlManager_->AddControl(QStringLiteral("SmartMenu"), new TSmartMenu));
+    if (smartMenu_) {
+        smartMenu_->OpenMenu = [this](TSmartCtrl* sender, const QString& id) { PopUpSenderMenu(sender, {id}); };
+        TryPopDown = [this](int X, int Y) { smartMenu_->TryPopDown(X, Y); };
+    }
+
     ctrlManager_->EventNotify(QStringLiteral("FolderChanged"));
 }
 
@@ -124,8 +135,12 @@ TQorView::~TQorView()
 
     SetLocaleManager(nullptr);
     localeManager_.reset();
+    TryPopDown = nullptr;
+    smartMenu_ = nullptr;
     SetCtrlManager(nullptr);
     ctrlManager_.reset();
+    menuManager_.reset();
+    extManager_.reset();
     delete QV_TIMER_CLICK;
     QV_CANVAS = TBitmap32();
     SetDataCore(nullptr);
@@ -201,6 +216,23 @@ void TQorView::ShowMessage(const QString& Text)
     auto* box = new QMessageBox(QMessageBox::Information, QStringLiteral("Qorvel"), Text, QMessageBox::Ok, this);
     box->setAttribute(Qt::WA_DeleteOnClose);
     box->open();
+}
+
+// --- Menus ---
+
+void TQorView::PopUpMenu(int X, int Y, const TStringArray& MenuIDs)
+{
+    menuManager_->PopUpMenu(smartMenu_, X, Y, MenuIDs);
+}
+
+void TQorView::PopUpTypeMenu(int X, int Y, const TStringArray& TypeKeys)
+{
+    extManager_->PopUpMenu(smartMenu_, X, Y, TypeKeys);
+}
+
+void TQorView::PopUpSenderMenu(TSmartCtrl* Sender, const TStringArray& MenuIDs)
+{
+    menuManager_->PopUpMenu(Sender, smartMenu_, MenuIDs);
 }
 
 // --- Painting ---
@@ -300,6 +332,14 @@ void TQorView::wheelEvent(QWheelEvent* event)
 void TQorView::keyPressEvent(QKeyEvent* event)
 {
     const TShiftState shift = ShiftStateOf(event->modifiers(), Qt::NoButton);
+    // An open menu takes the keys, whoever has the focus.
+    if (smartMenu_ && smartMenu_->SM_SHOWING) {
+        menuKeys_.insert(event->key());
+        if (TKeyCode code = KeyCodeOf(event->key())) smartMenu_->On_KeyDown(code, shift);
+        for (QChar typed : TypedText(event->key(), event->modifiers(), event->text())) smartMenu_->On_KeyPress(typed);
+        InvalidateGL();
+        return;
+    }
     if (TKeyCode code = KeyCodeOf(event->key())) {
         if (TSmartCtrl* control = ctrlManager_->FocusedControl()) control->On_KeyDown(code, shift);
         else if (TViewHolder* holder = ActiveHolder()) holder->On_KeyDown(code, shift);
@@ -314,6 +354,9 @@ void TQorView::keyReleaseEvent(QKeyEvent* event)
 {
     // A held key repeats its key-down only, as the handlers expect.
     if (event->isAutoRepeat()) return;
+    // The release of a key the menu took is the menu's too: a Delete pressed
+    // in a menu must not delete the selection.
+    if (menuKeys_.remove(event->key())) return;
     TKeyCode code = KeyCodeOf(event->key());
     if (!code) return;
     const TShiftState shift = ShiftStateOf(event->modifiers(), Qt::NoButton);

@@ -14,6 +14,7 @@
 #include "platform/QV_Report.h"
 #include "platform/image/QV_Bitmap32.h"
 
+#include <QSet>
 #include <QWidget>
 
 #include <atomic>
@@ -24,7 +25,10 @@ class QTimer;
 class TCtrlManager;
 class TDataCore;
 class TIconManager;
+class TExtManager;
 class TLocaleManager;
+class TMenuManager;
+class TSmartMenu;
 class TRepaintServer;
 class TSkinBuffer;
 class TViewHolder;
@@ -63,6 +67,10 @@ public:
     TCtrlManager* CtrlManager() const { return ctrlManager_.get(); }
     TLocaleManager* LocaleManager() const { return localeManager_.get(); }
     TIconManager* IconManager() const { return iconManager_.get(); }
+    TMenuManager* MenuManager() const { return menuManager_.get(); }
+    TExtManager* ExtManager() const { return extManager_.get(); }
+    // The registered "SmartMenu" control.
+    TSmartMenu* SmartMenu() const { return smartMenu_; }
 
     TDataCore* DataCore() const { return dataCore_.get(); }
 
@@ -79,8 +87,9 @@ public:
     // The dialogs, the shell bridge and the smart menu complete these.
     void ShowPropDialog() override {}
     void FilesDelete() override {}
-    void PopUpMenu(int, int, const TStringArray&) override {}
-    void PopUpTypeMenu(int, int, const TStringArray&) override {}
+    void PopUpMenu(int X, int Y, const TStringArray& MenuIDs) override;
+    void PopUpTypeMenu(int X, int Y, const TStringArray& TypeKeys) override;
+    void PopUpSenderMenu(TSmartCtrl* Sender, const TStringArray& MenuIDs) override;
 
     // --- Tabs ---
     // None when Path (aliases resolved) is neither "QDrive:\" nor existing.
@@ -145,6 +154,10 @@ private:
     void MouseDown(QMouseEvent* event);
 
     std::unique_ptr<TLocaleManager> localeManager_;
+    std::unique_ptr<TExtManager> extManager_;
+    std::unique_ptr<TMenuManager> menuManager_;
+    TSmartMenu* smartMenu_ = nullptr;  // owned by the control manager
+    QSet<int> menuKeys_;               // pressed while the menu was open
     std::unique_ptr<TCtrlManager> ctrlManager_;
     std::unique_ptr<TIconManager> iconManager_;
     TRepaintServer* repaintServer_ = nullptr;
