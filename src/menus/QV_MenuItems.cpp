@@ -24,7 +24,10 @@ void CreateMenuItems(TSmartCtrl* Sender, TMenuHolder& Holder, const std::vector<
 {
     TCtrlManager* manager = CtrlManager();
     if (!manager) return;
-    for (const TMenuItemData& item : Items) manager->CreateControl(Sender, item.MI_PARAMS, Holder.MH_LIST);
+    for (const TMenuItemData& item : Items) {
+        if (Holder.MH_LIST->Count() >= MenuItemLimit) return;
+        manager->CreateControl(Sender, item.MI_PARAMS, Holder.MH_LIST);
+    }
 }
 
 QString MenuText(const QString& Key, const QString& Default)

@@ -23,8 +23,13 @@ struct TMenuItemData {
 // The "Params" line is an item too; without a command it makes nothing.
 std::vector<TMenuItemData> ReadMenuItems(const TMemIniFile& File, const QString& Section);
 
+// No screen shows more rows than this; a hand-edited file with thousands of
+// items would only stall the click that opens its menu.
+inline constexpr int MenuItemLimit = 500;
+
 // One control per item, in order, into the holder's list on behalf of Sender;
-// items the holder already shows and items whose command makes nothing are skipped.
+// items the holder already shows and items whose command makes nothing are
+// skipped, and the holder takes at most MenuItemLimit items.
 void CreateMenuItems(TSmartCtrl* Sender, TMenuHolder& Holder, const std::vector<TMenuItemData>& Items);
 
 // The text of the language section "Menus", Default without one.

@@ -16,6 +16,7 @@ const QString SkinSection = QStringLiteral("SmartMenu");
 
 // The title's space on each side, left for the back button and the depth.
 constexpr int TitleInset = 35;
+constexpr int TitleCharacters = 256;
 
 QPoint CenterOf(const TSmartCtrl* Item)
 {
@@ -281,7 +282,9 @@ void TSmartMenu::On_Paint(TBitmap32& SC_CANVAS)
 
     SC_CANVAS.Font = SM_FONT_N;
     const QRect title = SM_RECT_TITLE.Rect().adjusted(TitleInset, 0, -TitleInset, 0);
-    SC_CANVAS.DrawText(title, SM_HOLDER->MH_CAPTION, tfCenter | tfVCenter | tfSingleLine | tfNoPrefix | tfEndEllipsis);
+    // Laying out a megabyte of title on every paint would stall the window;
+    // far fewer characters fill the row.
+    SC_CANVAS.DrawText(title, SM_HOLDER->MH_CAPTION.left(TitleCharacters), tfCenter | tfVCenter | tfSingleLine | tfNoPrefix | tfEndEllipsis);
     if (SM_HOLDER_IDX > 0) {
         SC_CANVAS.TextOut(SM_RECT_BACK.right() + 1 + 4, SM_RECT_BACK.top(), QString::number(SM_HOLDER_IDX));
         if (SM_BACK) SM_BACK->On_Paint(SC_CANVAS);

@@ -133,8 +133,8 @@ TEST(MenuManager, HostileFilesShowWhatIsSound)
         int MenuItems;
         int TypeItems;
     } cases[] = {
-        {"10,000 items", big, "Big", 10000, 10000},
-        {"a chain of 10,000 types", chain, "T0", 1, 10000},
+        {"10,000 items", big, "Big", MenuItemLimit, MenuItemLimit},
+        {"a chain of 10,000 types", chain, "T0", 1, MenuItemLimit},
         {"a 1 MB value", huge, "Huge", 1, 1},
         {"invalid UTF-8", "[Bad\xff\xfe]\nOne\xc3=CMD(one\xe2\x28)\n[Ok]\nTwo=CMD(two)\n", "Ok", 1, 1},
         {"a menu that opens itself", "[Self]\nAgain=CMD(again), Menu(Self)\n", "Self", 1, 1},
