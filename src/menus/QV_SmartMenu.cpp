@@ -237,7 +237,6 @@ void TSmartMenu::On_Resize(int W, int H)
 void TSmartMenu::On_Arrange()
 {
     if (SM_BACK) SM_BACK->On_Resize(0, 0);
-    SC_HEIGHT = 20;
     const TWorkArea insets{SC_OFFSET_LEFT, SC_OFFSET_TOP, SC_OFFSET_RIGHT, SC_OFFSET_BOTTOM};
     std::vector<TMenuItemBox> boxes;
     if (SM_HOLDER) {
@@ -261,7 +260,8 @@ void TSmartMenu::On_Arrange()
         for (int i = 0; i < SM_HOLDER->MH_LIST->Count(); ++i)
             if (boxes[size_t(i)].Visible) SM_HOLDER->MH_LIST->Control(i)->SetPosition(arrangement.Items[size_t(i)].topLeft());
     }
-    SC_HEIGHT = arrangement.Height;
+    // Without a holder the menu is closed, and its size is what closing left.
+    if (SM_HOLDER) SC_HEIGHT = arrangement.Height;
     UpdateRects();
     if (SM_HOLDER) SM_HOLDER->Place(SC_RECT.Rect());
     SM_RECT_TITLE.SetBounds(arrangement.Title.left(), arrangement.Title.top(), arrangement.Title.width(),
