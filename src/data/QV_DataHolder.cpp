@@ -618,6 +618,11 @@ void TDataHolder::On_KeyPress(QChar& Key)
 
 void TDataHolder::On_KeyDown(TKeyCode& Key, TShiftState Shift)
 {
+    if (Key == VK_APPS || (Key == VK_F10 && (Shift & ssShift) && !(Shift & (ssCtrl | ssAlt)))) {
+        PopUpMenuByKey();
+        Key = 0;
+        return;
+    }
     // Alt chords belong to the file holder's navigation and to the release.
     if (Shift & ssAlt) return;
     const bool ctrl = Shift & ssCtrl;
@@ -706,6 +711,21 @@ void TDataHolder::OpenFocusItem()
     const QRect rect = item->ItemRect(this);
     // As a double click would; the item may replace this holder's list.
     item->On_MouseDouble(this, mbLeft, 0, rect.center().x(), rect.center().y());
+}
+
+void TDataHolder::PopUpMenuByKey()
+{
+    THolderHost* host = HolderHost();
+    if (!host) return;
+    // The menu opens over the first selected item, or at the top left of the
+    // items without a selection, as the right click there would show it.
+    for (const auto& item : DH_ITEMS) {
+        if (item->IsGroup() || !item->Selected() || !Shows(*item)) continue;
+        const QRect rect = item->ItemRect(this);
+        host->PopUpTypeMenu(rect.center().x(), rect.center().y(), BuildMenu());
+        return;
+    }
+    if (!HolderMenuName().isEmpty()) host->PopUpMenu(Margins().Left, Margins().Top, {HolderMenuName()});
 }
 
 void TDataHolder::On_KeyUp(TKeyCode& Key, TShiftState Shift)

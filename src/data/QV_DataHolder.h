@@ -121,6 +121,7 @@ public:
     virtual void CopyToClipboard();
     // The menu keys of the selection: ID_MENU, else FD_EXT, each once.
     virtual TStringArray BuildMenu();
+    void PopUpMenuByKey();
 
     bool Selecting() const override { return DH_SELECTING; }
     void PointerLeft() override;

@@ -16,6 +16,7 @@
 #include "platform/image/QV_Bitmap32.h"
 
 #include <QHash>
+#include <QSet>
 #include <QWidget>
 
 #include <atomic>
@@ -27,7 +28,10 @@ class TButtonManager;
 class TCtrlManager;
 class TDataCore;
 class TIconManager;
+class TExtManager;
 class TLocaleManager;
+class TMenuManager;
+class TSmartMenu;
 class TRepaintServer;
 class TShell;
 class TShellUi;
@@ -72,6 +76,10 @@ public:
     TCtrlManager* CtrlManager() const { return ctrlManager_.get(); }
     TLocaleManager* LocaleManager() const { return localeManager_.get(); }
     TIconManager* IconManager() const { return iconManager_.get(); }
+    TMenuManager* MenuManager() const { return menuManager_.get(); }
+    TExtManager* ExtManager() const { return extManager_.get(); }
+    // The registered "SmartMenu" control.
+    TSmartMenu* SmartMenu() const { return smartMenu_; }
 
     TDataCore* DataCore() const { return dataCore_.get(); }
 
@@ -88,9 +96,12 @@ public:
     // A window-modal question that does not block the event loop: Run, Open
     // (as a document), Cancel, and a box to remember the choice.
     void AskRun(const QString& Path, std::function<void(TRunAnswer)> Answer) override;
-    // The smart menu completes these.
-    void PopUpMenu(int, int, const TStringArray&) override {}
-    void PopUpTypeMenu(int, int, const TStringArray&) override {}
+    void PopUpMenu(int X, int Y, const TStringArray& MenuIDs) override;
+    void PopUpTypeMenu(int X, int Y, const TStringArray& TypeKeys) override;
+    void PopUpButtonMenu(TSmartCtrl* Sender, const TStringArray& MenuIDs) override;
+    void PopUpMenuItems(TSmartCtrl* Sender, const QString& Caption, std::unique_ptr<TControlList> Items,
+                        int Width) override;
+    void PopDownMenu() override;
 
     // --- Tabs ---
     // None when Path (aliases resolved) is neither "QDrive:\" nor existing.
@@ -187,6 +198,10 @@ private:
 
     std::unique_ptr<TLocaleManager> localeManager_;
     std::unique_ptr<TButtonManager> buttonManager_;
+    std::unique_ptr<TExtManager> extManager_;
+    std::unique_ptr<TMenuManager> menuManager_;
+    TSmartMenu* smartMenu_ = nullptr;  // owned by the control manager
+    QSet<int> menuKeys_;               // pressed while the menu was open
     std::unique_ptr<TCtrlManager> ctrlManager_;
     std::unique_ptr<TIconManager> iconManager_;
     TRepaintServer* repaintServer_ = nullptr;
