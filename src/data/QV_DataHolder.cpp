@@ -159,17 +159,62 @@ void TDataHolder::CalcScroll()
 void TDataHolder::QuickFilter(const QString& Text)
 {
     if (DH_ITEMS.empty()) return;
+    // A longer text that contains the old one can only hide more: the items
+    // hidden already stay hidden untested.
+    const bool narrowing = !DH_TEXT_QFILTER.isEmpty() && Text.contains(DH_TEXT_QFILTER, Qt::CaseInsensitive);
     DH_TEXT_QFILTER = Text;
+    const QString needle = Text.toLower();
     for (const auto& item : DH_ITEMS) {
         if (item->IsGroup() || Suppressed(item->ID_FILE_DATA)) continue;
-        item->ID_VISIBLE = PassesFilter(*item);
+        if (narrowing && !item->ID_VISIBLE) continue;
+        item->ID_VISIBLE = needle.isEmpty() || item->ID_FILE_DATA.FD_NAME.contains(needle, Qt::CaseInsensitive);
     }
     Arrange();
 }
 
+bool TDataHolder::SelectAndShow(const QString& Name)
+{
+    for (const auto& item : DH_ITEMS) {
+        if (!item->ID_VISIBLE || item->IsGroup() || item->ID_FILE_DATA.FD_NAME != Name) continue;
+        DeselectAll();
+        item->Select();
+        const int margin = Margins().Top;
+        if (item->ID_POS.y() - DH_SCROLL_POS < margin || item->ID_POS.y() + item->ID_HEIGHT - DH_SCROLL_POS > DH_HEIGHT)
+            ScrollBy(item->ID_POS.y() - margin - DH_SCROLL_POS);
+        return true;
+    }
+    return false;
+}
+
+bool TDataHolder::RenameSelected()
+{
+    TItemData* target = nullptr;
+    for (const auto& item : DH_ITEMS)
+        if (item->ID_VISIBLE && !item->IsGroup() && item->Selected()) {
+            target = item.get();
+            break;
+        }
+    if (!target && DH_ITEM_ACTIVE && !DH_ITEM_ACTIVE->IsGroup()) target = DH_ITEM_ACTIVE;
+    TRenameEditApi* edit = RenameEdit();
+    if (!target || !edit) return false;
+    const QRect rect = target->ItemRect(this);
+    // Over the caption, where the name is drawn.
+    edit->PopUp(rect.left() + Settings().Browsing.ItemHeight, rect.top() + (rect.height() - 22) / 2, target);
+    return true;
+}
+
+void TDataHolder::ScrollBy(int Delta)
+{
+    const int pos = std::clamp(DH_SCROLL_POS + Delta, 0, std::max(DH_SCROLL_MAX, 0));
+    if (pos == DH_SCROLL_POS) return;
+    DH_SCROLL_POS = pos;
+    NotifyControls();
+    RequestRepaint();
+}
+
 bool TDataHolder::PassesFilter(const TItemData& Item) const
 {
-    return DH_TEXT_QFILTER.isEmpty() || Item.ID_FILE_DATA.FD_NAME.toLower().contains(DH_TEXT_QFILTER.toLower());
+    return DH_TEXT_QFILTER.isEmpty() || Item.ID_FILE_DATA.FD_NAME.contains(DH_TEXT_QFILTER, Qt::CaseInsensitive);
 }
 
 bool TDataHolder::Shows(const TItemData& Item) const { return !Suppressed(Item.ID_FILE_DATA) && PassesFilter(Item); }
@@ -487,7 +532,24 @@ void TDataHolder::On_DblClick(TMouseButton Button, TShiftState Shift, int X, int
 // --- Keys ---
 
 void TDataHolder::On_KeyPress(QChar&) {}
-void TDataHolder::On_KeyDown(TKeyCode&, TShiftState) {}
+void TDataHolder::On_KeyDown(TKeyCode& Key, TShiftState Shift)
+{
+    if (Shift & ssAlt) return;
+    const int page = std::max(DH_HEIGHT - Margins().Top - Margins().BottomReserve, 40);
+    const int line = std::max(int(Settings().Browsing.ItemHeight), 10);
+    switch (Key) {
+    case VK_F2:
+        if (!(Shift & ssCtrl)) RenameSelected();
+        break;
+    case VK_PRIOR: ScrollBy(-page); break;
+    case VK_NEXT: ScrollBy(page); break;
+    case VK_HOME: ScrollBy(-DH_SCROLL_POS); break;
+    case VK_END: ScrollBy(DH_SCROLL_MAX - DH_SCROLL_POS); break;
+    case VK_UP: ScrollBy(-line); break;
+    case VK_DOWN: ScrollBy(line); break;
+    default: break;
+    }
+}
 
 void TDataHolder::On_KeyUp(TKeyCode& Key, TShiftState Shift)
 {

@@ -200,6 +200,7 @@ void TFileHolder::ListingDone(bool Folder)
         DH_MONITOR->Start(current->PD_PATH);
     }
     Arrange();
+    if (!DH_SELECT_NAME.isEmpty()) SelectAndShow(std::exchange(DH_SELECT_NAME, QString()));
     StartIconTasks();
     if (OnListed) OnListed(this);
 }

@@ -24,3 +24,9 @@ TRenameEditApi* VisibleRenameEdit()
     TSmartCtrl* edit = manager ? manager->GetControlData(QStringLiteral("RenameEdit")) : nullptr;
     return edit && edit->SC_VISIBLE ? dynamic_cast<TRenameEditApi*>(edit) : nullptr;
 }
+
+TRenameEditApi* RenameEdit()
+{
+    TCtrlManager* manager = CtrlManager();
+    return manager ? dynamic_cast<TRenameEditApi*>(manager->GetControlData(QStringLiteral("RenameEdit"))) : nullptr;
+}

@@ -12,6 +12,7 @@
 #include <QString>
 
 class TDataHolder;
+class TItemData;
 class TSkinBuffer;
 
 class THolderHost {
@@ -29,6 +30,8 @@ public:
     virtual void SwitchMode(const QString& Mode) = 0;
     // A message box with the text.
     virtual void ShowMessage(const QString& Text) = 0;
+    // The active file tab goes to the path (aliases allowed); nothing by default.
+    virtual void GoToPath(const QString& Path) { (void)Path; }
     // The program's menus of that name in the smart menu at (X, Y).
     virtual void PopUpMenu(int X, int Y, const TStringArray& MenuIDs) = 0;
     // The combined menus of those file types in the smart menu at (X, Y).
@@ -46,10 +49,12 @@ public:
     virtual void PopDown() = 0;
 };
 
-// The rename edit: carries out a rename the user has typed but not confirmed.
+// The rename edit: opens over an item at (X, Y) of the view with its name,
+// and carries out a rename the user has typed but not confirmed.
 class TRenameEditApi {
 public:
     virtual ~TRenameEditApi() = default;
+    virtual void PopUp(int X, int Y, TItemData* Item) = 0;
     virtual void ApplyRename() = 0;
 };
 
@@ -69,3 +74,4 @@ TSmartTabApi* SmartTab();
 TSelectTipApi* SelectTip();
 // Only while the control is visible.
 TRenameEditApi* VisibleRenameEdit();
+TRenameEditApi* RenameEdit();

@@ -13,7 +13,14 @@
 #include "theme/QV_SkinBuffer.h"
 #include "view/QV_KeyMap.h"
 #include "view/QV_RepaintServer.h"
+#include "widgets/QV_BlinkTimer.h"
+#include "widgets/QV_SelectTip.h"
+#include "widgets/QV_SmartEdit.h"
+#include "widgets/QV_SmartScroll.h"
+#include "widgets/QV_SmartTip.h"
+#include "widgets/QV_WidgetControls.h"
 
+#include <QInputMethodEvent>
 #include <QKeyEvent>
 #include <QMessageBox>
 #include <QMouseEvent>
@@ -57,6 +64,7 @@ TQorView::TQorView(QWidget* mainForm) : QWidget(mainForm)
     setAttribute(Qt::WA_NoSystemBackground);
     setMouseTracking(true);
     setFocusPolicy(Qt::StrongFocus);
+    setAttribute(Qt::WA_InputMethodEnabled);
     QV_RESTORING = false;
 
     LoadSettings();
@@ -81,7 +89,15 @@ TQorView::TQorView(QWidget* mainForm) : QWidget(mainForm)
     QV_TIMER_CLICK->setTimerType(Qt::PreciseTimer);  // the window is short; coarse timers drift by 5%
     QV_TIMER_CLICK->setInterval(int(Settings().Mouse.ClickDelay));
 
+    QV_TIMER_BLINK = new QTimer(this);
+    QV_TIMER_BLINK->setInterval(TBlinkTimer::Interval);
+    connect(QV_TIMER_BLINK, &QTimer::timeout, this, [] { TickBlinkTimers(); });
+    QV_TIMER_BLINK->start();
+
     QV_CANVAS = TBitmap32();
+
+    RegisterWidgetControls(*CtrlManager_);
+    CreateControls();
 
     QvContext().View.store(this);
     SetHolderHost(this);
@@ -117,12 +133,21 @@ TQorView::~TQorView()
     SetCtrlManager(nullptr);
     CtrlManager_.reset();
     delete QV_TIMER_CLICK;
+    delete QV_TIMER_BLINK;
     QV_CANVAS = TBitmap32();
     SetDataCore(nullptr);
     DataCore_.reset();
     SetIconManager(nullptr);
     IconManager_.reset();
     QV_SKIN.reset();
+}
+
+void TQorView::CreateControls()
+{
+    CtrlManager_->AddControl(QStringLiteral("SmartScroll"), new TSmartScroll());
+    CtrlManager_->AddControl(QStringLiteral("RenameEdit"), new TRenameEdit());
+    CtrlManager_->AddControl(QStringLiteral("SelectTip"), new TSelectTip());
+    CtrlManager_->AddControl(QStringLiteral("SmartTip"), new TSmartTip());
 }
 
 void TQorView::ApplyWindowPlacement(QWidget* mainForm)
@@ -280,8 +305,22 @@ void TQorView::wheelEvent(QWheelEvent* event)
 
 // --- Keys ---
 
+bool TQorView::FocusQuickFilter(const QKeyEvent* event)
+{
+    const bool ctrlF = event->key() == Qt::Key_F && (event->modifiers() & Qt::ControlModifier) &&
+                       !(event->modifiers() & (Qt::AltModifier | Qt::ShiftModifier));
+    const bool slash = event->text() == QLatin1String("/") && !(event->modifiers() & Qt::ControlModifier);
+    if ((!ctrlF && !slash) || FocusedEdit(*CtrlManager_)) return false;
+    TFilterEdit* filter = FindQuickFilter(*CtrlManager_);
+    if (!filter) return false;
+    FocusControl(*CtrlManager_, filter);
+    InvalidateGL();
+    return true;
+}
+
 void TQorView::keyPressEvent(QKeyEvent* event)
 {
+    if (FocusQuickFilter(event)) return;
     const TShiftState shift = ShiftStateOf(event->modifiers(), Qt::NoButton);
     if (TKeyCode code = KeyCodeOf(event->key())) {
         if (TSmartCtrl* control = CtrlManager_->FocusedControl()) control->On_KeyDown(code, shift);
@@ -302,6 +341,30 @@ void TQorView::keyReleaseEvent(QKeyEvent* event)
     const TShiftState shift = ShiftStateOf(event->modifiers(), Qt::NoButton);
     if (TSmartCtrl* control = CtrlManager_->FocusedControl()) control->On_KeyUp(code, shift);
     else if (TViewHolder* holder = ActiveHolder()) holder->On_KeyUp(code, shift);
+}
+
+void TQorView::inputMethodEvent(QInputMethodEvent* event)
+{
+    // Only the finished text is taken; the text being composed is not drawn.
+    if (TSmartEdit* edit = FocusedEdit(*CtrlManager_); edit && !event->commitString().isEmpty()) {
+        edit->InsertComposed(event->commitString());
+        CtrlManager_->Control_Update();
+        InvalidateGL();
+    }
+    event->accept();
+}
+
+QVariant TQorView::inputMethodQuery(Qt::InputMethodQuery query) const
+{
+    TSmartEdit* edit = FocusedEdit(*CtrlManager_);
+    switch (query) {
+    // Always on: the method may only learn of a newly focused field at its next key.
+    case Qt::ImEnabled: return true;
+    case Qt::ImCursorRectangle: return edit ? QVariant(edit->CaretRect()) : QVariant(QRect());
+    case Qt::ImSurroundingText: return edit ? QVariant(edit->SE_TEXT) : QVariant(QString());
+    case Qt::ImCursorPosition: return edit ? QVariant(edit->Model().Caret()) : QVariant(0);
+    default: return QWidget::inputMethodQuery(query);
+    }
 }
 
 void TQorView::enterEvent(QEnterEvent*)

@@ -43,6 +43,7 @@ public:
     ~TQorView() override;
 
     QTimer* QV_TIMER_CLICK;  // running while the double-click window is open
+    QTimer* QV_TIMER_BLINK;  // the edit fields' caret blink
     // Set from a repaint request until the paint begins; requests meanwhile
     // fold into that paint.
     std::atomic<bool> QV_INVALIDATING{false};
@@ -99,7 +100,7 @@ public:
     void SwitchMode(const QString& Mode) override;
 
     // --- Navigation and commands on the active holder ---
-    void GoToPath(const QString& Path);
+    void GoToPath(const QString& Path) override;
     void GoBack();
     void GoFwrd();
     void GoUp();
@@ -135,11 +136,19 @@ protected:
     void wheelEvent(QWheelEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void keyReleaseEvent(QKeyEvent* event) override;
+    // Text composed by an input method (dead keys, compose, CJK) goes to the
+    // focused edit field like typed text.
+    void inputMethodEvent(QInputMethodEvent* event) override;
+    QVariant inputMethodQuery(Qt::InputMethodQuery query) const override;
     void enterEvent(QEnterEvent* event) override;
     bool focusNextPrevChild(bool next) override;
 
 private:
     void ApplyWindowPlacement(QWidget* mainForm);
+    // The widgets the view registers itself, in their place of the paint order.
+    void CreateControls();
+    // Ctrl+F and "/" outside an edit field: the keyboard goes to the quick filter.
+    bool FocusQuickFilter(const QKeyEvent* event);
     void MouseDown(QMouseEvent* event);
 
     std::unique_ptr<TLocaleManager> LocaleManager_;

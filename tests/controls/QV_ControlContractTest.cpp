@@ -8,6 +8,11 @@
 #include "controls/QV_SmartCtrl.h"
 #include "foundation/QV_Context.h"
 #include "support/QV_TestSupport.h"
+#include "widgets/QV_SelectTip.h"
+#include "widgets/QV_SmartEdit.h"
+#include "widgets/QV_SmartProgress.h"
+#include "widgets/QV_SmartScroll.h"
+#include "widgets/QV_SmartTip.h"
 
 #include <gtest/gtest.h>
 
@@ -20,7 +25,25 @@ struct TMaker {
     static std::unique_ptr<T> Make() { return std::make_unique<T>(); }
 };
 
-using TControlTypes = ::testing::Types<TSmartCtrl>;
+// The controls that start hidden are shown, as their owners show them.
+template <typename T>
+struct TShownMaker {
+    static std::unique_ptr<T> Make()
+    {
+        auto control = std::make_unique<T>();
+        control->SetVisible(true);
+        return control;
+    }
+};
+template <>
+struct TMaker<TRenameEdit> : TShownMaker<TRenameEdit> {};
+template <>
+struct TMaker<TSmartTip> : TShownMaker<TSmartTip> {};
+template <>
+struct TMaker<TSelectTip> : TShownMaker<TSelectTip> {};
+
+using TControlTypes = ::testing::Types<TSmartCtrl, TSmartEdit, TFilterEdit, TRenameEdit, TPathEdit, TSmartScroll,
+                                       TSmartTip, TSelectTip, TSmartProgress>;
 
 // The control under test at (0, 0, 200, 40), with two probe children side by side.
 template <typename T>
