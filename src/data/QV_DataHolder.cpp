@@ -158,11 +158,12 @@ void TDataHolder::CalcScroll()
 
 void TDataHolder::QuickFilter(const QString& Text)
 {
-    if (DH_ITEMS.empty()) return;
     // A longer text that contains the old one can only hide more: the items
     // hidden already stay hidden untested.
     const bool narrowing = !DH_TEXT_QFILTER.isEmpty() && Text.contains(DH_TEXT_QFILTER, Qt::CaseInsensitive);
+    // Kept even for an empty folder, so the field shows what was typed.
     DH_TEXT_QFILTER = Text;
+    if (DH_ITEMS.empty()) return;
     const QString needle = Text.toLower();
     for (const auto& item : DH_ITEMS) {
         if (item->IsGroup() || Suppressed(item->ID_FILE_DATA)) continue;

@@ -41,6 +41,9 @@ TSmartScroll::TSmartScroll() : Skin_(std::make_unique<TSkinBuffer>())
     SC_ALIGN = asRight;
     SC_WIDTH = 40;
     SC_HEIGHT = 500;
+    // Nothing to scroll until a holder says otherwise; until then the bar is
+    // not hit, so it does not swallow clicks at the window's edge.
+    SC_ENABLED = false;
     SC_SKIN = Skin_.get();
     LoadTheme();
     LoadLocale();

@@ -39,6 +39,16 @@ template <>
 struct TMaker<TRenameEdit> : TShownMaker<TRenameEdit> {};
 template <>
 struct TMaker<TSmartTip> : TShownMaker<TSmartTip> {};
+// The scroll bar is hit only while its holder can scroll.
+template <>
+struct TMaker<TSmartScroll> {
+    static std::unique_ptr<TSmartScroll> Make()
+    {
+        auto control = std::make_unique<TSmartScroll>();
+        control->SC_ENABLED = true;
+        return control;
+    }
+};
 template <>
 struct TMaker<TSelectTip> : TShownMaker<TSelectTip> {};
 
