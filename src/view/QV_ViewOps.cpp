@@ -4,12 +4,12 @@
 
 #include "controls/QV_CtrlManager.h"
 #include "data/QV_DataCore.h"
-#include "shell/QV_Shell.h"
 #include "foundation/QV_Settings.h"
 #include "foundation/QV_Utils.h"
 #include "platform/QV_Report.h"
 #include "platform/fs/QV_FileNames.h"
 #include "platform/ini/QV_IniFile.h"
+#include "shell/QV_Shell.h"
 
 #include <QCoreApplication>
 
@@ -191,6 +191,11 @@ void TQorView::RecycleBinOpen() { shell_->OpenTrash(); }
 void TQorView::RecycleBinEmpty(bool Confirm) { shell_->EmptyTrash(Confirm); }
 qint64 TQorView::RecycleBinCount() { return shell_->TrashCount(); }
 qint64 TQorView::RecycleBinSize() { return shell_->TrashSize(); }
+
+void TQorView::FilesRename(bool FromClipboard)
+{
+    if (TDataHolder* holder = dataCore_->DC_HOLDER) holder->RenameSelected(FromClipboard);
+}
 
 void TQorView::FilesSelectAll()
 {
