@@ -7,6 +7,7 @@
 #include "data/QV_ItemDisposal.h"
 #include "data/QV_ShellBridge.h"
 #include "foundation/QV_Settings.h"
+#include "foundation/QV_Utils.h"
 #include "platform/QV_Threads.h"
 #include "platform/desktop/QV_Clipboard.h"
 #include "platform/desktop/QV_Launch.h"
@@ -214,7 +215,7 @@ void TDataHolder::QuickFilter(const QString& Text)
     for (const auto& item : DH_ITEMS) {
         if (item->IsGroup() || Suppressed(item->ID_FILE_DATA)) continue;
         if (narrowing && !item->ID_VISIBLE) continue;
-        item->ID_VISIBLE = needle.isEmpty() || item->ID_FILE_DATA.FD_NAME.contains(needle, Qt::CaseInsensitive);
+        item->ID_VISIBLE = ContainsNoCase(item->ID_FILE_DATA.FD_NAME, needle);
     }
     Arrange();
 }
@@ -266,7 +267,7 @@ void TDataHolder::ScrollBy(int Delta)
 
 bool TDataHolder::PassesFilter(const TItemData& Item) const
 {
-    return DH_TEXT_QFILTER.isEmpty() || Item.ID_FILE_DATA.FD_NAME.contains(DH_TEXT_QFILTER, Qt::CaseInsensitive);
+    return ContainsNoCase(Item.ID_FILE_DATA.FD_NAME, DH_TEXT_QFILTER);
 }
 
 bool TDataHolder::Shows(const TItemData& Item) const { return !Suppressed(Item.ID_FILE_DATA) && PassesFilter(Item); }

@@ -44,6 +44,30 @@ qsizetype FindText(QStringView haystack, QStringView needle, TMatchCase mode)
 
 } // namespace
 
+bool ContainsNoCase(QStringView Text, QStringView Needle)
+{
+    const qsizetype n = Needle.size();
+    const qsizetype m = Text.size();
+    if (n == 0) return true;
+    if (n > m) return false;
+    const auto lower = [](char16_t c) { return c >= u'A' && c <= u'Z' ? char16_t(c + 32) : c; };
+    for (const QChar c : Needle)
+        if (c.unicode() > 0x7F) return Text.contains(Needle, Qt::CaseInsensitive);
+    for (const QChar c : Text)
+        // Some letters beyond ASCII fold to ASCII ones (the Kelvin sign to "k").
+        if (c.unicode() > 0x7F) return Text.contains(Needle, Qt::CaseInsensitive);
+    const char16_t* text = Text.utf16();
+    const char16_t* needle = Needle.utf16();
+    const char16_t first = lower(needle[0]);
+    for (qsizetype i = 0; i + n <= m; ++i) {
+        if (lower(text[i]) != first) continue;
+        qsizetype k = 1;
+        while (k < n && lower(text[i + k]) == lower(needle[k])) ++k;
+        if (k == n) return true;
+    }
+    return false;
+}
+
 int HexDigit(QChar c)
 {
     const char16_t u = c.unicode();

@@ -459,7 +459,6 @@ bool TQorView::FocusQuickFilter(const QKeyEvent* event)
 
 void TQorView::keyPressEvent(QKeyEvent* event)
 {
-    if (FocusQuickFilter(event)) return;
     const TShiftState shift = ShiftStateOf(event->modifiers(), Qt::NoButton);
     if (!event->isAutoRepeat()) pressedShift_.insert(event->key(), shift);
     // An open menu takes the keys, whoever has the focus.
@@ -470,6 +469,7 @@ void TQorView::keyPressEvent(QKeyEvent* event)
         InvalidateGL();
         return;
     }
+    if (FocusQuickFilter(event)) return;
     if (TKeyCode code = KeyCodeOf(event->key())) {
         if (TSmartCtrl* control = ctrlManager_->FocusedControl()) control->On_KeyDown(code, shift);
         else if (TViewHolder* holder = ActiveHolder()) holder->On_KeyDown(code, shift);

@@ -255,3 +255,22 @@ TEST_F(ParamIniTest, FileNamesPassThroughParameterStringsAndIniValues)
     p.LoadFromIni(file, "Tabs", "Tab1", {});
     EXPECT_EQ(p.GetValue("Path", {}), "/line break");
 }
+
+// The fast path must answer exactly as Qt's case-insensitive search does.
+TEST(ContainsNoCase, AgreesWithQtOnEveryKindOfText)
+{
+    const struct {
+        const char16_t* text;
+        const char16_t* needle;
+    } cases[] = {
+        {u"Report.TXT", u"txt"},    {u"report.txt", u"RePo"},  {u"abc", u""},        {u"", u"a"},
+        {u"ab", u"abc"},            {u"aab", u"ab"},           {u"xyz", u"yx"},      {u"\u212Aelvin", u"kel"},
+        {u"Stra\u00DFe", u"STRA\u00DF"}, {u"\u00C9t\u00E9", u"\u00E9t"}, {u"file12", u"file12"}, {u"a[b]", u"[B]"},
+    };
+    for (const auto& c : cases) {
+        const QString text = QString::fromUtf16(c.text);
+        const QString needle = QString::fromUtf16(c.needle);
+        EXPECT_EQ(ContainsNoCase(text, needle), text.contains(needle, Qt::CaseInsensitive))
+            << text.toStdString() << " / " << needle.toStdString();
+    }
+}

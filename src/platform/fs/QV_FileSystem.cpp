@@ -23,41 +23,37 @@ TPathKind PathKindOf(const QString& path)
     return TPathKind::pkOther;
 }
 
+namespace {
+
+struct TFdGuard {
+    int Fd;
+    ~TFdGuard() { ::close(Fd); }
+};
+
+}  // namespace
+
 TFsResult<QByteArray> ReadRegularFile(const QString& path, qint64 maxBytes)
 {
     const QString what = QStringLiteral("read ") + path;
     const int fd = ::open(EncodeFileName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
     if (fd < 0) return TFsError::FromErrno(what);
+    // Closed after the answer is made, so errno still names the failure.
+    const TFdGuard guard{fd};
     struct stat st {};
-    TFsResult<QByteArray> result = TFsError{0, what};
-    if (::fstat(fd, &st) != 0) {
-        result = TFsError::FromErrno(what);
-    } else if (!S_ISREG(st.st_mode)) {
-        result = TFsError{ENODEV, what};
-    } else if (st.st_size > maxBytes) {
-        result = TFsError{EFBIG, what};
-    } else {
-        QByteArray data(qsizetype(st.st_size), Qt::Uninitialized);
-        qsizetype done = 0;
-        bool failed = false;
-        while (done < data.size()) {
-            const ssize_t n = ::read(fd, data.data() + done, size_t(data.size() - done));
-            if (n < 0 && errno == EINTR) continue;
-            if (n < 0) {
-                result = TFsError::FromErrno(what);
-                failed = true;
-                break;
-            }
-            if (n == 0) break;  // the file shrank while being read
-            done += n;
-        }
-        if (!failed) {
-            data.resize(done);
-            result = std::move(data);
-        }
+    if (::fstat(fd, &st) != 0) return TFsError::FromErrno(what);
+    if (!S_ISREG(st.st_mode)) return TFsError{ENODEV, what};
+    if (st.st_size > maxBytes) return TFsError{EFBIG, what};
+    QByteArray data(qsizetype(st.st_size), Qt::Uninitialized);
+    qsizetype done = 0;
+    while (done < data.size()) {
+        const ssize_t n = ::read(fd, data.data() + done, size_t(data.size() - done));
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) return TFsError::FromErrno(what);
+        if (n == 0) break;  // the file shrank while being read
+        done += n;
     }
-    ::close(fd);
-    return result;
+    data.resize(done);
+    return data;
 }
 
 QString HomeFolder()
