@@ -81,8 +81,19 @@ public:
     virtual void SetActive(const QString& ID, bool Initial) = 0;
 };
 
+// A bar whose items come from "<Name>.Items" of the settings file (the quick
+// bar, path bar, action bar, and the tab strip's buttons from "SmartTabs").
+class TItemsBarApi {
+public:
+    virtual ~TItemsBarApi() = default;
+    // Reads the section again and shows its items.
+    virtual void LoadItems() = 0;
+};
+
 // The registered control of that identifier, when it offers the interface.
 TSmartTabApi* SmartTab();
+// The bar whose items section is named Name ("SmartTabs" is the tab strip).
+TItemsBarApi* ItemsBar(const QString& Name);
 TSelectTipApi* SelectTip();
 // Only while the control is visible.
 TRenameEditApi* VisibleRenameEdit();
