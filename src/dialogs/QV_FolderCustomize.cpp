@@ -129,9 +129,9 @@ TQV_FolderCustomizeFrm::TQV_FolderCustomizeFrm(QWidget* parent)
     fontLayout->addWidget(FontBold, 2, 0);
     fontLayout->addWidget(FontItalic, 2, 1);
     connect(FontName, &QFontComboBox::currentFontChanged, this, [this] { FontEdited(); });
-    connect(FontSize, &QComboBox::currentIndexChanged, this, [this] { FontEdited(); });
-    // A typed size counts when Enter confirms it.
-    connect(FontSize->lineEdit(), &QLineEdit::returnPressed, this, [this] { FontEdited(); });
+    FontSize->setInsertPolicy(QComboBox::NoInsert);
+    // A chosen or typed size counts at once; nothing is written before Apply.
+    connect(FontSize, &QComboBox::currentTextChanged, this, [this] { FontEdited(); });
     connect(FontColor, &QComboBox::activated, this, [this](int index) {
         if (index == 0) ChooseColor();
         else FontEdited();

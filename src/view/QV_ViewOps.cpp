@@ -4,6 +4,10 @@
 
 #include "controls/QV_CtrlManager.h"
 #include "data/QV_DataCore.h"
+#include "dialogs/QV_About.h"
+#include "dialogs/QV_ControlSettings.h"
+#include "dialogs/QV_FolderCustomize.h"
+#include "dialogs/QV_SettingsFrm.h"
 #include "foundation/QV_Settings.h"
 #include "foundation/QV_Utils.h"
 #include "platform/QV_Report.h"
@@ -164,6 +168,50 @@ void TQorView::CreateFolder()
 void TQorView::GroupItems(const QString& By)
 {
     if (TDataHolder* holder = dataCore_->DC_HOLDER) holder->GroupItems(By, QString());
+}
+
+// --- Dialogs ---
+
+namespace {
+
+template <class TForm>
+TForm* Ensure(TForm*& form, QWidget* owner)
+{
+    if (!form) form = new TForm(owner);
+    return form;
+}
+
+void Present(QWidget* dialog)
+{
+    dialog->show();
+    dialog->raise();
+    dialog->activateWindow();
+}
+
+} // namespace
+
+TQV_SettingsForm* TQorView::SettingsForm() { return Ensure(settingsForm_, this); }
+TQV_FolderCustomizeFrm* TQorView::FolderCustomizeForm() { return Ensure(folderForm_, this); }
+TQV_ControlSettingsFrm* TQorView::ControlSettingsForm() { return Ensure(controlForm_, this); }
+TAboutQorvel* TQorView::AboutForm() { return Ensure(aboutForm_, this); }
+
+void TQorView::ShowSettings() { Present(SettingsForm()); }
+
+void TQorView::ShowAboutDialog() { Present(AboutForm()); }
+
+void TQorView::DialogFolder()
+{
+    TDataHolder* holder = dataCore_->DC_HOLDER;
+    if (!holder) return;
+    Present(FolderCustomizeForm());
+    folderForm_->LoadTheme(holder);
+}
+
+void TQorView::ShowControlItems(const QString& CtrlID)
+{
+    if (CtrlID.isEmpty()) return;
+    Present(ControlSettingsForm());
+    controlForm_->LoadControlItems(CtrlID);
 }
 
 void TQorView::ReloadTheme()
