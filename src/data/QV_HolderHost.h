@@ -88,6 +88,9 @@ public:
     virtual void DialogSearchFolder() {}
     virtual void ShowSettings() {}
     virtual void ShowAboutDialog() {}
+    // The theme families changed: the view's own pictures and every holder's
+    // folder theme are read again. Controls keep theirs until the next start.
+    virtual void ReloadThemes() {}
     // The control items editor with the items of the control of that identifier.
     virtual void ShowControlItems(const QString&) {}
     // The trash as a place of its own, and emptying it after asking.

@@ -4,6 +4,7 @@
 #include "controls/QV_Repaint.h"
 #include "data/QV_DataCore.h"
 #include "data/QV_FileHolder.h"
+#include "data/QV_HolderHost.h"
 #include "foundation/QV_Settings.h"
 #include "foundation/QV_Utils.h"
 #include "locale/QV_LocaleManager.h"
@@ -61,6 +62,11 @@ void RememberDialogSize(const QWidget* dialog, const QString& name)
 void ApplySettings()
 {
     const QString lang = Settings().General.Lang;
+    const auto themes = [] {
+        const auto& t = Settings().Theming;
+        return QStringList{t.ControlTheme, t.ButtonTheme, t.FilesTheme};
+    };
+    const QStringList themesBefore = themes();
     const TListingInputs listing = TListingInputs::Now();
     const int itemWidth = Settings().Browsing.ItemWidth;
     const int itemHeight = Settings().Browsing.ItemHeight;
@@ -69,6 +75,8 @@ void ApplySettings()
 
     if (lang != QString(Settings().General.Lang))
         if (TLocaleManager* locale = LocaleManager()) locale->Load();
+    if (themes() != themesBefore)
+        if (THolderHost* host = HolderHost()) host->ReloadThemes();
     if (TCtrlManager* manager = CtrlManager()) manager->On_Resize();
     if (TDataCore* core = DataCore()) {
         const bool relist = !(listing == TListingInputs::Now());

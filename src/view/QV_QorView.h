@@ -143,6 +143,7 @@ public:
     void ShowSettings() override;
     void ShowAboutDialog() override;
     void ShowControlItems(const QString& CtrlID) override;
+    void ReloadThemes() override;
     TQV_SettingsForm* SettingsForm();
     TQV_FolderCustomizeFrm* FolderCustomizeForm();
     TQV_ControlSettingsFrm* ControlSettingsForm();

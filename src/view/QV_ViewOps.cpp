@@ -214,6 +214,16 @@ void TQorView::ShowControlItems(const QString& CtrlID)
     controlForm_->LoadControlItems(CtrlID);
 }
 
+void TQorView::ReloadThemes()
+{
+    LoadTheme();
+    for (const auto& holder : dataCore_->DC_LIST) {
+        holder->DH_FOLDER_THEME->FT_PATH.clear();
+        holder->ThemeLoad();
+    }
+    InvalidateGL();
+}
+
 void TQorView::ReloadTheme()
 {
     if (TDataHolder* holder = dataCore_->DC_HOLDER) {

@@ -13,6 +13,7 @@
 #include "view/QV_ViewFixture.h"
 
 #include <QStringList>
+#include <QTest>
 #include <QTimer>
 
 #include <gtest/gtest.h>
@@ -29,6 +30,8 @@ protected:
         folder = std::make_unique<TProgramFolder>(SettingsLines());
         form = std::make_unique<TQV_MainForm>();
         view = form->QorView();
+        form->show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(form.get()));
         ASSERT_TRUE(WaitUntil([&] { return !form->SessionTimer->isActive() && !view->FileHolder()->Listing(); }));
     }
     void TearDown() override

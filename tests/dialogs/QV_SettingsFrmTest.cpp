@@ -126,7 +126,8 @@ TEST_F(SettingsDialog, ThemesAreListedWithTheirDescriptionsOrDefaults)
     folder->Dir.WriteFile(family + "Default/ThemeData.QVS",
                           "[About]\nName=Plain\nAuthor=Me\nVer=2\nDate=today\nDesc=Quiet grey\n");
     folder->Dir.WriteFile(family + "Default/Preview.png", "not really a picture");
-    folder->Dir.WriteFile(family + "Bare/ThemeData.QVS", "garbage without sections\n");
+    // No "About" section, no preview; a font of its own for the quick-drive view.
+    folder->Dir.WriteFile(family + "Bare/ThemeData.QVS", "a line of garbage\n[QuickDrive]\nFont(Item.Normal)=Name(Beta)\n");
     folder->Dir.MakeDir(family + "Empty");  // no ThemeData.QVS: not a theme
     dialog->LoadSettings();
 
@@ -146,6 +147,10 @@ TEST_F(SettingsDialog, ThemesAreListedWithTheirDescriptionsOrDefaults)
     EXPECT_TRUE(Group("Theming").contains("ControlTheme(Bare)"));
     EXPECT_EQ(QString(Settings().Theming.ControlTheme), "Bare");
     EXPECT_EQ(dialog->Message(), "Please Restart Qorvel");
+    // The open place shows the new theme at once: the first tab is the quick-drive view.
+    const int paints = view->PaintCount();
+    ASSERT_TRUE(WaitUntil([&] { return view->FileHolder()->DH_FOLDER_THEME->FT_FONT_NORMAL.Name == "Beta"; }));
+    EXPECT_TRUE(WaitUntil([&] { return view->PaintCount() > paints; }));
 }
 
 TEST_F(SettingsDialog, FileTypesAreEditedInTheTypesFile)
