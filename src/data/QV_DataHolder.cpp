@@ -4,6 +4,7 @@
 #include "controls/QV_HotTracking.h"
 #include "controls/QV_Repaint.h"
 #include "data/QV_HolderHost.h"
+#include "data/QV_ShellBridge.h"
 #include "data/QV_ItemDisposal.h"
 #include "foundation/QV_Settings.h"
 #include "platform/QV_Threads.h"
@@ -617,6 +618,11 @@ void TDataHolder::On_KeyPress(QChar& Key)
 
 void TDataHolder::On_KeyDown(TKeyCode& Key, TShiftState Shift)
 {
+    if (Key == VK_APPS || (Key == VK_F10 && (Shift & ssShift) && !(Shift & (ssCtrl | ssAlt)))) {
+        PopUpMenuByKey();
+        Key = 0;
+        return;
+    }
     // Alt chords belong to the file holder's navigation and to the release.
     if (Shift & ssAlt) return;
     const bool ctrl = Shift & ssCtrl;
@@ -707,6 +713,21 @@ void TDataHolder::OpenFocusItem()
     item->On_MouseDouble(this, mbLeft, 0, rect.center().x(), rect.center().y());
 }
 
+void TDataHolder::PopUpMenuByKey()
+{
+    THolderHost* host = HolderHost();
+    if (!host) return;
+    // The menu opens over the first selected item, or at the top left of the
+    // items without a selection, as the right click there would show it.
+    for (const auto& item : DH_ITEMS) {
+        if (item->IsGroup() || !item->Selected() || !Shows(*item)) continue;
+        const QRect rect = item->ItemRect(this);
+        host->PopUpTypeMenu(rect.center().x(), rect.center().y(), BuildMenu());
+        return;
+    }
+    if (!HolderMenuName().isEmpty()) host->PopUpMenu(Margins().Left, Margins().Top, {HolderMenuName()});
+}
+
 void TDataHolder::On_KeyUp(TKeyCode& Key, TShiftState Shift)
 {
     THolderHost* host = HolderHost();
@@ -716,7 +737,7 @@ void TDataHolder::On_KeyUp(TKeyCode& Key, TShiftState Shift)
     else if (Key == '1' && ctrl) host->AddFileTab(QDrivePath, true);
     else if (Key == '2' && ctrl) host->AddSearchTab(QDrivePath, true);
     else if (Key == '3' && ctrl) host->RemHolder(DH_ID);
-    else if (Key == VK_DELETE) host->FilesDelete();
+    else if (Key == VK_DELETE) host->FilesDelete(Shift & ssShift);
 }
 
 // --- The remaining slots ---
@@ -794,7 +815,60 @@ void TDataHolder::EndUpdate()
 }
 
 void TDataHolder::ThemeLoad() {}
-void TDataHolder::CopyToClipboard() {}
+
+QStringList TDataHolder::SelectedPaths(bool Drives) const
+{
+    QStringList paths;
+    for (const auto& item : DH_ITEMS) {
+        if (!item->Selected() || item->IsGroup()) continue;
+        const QString& path = item->ID_FILE_DATA.FD_PATH;
+        if (IsDriveRoot(path) ? Drives : ItemExists(path)) paths.append(path);
+    }
+    return paths;
+}
+
+void TDataHolder::CopyToClipboard()
+{
+    const QStringList paths = SelectedPaths(true);
+    if (TShellBridge* shell = ShellBridge(); shell && !paths.isEmpty()) shell->CopyItems(paths);
+}
+
+void TDataHolder::CutToClipboard()
+{
+    const QStringList paths = SelectedPaths(false);
+    if (TShellBridge* shell = ShellBridge(); shell && !paths.isEmpty()) shell->CutItems(paths);
+}
+
+void TDataHolder::DeleteSelFiles(bool Permanently)
+{
+    const QStringList paths = SelectedPaths(false);
+    if (TShellBridge* shell = ShellBridge(); shell && !paths.isEmpty()) shell->DeleteItems(paths, Permanently);
+}
+
+void TDataHolder::DisplayProperties()
+{
+    const QStringList paths = SelectedPaths(true);
+    if (TShellBridge* shell = ShellBridge(); shell && !paths.isEmpty()) shell->Properties(paths);
+}
+
+void TDataHolder::DisplayOpenWith()
+{
+    QString path = DH_ITEM_ACTIVE && !DH_ITEM_ACTIVE->IsGroup() ? DH_ITEM_ACTIVE->ID_FILE_DATA.FD_PATH : QString();
+    if (path.isEmpty() || !ItemExists(path)) {
+        const QStringList selected = SelectedPaths(false);
+        path = selected.isEmpty() ? QString() : selected.first();
+    }
+    if (TShellBridge* shell = ShellBridge(); shell && !path.isEmpty()) shell->OpenWith(path);
+}
+
+void TDataHolder::OpenInExplorer()
+{
+    TShellBridge* shell = ShellBridge();
+    if (!shell) return;
+    const QStringList selected = SelectedPaths(true);
+    if (!selected.isEmpty()) shell->Reveal(selected.first(), true);
+    else if (const QString folder = CurrentFolder(); !folder.isEmpty()) shell->Reveal(folder, false);
+}
 
 void TDataHolder::OpenFolder(const QString& Path)
 {
@@ -802,7 +876,16 @@ void TDataHolder::OpenFolder(const QString& Path)
 }
 
 void TDataHolder::OpenDrive(const QString&) {}
-void TDataHolder::ShowContextMenu(QPoint) {}
+void TDataHolder::ShowContextMenu(QPoint Pos)
+{
+    TShellBridge* shell = ShellBridge();
+    if (!shell) return;
+    // The files' menu first, then the drives' menu at the same point.
+    QStringList files, drives;
+    for (const QString& path : SelectedPaths(true)) (IsDriveRoot(path) ? drives : files).append(path);
+    if (!files.isEmpty()) shell->ItemsMenu(files, CurrentFolder(), Pos);
+    if (!drives.isEmpty()) shell->ItemsMenu(drives, CurrentFolder(), Pos);
+}
 
 TSmartTask* TDataHolder::IconTask(TIconTask which)
 {

@@ -93,6 +93,9 @@ public:
     // entries move into it, never replacing anything. Answers the new folder's
     // path, or empty when none was made.
     QString CreateFolder();
+    // The clipboard's files into the one selected folder, else into the folder shown.
+    void PasteFromClipboard();
+    QString CurrentFolder() const override;
 
     // --- Slots ---
     // On the press, so the modifiers count as they are then and a held key

@@ -1,5 +1,6 @@
 #include "dialogs/QV_DialogSupport.h"
 
+#include "commands/QV_ButtonManager.h"
 #include "controls/QV_CtrlManager.h"
 #include "controls/QV_Repaint.h"
 #include "data/QV_DataCore.h"
@@ -99,21 +100,4 @@ void ReloadActiveTheme()
     RequestRepaint();
 }
 
-QStringList CommandIdentifiers()
-{
-    // The command registry's list, in its order, once the registry is part of the program.
-    static const char* const Known[] = {
-        "Places.Computer", "Places.MyDocuments", "Places.RecycleBin", "RecycleBin.Empty", "Item.Properties",
-        "Item.Copy", "Item.Cut", "Item.Delete", "Item.Paste", "Item.Rename", "Item.SysMenu", "Item.Group",
-        "Item.Group.Name", "Item.Group.Ext", "Item.Group.Path", "Item.SelectAll", "Item.InTab",
-        "Item.InExplorer", "Navigate.Back", "Navigate.Forward", "Navigate.Up", "Tabs.AddSearch",
-        "Tabs.AddFile", "Tabs.Close", "Tabs.CloseAll", "Tabs.Clone", "Create.Folder", "Show.Menu",
-        "SmartMenu.Back", "Search.Toggle", "Dialog.SearchBrowse", "Dialog.OpenWith", "Control.Settings",
-        "Qorvel.Menu", "Qorvel.Settings", "Qorvel.About", "Text.Copy", "Text.Cut", "Text.Paste",
-        "Text.Delete", "Customize.Folder", "Recent.Tabs.Item", "Recent.Tabs", "Recent.Tabs.Clear",
-        "QuickFilter", "PathEdit",
-    };
-    QStringList list;
-    for (const char* id : Known) list << QString::fromLatin1(id);
-    return list;
-}
+QStringList CommandIdentifiers() { return TButtonManager::KnownCommands(); }

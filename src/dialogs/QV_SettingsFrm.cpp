@@ -690,6 +690,7 @@ void TQV_SettingsForm::SaveCurrentType()
     const int row = TypeItems->currentRow();
     if (!SaveTypeSection(QStringLiteral("TypesFile:\\"), *type))
         ShowMessage(DlgText("Messages", "CannotSaveTypes", "The file types could not be written."), true);
+    if (OnTypesChanged) OnTypesChanged();
     LoadExtensions();
     filling_ = true;
     TypeItems->setCurrentRow(row);
@@ -710,6 +711,7 @@ void TQV_SettingsForm::AddChangeType()
     if (section.Params.isEmpty()) section.Params = QStringLiteral("Description(") + extension + u')';
     if (!SaveTypeSection(QStringLiteral("TypesFile:\\"), section))
         ShowMessage(DlgText("Messages", "CannotSaveTypes", "The file types could not be written."), true);
+    if (OnTypesChanged) OnTypesChanged();
     currentType_ = -1;
     LoadExtensions();
     SelectType(extension);
@@ -721,6 +723,7 @@ void TQV_SettingsForm::RemoveType()
     if (extension.isEmpty()) return;
     if (!RemoveTypeSection(QStringLiteral("TypesFile:\\"), extension))
         ShowMessage(DlgText("Messages", "CannotSaveTypes", "The file types could not be written."), true);
+    if (OnTypesChanged) OnTypesChanged();
     currentType_ = -1;
     LoadExtensions();
 }

@@ -48,6 +48,9 @@ public:
     // Writes the selected theme of the family; false without a selection.
     bool ApplyTheme(int Family);
 
+    // Called after every change of the file types file, so its readers follow.
+    std::function<void()> OnTypesChanged;
+
     // The page path shown at the top, and the last message.
     QString Status() const;
     QString Message() const;

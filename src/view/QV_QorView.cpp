@@ -5,10 +5,14 @@
 #include "controls/QV_Repaint.h"
 #include "controls/QV_ViewHolder.h"
 #include "data/QV_DataCore.h"
+#include "dialogs/QV_ShellDialogs.h"
 #include "foundation/QV_Context.h"
 #include "foundation/QV_Settings.h"
 #include "icons/QV_IconManager.h"
 #include "locale/QV_LocaleManager.h"
+#include "menus/QV_ExtManager.h"
+#include "menus/QV_MenuManager.h"
+#include "menus/QV_SmartMenu.h"
 #include "platform/QV_Report.h"
 #include "platform/QV_Threads.h"
 #include "platform/fs/QV_FileNames.h"
@@ -71,6 +75,8 @@ TQorView::TQorView(QWidget* mainForm) : QWidget(mainForm)
     localeManager_ = std::make_unique<TLocaleManager>();
     SetLocaleManager(localeManager_.get());
     buttonManager_ = std::make_unique<TButtonManager>();
+    extManager_ = std::make_unique<TExtManager>();
+    menuManager_ = std::make_unique<TMenuManager>();
     ctrlManager_ = std::make_unique<TCtrlManager>();
     ctrlManager_->CM_PARENT = this;
     RegisterCommandControls(*ctrlManager_, *buttonManager_);
@@ -93,6 +99,9 @@ TQorView::TQorView(QWidget* mainForm) : QWidget(mainForm)
 
     QvContext().View.store(this);
     SetHolderHost(this);
+    shellUi_ = std::make_unique<TDesktopShellUi>(this);
+    shell_ = std::make_unique<TShell>(shellUi_.get());
+    SetShellBridge(shell_.get());
     SetRepaintHandler([this] { InvalidateGL(); });
     // Failures the user must hear of reach the window's message box on the
     // interface thread, through whichever view is alive when the message runs.
@@ -106,6 +115,12 @@ TQorView::TQorView(QWidget* mainForm) : QWidget(mainForm)
                                         this);
     repaintServer_->SetSelectionSource([this] { return SelectionReport(); });
 
+    smartMenu_ = static_cast<TSmartMenu*>(ctrlManager_->AddControl(QStringLiteral("SmartMenu"), new TSmartMenu));
+    if (smartMenu_) {
+        smartMenu_->OpenMenu = [this](TSmartCtrl* sender, const QString& id) { PopUpButtonMenu(sender, {id}); };
+        TryPopDown = [this](int X, int Y) { smartMenu_->TryPopDown(X, Y); };
+    }
+
     ctrlManager_->EventNotify(QStringLiteral("FolderChanged"));
 }
 
@@ -114,6 +129,10 @@ TQorView::~TQorView()
     // The holders' tasks and monitors end before the managers they use go.
     dataCore_->StopThreads();
     dataCore_->Clear();
+    // Running file operations are cancelled and waited for; their partial output goes.
+    if (ShellBridge() == shell_.get()) SetShellBridge(nullptr);
+    shell_.reset();
+    shellUi_.reset();
     if (HolderHost() == this) SetHolderHost(nullptr);
     SetRepaintHandler(nullptr);
     SetFailureHook(std::move(previousFailureHook_));
@@ -132,8 +151,12 @@ TQorView::~TQorView()
 
     SetLocaleManager(nullptr);
     localeManager_.reset();
+    TryPopDown = nullptr;
+    smartMenu_ = nullptr;
     SetCtrlManager(nullptr);
     ctrlManager_.reset();
+    menuManager_.reset();
+    extManager_.reset();
     delete QV_TIMER_CLICK;
     QV_CANVAS = TBitmap32();
     SetDataCore(nullptr);
@@ -253,6 +276,38 @@ void TQorView::AskRun(const QString& Path, std::function<void(TRunAnswer)> Answe
     box->open();
 }
 
+// --- Menus ---
+
+void TQorView::PopUpMenu(int X, int Y, const TStringArray& MenuIDs)
+{
+    menuManager_->PopUpMenu(smartMenu_, X, Y, MenuIDs);
+}
+
+void TQorView::PopUpTypeMenu(int X, int Y, const TStringArray& TypeKeys)
+{
+    extManager_->PopUpMenu(smartMenu_, X, Y, TypeKeys);
+}
+
+void TQorView::PopUpButtonMenu(TSmartCtrl* Sender, const TStringArray& MenuIDs)
+{
+    menuManager_->PopUpMenu(Sender, smartMenu_, MenuIDs);
+}
+
+void TQorView::PopUpMenuItems(TSmartCtrl* Sender, const QString& Caption, std::unique_ptr<TControlList> Items, int)
+{
+    if (!smartMenu_ || !Items || Items->Count() == 0) return;
+    auto* holder = new TMenuHolder;
+    holder->MH_CAPTION = Caption;
+    holder->SC_ID = Caption;
+    while (Items->Count() > 0) holder->MH_LIST->AddControl(Items->Take(0).release());
+    smartMenu_->PopUp(Sender, holder);
+}
+
+void TQorView::PopDownMenu()
+{
+    if (smartMenu_ && smartMenu_->SM_SHOWING) smartMenu_->PopDown();
+}
+
 // --- Painting ---
 
 void TQorView::UpdateWindowTitle()
@@ -368,6 +423,14 @@ void TQorView::keyPressEvent(QKeyEvent* event)
 {
     const TShiftState shift = ShiftStateOf(event->modifiers(), Qt::NoButton);
     if (!event->isAutoRepeat()) pressedShift_.insert(event->key(), shift);
+    // An open menu takes the keys, whoever has the focus.
+    if (smartMenu_ && smartMenu_->SM_SHOWING) {
+        menuKeys_.insert(event->key());
+        if (TKeyCode code = KeyCodeOf(event->key())) smartMenu_->On_KeyDown(code, shift);
+        for (QChar typed : TypedText(event->key(), event->modifiers(), event->text())) smartMenu_->On_KeyPress(typed);
+        InvalidateGL();
+        return;
+    }
     if (TKeyCode code = KeyCodeOf(event->key())) {
         if (TSmartCtrl* control = ctrlManager_->FocusedControl()) control->On_KeyDown(code, shift);
         else if (TViewHolder* holder = ActiveHolder()) holder->On_KeyDown(code, shift);
@@ -386,6 +449,9 @@ void TQorView::keyReleaseEvent(QKeyEvent* event)
     const TShiftState shift =
         pressed != pressedShift_.cend() ? *pressed : ShiftStateOf(event->modifiers(), Qt::NoButton);
     pressedShift_.remove(event->key());
+    // The release of a key the menu took is the menu's too: a Delete pressed
+    // in a menu must not delete the selection.
+    if (menuKeys_.remove(event->key())) return;
     TKeyCode code = KeyCodeOf(event->key());
     if (!code) return;
     if (TSmartCtrl* control = ctrlManager_->FocusedControl()) control->On_KeyUp(code, shift);

@@ -8,6 +8,8 @@
 #include "dialogs/QV_ControlSettings.h"
 #include "dialogs/QV_FolderCustomize.h"
 #include "dialogs/QV_SettingsFrm.h"
+#include "menus/QV_ExtManager.h"
+#include "shell/QV_Shell.h"
 #include "foundation/QV_Settings.h"
 #include "foundation/QV_Utils.h"
 #include "platform/QV_Report.h"
@@ -155,6 +157,46 @@ void TQorView::ClipboardCopy()
     if (TDataHolder* holder = dataCore_->DC_HOLDER) holder->CopyToClipboard();
 }
 
+void TQorView::ClipboardCut()
+{
+    if (TDataHolder* holder = dataCore_->DC_HOLDER) holder->CutToClipboard();
+}
+
+void TQorView::ClipboardPaste()
+{
+    if (TFileHolder* holder = FileHolder()) holder->PasteFromClipboard();
+}
+
+void TQorView::FilesDelete(bool Permanently)
+{
+    if (TDataHolder* holder = dataCore_->DC_HOLDER) holder->DeleteSelFiles(Permanently);
+}
+
+void TQorView::ShowPropDialog()
+{
+    if (TDataHolder* holder = dataCore_->DC_HOLDER) holder->DisplayProperties();
+}
+
+void TQorView::DialogOpenWith()
+{
+    if (TDataHolder* holder = dataCore_->DC_HOLDER) holder->DisplayOpenWith();
+}
+
+void TQorView::SystemMenu(QPoint Pos)
+{
+    if (TFileHolder* holder = FileHolder()) holder->ShowContextMenu(Pos);
+}
+
+void TQorView::OpenInExplorer()
+{
+    if (TDataHolder* holder = dataCore_->DC_HOLDER) holder->OpenInExplorer();
+}
+
+void TQorView::RecycleBinOpen() { shell_->OpenTrash(); }
+void TQorView::RecycleBinEmpty(bool Confirm) { shell_->EmptyTrash(Confirm); }
+qint64 TQorView::RecycleBinCount() { return shell_->TrashCount(); }
+qint64 TQorView::RecycleBinSize() { return shell_->TrashSize(); }
+
 void TQorView::FilesSelectAll()
 {
     if (TDataHolder* holder = dataCore_->DC_HOLDER) holder->SelectAll();
@@ -190,7 +232,14 @@ void Present(QWidget* dialog)
 
 } // namespace
 
-TQV_SettingsForm* TQorView::SettingsForm() { return Ensure(settingsForm_, this); }
+TQV_SettingsForm* TQorView::SettingsForm()
+{
+    if (!settingsForm_) {
+        Ensure(settingsForm_, this);
+        settingsForm_->OnTypesChanged = [this] { extManager_->Load(); };
+    }
+    return settingsForm_;
+}
 TQV_FolderCustomizeFrm* TQorView::FolderCustomizeForm() { return Ensure(folderForm_, this); }
 TQV_ControlSettingsFrm* TQorView::ControlSettingsForm() { return Ensure(controlForm_, this); }
 TAboutQorvel* TQorView::AboutForm() { return Ensure(aboutForm_, this); }
@@ -230,11 +279,6 @@ void TQorView::ReloadTheme()
         holder->DH_FOLDER_THEME->FT_PATH.clear();
         holder->ThemeLoad();
     }
-}
-
-void TQorView::SystemMenu(QPoint Pos)
-{
-    if (TFileHolder* holder = FileHolder()) holder->ShowContextMenu(Pos);
 }
 
 bool TQorView::OpenSelected(const QString& AppPath, const QString& Param1)

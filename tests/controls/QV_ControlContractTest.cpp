@@ -11,6 +11,7 @@
 #include "controls/QV_CtrlManager.h"
 #include "controls/QV_SmartCtrl.h"
 #include "foundation/QV_Context.h"
+#include "menus/QV_SmartMenu.h"
 #include "support/QV_TestSupport.h"
 
 #include <gtest/gtest.h>
@@ -24,9 +25,20 @@ struct TMaker {
     static std::unique_ptr<T> Make() { return std::make_unique<T>(); }
 };
 
+// The menu is hidden until it pops up; the contract is about a shown one.
+template <>
+struct TMaker<TSmartMenu> {
+    static std::unique_ptr<TSmartMenu> Make()
+    {
+        auto menu = std::make_unique<TSmartMenu>();
+        menu->SC_VISIBLE = true;
+        return menu;
+    }
+};
+
 using TControlTypes = ::testing::Types<TSmartCtrl, TActionButton, TExecButton, TBGoToMyPc, TBGoToMyDocs,
                                        TBGoToRecycleBin, TBRecentTabItem, TBItemGroup, TBControlSettings,
-                                       TBTabClose>;
+                                       TBTabClose, TMenuHolder, TSmartMenu>;
 
 // The control under test at (0, 0, 200, 40), with two probe children side by side.
 template <typename T>

@@ -6,6 +6,7 @@
 #include "foundation/QV_Context.h"
 #include "foundation/QV_Settings.h"
 #include "locale/QV_LocaleManager.h"
+#include "menus/QV_ExtManager.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -173,6 +174,11 @@ TEST_F(SettingsDialog, FileTypesAreEditedInTheTypesFile)
               (QList<QPair<QString, QString>>{{"Params", "Type(FILE), Description(Text)"},
                                               {"B", "CMD(Item.Cut), Menu(X)"},
                                               {"A", "CMD(Item.Copy)"}}));
+    // The menus of the running window follow at once.
+    const TExtData* txt = view->ExtManager()->GetExtData(".txt");
+    ASSERT_NE(txt, nullptr);
+    ASSERT_EQ(txt->ED_MENU_ITEMS.size(), 2u);
+    EXPECT_EQ(txt->ED_MENU_ITEMS[0].MI_ID, "B");
 
     // An item is added with its parameters; a type is added and removed.
     dialog->ItemID->setText("Props");
