@@ -177,8 +177,8 @@ TEST_F(SettingsDialog, FileTypesAreEditedInTheTypesFile)
     // The menus of the running window follow at once.
     const TExtData* txt = view->ExtManager()->GetExtData(".txt");
     ASSERT_NE(txt, nullptr);
-    ASSERT_EQ(txt->ED_MENU_ITEMS.size(), 2u);
-    EXPECT_EQ(txt->ED_MENU_ITEMS[0].MI_ID, "B");
+    ASSERT_EQ(txt->ED_MENU_ITEMS.size(), 3u);  // "Params" is an item that makes no control
+    EXPECT_EQ(txt->ED_MENU_ITEMS[1].MI_ID, "B");
 
     // An item is added with its parameters; a type is added and removed.
     dialog->ItemID->setText("Props");
