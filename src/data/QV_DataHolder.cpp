@@ -4,10 +4,11 @@
 #include "controls/QV_HotTracking.h"
 #include "controls/QV_Repaint.h"
 #include "data/QV_HolderHost.h"
-#include "data/QV_ShellBridge.h"
 #include "data/QV_ItemDisposal.h"
+#include "data/QV_ShellBridge.h"
 #include "foundation/QV_Settings.h"
 #include "platform/QV_Threads.h"
+#include "platform/desktop/QV_Clipboard.h"
 #include "platform/desktop/QV_Launch.h"
 #include "platform/desktop/QV_TextDraw.h"
 #include "platform/fs/QV_FileSystem.h"
@@ -203,18 +204,69 @@ void TDataHolder::CalcScroll()
 
 void TDataHolder::QuickFilter(const QString& Text)
 {
-    if (DH_ITEMS.empty()) return;
+    // A longer text that contains the old one can only hide more: the items
+    // hidden already stay hidden untested.
+    const bool narrowing = !DH_TEXT_QFILTER.isEmpty() && Text.contains(DH_TEXT_QFILTER, Qt::CaseInsensitive);
+    // Kept even for an empty folder, so the field shows what was typed.
     DH_TEXT_QFILTER = Text;
+    if (DH_ITEMS.empty()) return;
+    const QString needle = Text.toLower();
     for (const auto& item : DH_ITEMS) {
         if (item->IsGroup() || Suppressed(item->ID_FILE_DATA)) continue;
-        item->ID_VISIBLE = PassesFilter(*item);
+        if (narrowing && !item->ID_VISIBLE) continue;
+        item->ID_VISIBLE = needle.isEmpty() || item->ID_FILE_DATA.FD_NAME.contains(needle, Qt::CaseInsensitive);
     }
     Arrange();
 }
 
+bool TDataHolder::SelectAndShow(const QString& Name)
+{
+    for (const auto& item : DH_ITEMS) {
+        if (!item->ID_VISIBLE || item->IsGroup() || item->ID_FILE_DATA.FD_NAME != Name) continue;
+        DeselectAll();
+        item->Select();
+        const int margin = Margins().Top;
+        if (item->ID_POS.y() - DH_SCROLL_POS < margin || item->ID_POS.y() + item->ID_HEIGHT - DH_SCROLL_POS > DH_HEIGHT)
+            ScrollBy(item->ID_POS.y() - margin - DH_SCROLL_POS);
+        return true;
+    }
+    return false;
+}
+
+bool TDataHolder::RenameSelected(bool FromClipboard)
+{
+    TItemData* target = nullptr;
+    for (const auto& item : DH_ITEMS)
+        if (item->ID_VISIBLE && !item->IsGroup() && item->Selected()) {
+            target = item.get();
+            break;
+        }
+    if (!target && DH_ITEM_ACTIVE && !DH_ITEM_ACTIVE->IsGroup()) target = DH_ITEM_ACTIVE;
+    TRenameEditApi* edit = RenameEdit();
+    if (!target || !edit) return false;
+    const QRect rect = target->ItemRect(this);
+    // Over the caption, where the name is drawn.
+    const int x = rect.left() + Settings().Browsing.ItemHeight;
+    const int y = rect.top() + (rect.height() - 22) / 2;
+    // Only the first line: a name never holds a line break.
+    const QString text = FromClipboard ? ClipboardText().section(QLatin1Char('\n'), 0, 0).trimmed() : QString();
+    if (text.isEmpty()) edit->PopUp(x, y, target);
+    else edit->PopUp(x, y, target, text);
+    return true;
+}
+
+void TDataHolder::ScrollBy(int Delta)
+{
+    const int pos = std::clamp(DH_SCROLL_POS + Delta, 0, std::max(DH_SCROLL_MAX, 0));
+    if (pos == DH_SCROLL_POS) return;
+    DH_SCROLL_POS = pos;
+    NotifyControls();
+    RequestRepaint();
+}
+
 bool TDataHolder::PassesFilter(const TItemData& Item) const
 {
-    return DH_TEXT_QFILTER.isEmpty() || Item.ID_FILE_DATA.FD_NAME.toLower().contains(DH_TEXT_QFILTER.toLower());
+    return DH_TEXT_QFILTER.isEmpty() || Item.ID_FILE_DATA.FD_NAME.contains(DH_TEXT_QFILTER, Qt::CaseInsensitive);
 }
 
 bool TDataHolder::Shows(const TItemData& Item) const { return !Suppressed(Item.ID_FILE_DATA) && PassesFilter(Item); }
@@ -631,8 +683,11 @@ void TDataHolder::On_KeyDown(TKeyCode& Key, TShiftState Shift)
         const int page = std::max(DH_HEIGHT - Margins().Top - Margins().BottomReserve, 1);
         const int to = NavigateItems(DH_ITEMS, FocusIndex(), *move, page);
         if (to >= 0) MoveFocus(to, Shift);
+        else ScrollByKey(Key, page);
     } else if (Key == VK_RETURN && plain) {
         OpenFocusItem();
+    } else if (Key == VK_F2 && !ctrl) {
+        RenameSelected();
     } else if (Key == VK_SPACE && ctrl && focus_) {
         if (focus_->Selected()) focus_->DeSelect();
         else focus_->Select();
@@ -653,6 +708,20 @@ void TDataHolder::On_KeyDown(TKeyCode& Key, TShiftState Shift)
         return;
     }
     Key = 0;
+}
+
+void TDataHolder::ScrollByKey(TKeyCode Key, int Page)
+{
+    const int line = std::max(int(Settings().Browsing.ItemHeight), 10);
+    switch (Key) {
+    case VK_PRIOR: ScrollBy(-Page); break;
+    case VK_NEXT: ScrollBy(Page); break;
+    case VK_HOME: ScrollBy(-DH_SCROLL_POS); break;
+    case VK_END: ScrollBy(DH_SCROLL_MAX - DH_SCROLL_POS); break;
+    case VK_UP: ScrollBy(-line); break;
+    case VK_DOWN: ScrollBy(line); break;
+    default: break;
+    }
 }
 
 int TDataHolder::FocusIndex() const

@@ -205,7 +205,20 @@ public:
     void CalcScroll();
     void Arrange();
     void UpdateBackground();
+    // Shows only the items whose names contain Text (any letter case). When
+    // Text extends the previous filter only the items shown so far are tested.
     void QuickFilter(const QString& Text);
+    // Selects the visible item of that name alone and scrolls it into view;
+    // false when there is none.
+    bool SelectAndShow(const QString& Name);
+    // Opens the rename editor over the first selected item, else the hot one;
+    // false when there is neither or no editor.
+    // FromClipboard: the editor starts with the clipboard's text, when it holds any.
+    bool RenameSelected(bool FromClipboard = false);
+    // Without an item to move the focus to, the navigation keys scroll the view.
+    void ScrollByKey(TKeyCode Key, int Page);
+    // The view scrolled by Delta pixels, kept within 0 .. DH_SCROLL_MAX.
+    void ScrollBy(int Delta);
     // Whether the hide settings and the quick filter let the item show; what
     // an opened group header shows of its members.
     bool Shows(const TItemData& Item) const;

@@ -276,6 +276,7 @@ void TFileHolder::ListingDone(bool Folder)
     RestoreHotItem();
     SelectNamed(std::exchange(selectWhenListed_, {}));
     if (const std::function<void()> selected = std::exchange(selectedWhenListed_, {})) selected();
+    if (!DH_SELECT_NAME.isEmpty()) SelectAndShow(std::exchange(DH_SELECT_NAME, QString()));
     StartIconTasks();
     if (OnListed) OnListed(this);
     if (std::exchange(refreshAfterListing_, false)) On_FolderChanged(DH_MONITOR.get());

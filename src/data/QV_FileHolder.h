@@ -35,6 +35,9 @@ public:
     // arranged (not for a stopped one); for the quick-drive view once it has
     // also been grouped.
     std::function<void(TFileHolder* Sender)> OnListed;
+    // The name of an item to select, and scroll to, once the next listing is
+    // in (the path field names a file); cleared by that listing.
+    QString DH_SELECT_NAME;
 
     // Once the next listing of a folder is in, the items of these names are
     // selected and the first is scrolled into view (a file revealed by another

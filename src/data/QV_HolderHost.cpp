@@ -41,3 +41,9 @@ std::atomic<TShellBridge*> InstalledShell{nullptr};
 
 TShellBridge* ShellBridge() { return InstalledShell.load(); }
 void SetShellBridge(TShellBridge* Bridge) { InstalledShell.store(Bridge); }
+
+TRenameEditApi* RenameEdit()
+{
+    TCtrlManager* manager = CtrlManager();
+    return manager ? dynamic_cast<TRenameEditApi*>(manager->GetControlData(QStringLiteral("RenameEdit"))) : nullptr;
+}

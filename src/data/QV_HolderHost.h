@@ -25,6 +25,7 @@ struct TRunAnswer {
     TRunChoice Choice = TRunChoice::rcCancel;
     bool Remember = false; // the user asked to be asked no more
 };
+class TItemData;
 class TSkinBuffer;
 class TSmartCtrl;
 
@@ -121,10 +122,14 @@ public:
     virtual void PopDown() = 0;
 };
 
-// The rename edit: carries out a rename the user has typed but not confirmed.
+// The rename edit: opens over an item at (X, Y) of the view with its name,
+// and carries out a rename the user has typed but not confirmed.
 class TRenameEditApi {
 public:
     virtual ~TRenameEditApi() = default;
+    virtual void PopUp(int X, int Y, TItemData* Item) = 0;
+    // Starting with Text instead of the item's name.
+    virtual void PopUp(int X, int Y, TItemData* Item, const QString& Text) = 0;
     virtual void ApplyRename() = 0;
 };
 
@@ -155,3 +160,4 @@ TItemsBarApi* ItemsBar(const QString& Name);
 TSelectTipApi* SelectTip();
 // Only while the control is visible.
 TRenameEditApi* VisibleRenameEdit();
+TRenameEditApi* RenameEdit();

@@ -19,7 +19,14 @@
 #include "theme/QV_SkinBuffer.h"
 #include "view/QV_KeyMap.h"
 #include "view/QV_RepaintServer.h"
+#include "widgets/QV_BlinkTimer.h"
+#include "widgets/QV_SelectTip.h"
+#include "widgets/QV_SmartEdit.h"
+#include "widgets/QV_SmartScroll.h"
+#include "widgets/QV_SmartTip.h"
+#include "widgets/QV_WidgetControls.h"
 
+#include <QInputMethodEvent>
 #include <QKeyEvent>
 #include <QApplication>
 #include <QCheckBox>
@@ -67,6 +74,7 @@ TQorView::TQorView(QWidget* mainForm) : QWidget(mainForm)
     setAttribute(Qt::WA_NoSystemBackground);
     setMouseTracking(true);
     setFocusPolicy(Qt::StrongFocus);
+    setAttribute(Qt::WA_InputMethodEnabled);
     QV_RESTORING = false;
 
     LoadSettings();
@@ -95,7 +103,15 @@ TQorView::TQorView(QWidget* mainForm) : QWidget(mainForm)
     QV_TIMER_CLICK->setTimerType(Qt::PreciseTimer);  // the window is short; coarse timers drift by 5%
     QV_TIMER_CLICK->setInterval(int(Settings().Mouse.ClickDelay));
 
+    QV_TIMER_BLINK = new QTimer(this);
+    QV_TIMER_BLINK->setInterval(TBlinkTimer::Interval);
+    connect(QV_TIMER_BLINK, &QTimer::timeout, this, [] { TickBlinkTimers(); });
+    QV_TIMER_BLINK->start();
+
     QV_CANVAS = TBitmap32();
+
+    RegisterWidgetControls(*ctrlManager_);
+    CreateControls();
 
     QvContext().View.store(this);
     SetHolderHost(this);
@@ -158,12 +174,21 @@ TQorView::~TQorView()
     menuManager_.reset();
     extManager_.reset();
     delete QV_TIMER_CLICK;
+    delete QV_TIMER_BLINK;
     QV_CANVAS = TBitmap32();
     SetDataCore(nullptr);
     dataCore_.reset();
     SetIconManager(nullptr);
     iconManager_.reset();
     QV_SKIN.reset();
+}
+
+void TQorView::CreateControls()
+{
+    ctrlManager_->AddControl(QStringLiteral("SmartScroll"), new TSmartScroll());
+    ctrlManager_->AddControl(QStringLiteral("RenameEdit"), new TRenameEdit());
+    ctrlManager_->AddControl(QStringLiteral("SelectTip"), new TSelectTip());
+    ctrlManager_->AddControl(QStringLiteral("SmartTip"), new TSmartTip());
 }
 
 void TQorView::ApplyWindowPlacement(QWidget* mainForm)
@@ -419,8 +444,22 @@ void TQorView::wheelEvent(QWheelEvent* event)
 
 // --- Keys ---
 
+bool TQorView::FocusQuickFilter(const QKeyEvent* event)
+{
+    const bool ctrlF = event->key() == Qt::Key_F && (event->modifiers() & Qt::ControlModifier) &&
+                       !(event->modifiers() & (Qt::AltModifier | Qt::ShiftModifier));
+    const bool slash = event->text() == QLatin1String("/") && !(event->modifiers() & Qt::ControlModifier);
+    if ((!ctrlF && !slash) || FocusedEdit(*ctrlManager_)) return false;
+    TFilterEdit* filter = FindQuickFilter(*ctrlManager_);
+    if (!filter) return false;
+    FocusControl(*ctrlManager_, filter);
+    InvalidateGL();
+    return true;
+}
+
 void TQorView::keyPressEvent(QKeyEvent* event)
 {
+    if (FocusQuickFilter(event)) return;
     const TShiftState shift = ShiftStateOf(event->modifiers(), Qt::NoButton);
     if (!event->isAutoRepeat()) pressedShift_.insert(event->key(), shift);
     // An open menu takes the keys, whoever has the focus.
@@ -456,6 +495,30 @@ void TQorView::keyReleaseEvent(QKeyEvent* event)
     if (!code) return;
     if (TSmartCtrl* control = ctrlManager_->FocusedControl()) control->On_KeyUp(code, shift);
     else if (TViewHolder* holder = ActiveHolder()) holder->On_KeyUp(code, shift);
+}
+
+void TQorView::inputMethodEvent(QInputMethodEvent* event)
+{
+    // Only the finished text is taken; the text being composed is not drawn.
+    if (TSmartEdit* edit = FocusedEdit(*ctrlManager_); edit && !event->commitString().isEmpty()) {
+        edit->InsertComposed(event->commitString());
+        ctrlManager_->Control_Update();
+        InvalidateGL();
+    }
+    event->accept();
+}
+
+QVariant TQorView::inputMethodQuery(Qt::InputMethodQuery query) const
+{
+    TSmartEdit* edit = FocusedEdit(*ctrlManager_);
+    switch (query) {
+    // Always on: the method may only learn of a newly focused field at its next key.
+    case Qt::ImEnabled: return true;
+    case Qt::ImCursorRectangle: return edit ? QVariant(edit->CaretRect()) : QVariant(QRect());
+    case Qt::ImSurroundingText: return edit ? QVariant(edit->SE_TEXT) : QVariant(QString());
+    case Qt::ImCursorPosition: return edit ? QVariant(edit->Model().Caret()) : QVariant(0);
+    default: return QWidget::inputMethodQuery(query);
+    }
 }
 
 void TQorView::enterEvent(QEnterEvent*)

@@ -11,9 +11,9 @@
 
 #include "data/QV_FileHolder.h"
 #include "data/QV_HolderHost.h"
-#include "view/QV_OpenRequests.h"
 #include "platform/QV_Report.h"
 #include "platform/image/QV_Bitmap32.h"
+#include "view/QV_OpenRequests.h"
 
 #include <QHash>
 #include <QSet>
@@ -57,6 +57,7 @@ public:
     ~TQorView() override;
 
     QTimer* QV_TIMER_CLICK;  // running while the double-click window is open
+    QTimer* QV_TIMER_BLINK;  // the edit fields' caret blink
     // Set from a repaint request until the paint begins; requests meanwhile
     // fold into that paint.
     std::atomic<bool> QV_INVALIDATING{false};
@@ -149,8 +150,7 @@ public:
     void GroupItems(const QString& By) override;
     void ReloadTheme();
     bool OpenSelected(const QString& AppPath, const QString& Param1) override;
-    // The in-place rename completes this.
-    void FilesRename(bool) override {}
+    void FilesRename(bool FromClipboard) override;
     // The search holders complete these.
     void ToggleSearch() override {}
     void DialogSearchFolder() override {}
@@ -196,6 +196,10 @@ protected:
     void wheelEvent(QWheelEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void keyReleaseEvent(QKeyEvent* event) override;
+    // Text composed by an input method (dead keys, compose, CJK) goes to the
+    // focused edit field like typed text.
+    void inputMethodEvent(QInputMethodEvent* event) override;
+    QVariant inputMethodQuery(Qt::InputMethodQuery query) const override;
     void enterEvent(QEnterEvent* event) override;
     // The hot item and the hot control lose their highlight.
     void leaveEvent(QEvent* event) override;
@@ -209,6 +213,10 @@ private:
     TAboutQorvel* aboutForm_ = nullptr;
     void ApplyWindowPlacement(QWidget* mainForm);
     void UpdateWindowTitle();
+    // The widgets the view registers itself, in their place of the paint order.
+    void CreateControls();
+    // Ctrl+F and "/" outside an edit field: the keyboard goes to the quick filter.
+    bool FocusQuickFilter(const QKeyEvent* event);
     void MouseDown(QMouseEvent* event);
 
     std::unique_ptr<TLocaleManager> localeManager_;

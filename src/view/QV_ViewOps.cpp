@@ -9,12 +9,12 @@
 #include "dialogs/QV_FolderCustomize.h"
 #include "dialogs/QV_SettingsFrm.h"
 #include "menus/QV_ExtManager.h"
-#include "shell/QV_Shell.h"
 #include "foundation/QV_Settings.h"
 #include "foundation/QV_Utils.h"
 #include "platform/QV_Report.h"
 #include "platform/fs/QV_FileNames.h"
 #include "platform/ini/QV_IniFile.h"
+#include "shell/QV_Shell.h"
 
 #include <QCoreApplication>
 
@@ -196,6 +196,11 @@ void TQorView::RecycleBinOpen() { shell_->OpenTrash(); }
 void TQorView::RecycleBinEmpty(bool Confirm) { shell_->EmptyTrash(Confirm); }
 qint64 TQorView::RecycleBinCount() { return shell_->TrashCount(); }
 qint64 TQorView::RecycleBinSize() { return shell_->TrashSize(); }
+
+void TQorView::FilesRename(bool FromClipboard)
+{
+    if (TDataHolder* holder = dataCore_->DC_HOLDER) holder->RenameSelected(FromClipboard);
+}
 
 void TQorView::FilesSelectAll()
 {

@@ -13,6 +13,11 @@
 #include "foundation/QV_Context.h"
 #include "menus/QV_SmartMenu.h"
 #include "support/QV_TestSupport.h"
+#include "widgets/QV_SelectTip.h"
+#include "widgets/QV_SmartEdit.h"
+#include "widgets/QV_SmartProgress.h"
+#include "widgets/QV_SmartScroll.h"
+#include "widgets/QV_SmartTip.h"
 
 #include <gtest/gtest.h>
 
@@ -36,9 +41,37 @@ struct TMaker<TSmartMenu> {
     }
 };
 
+// The controls that start hidden are shown, as their owners show them.
+template <typename T>
+struct TShownMaker {
+    static std::unique_ptr<T> Make()
+    {
+        auto control = std::make_unique<T>();
+        control->SetVisible(true);
+        return control;
+    }
+};
+template <>
+struct TMaker<TRenameEdit> : TShownMaker<TRenameEdit> {};
+template <>
+struct TMaker<TSmartTip> : TShownMaker<TSmartTip> {};
+// The scroll bar is hit only while its holder can scroll.
+template <>
+struct TMaker<TSmartScroll> {
+    static std::unique_ptr<TSmartScroll> Make()
+    {
+        auto control = std::make_unique<TSmartScroll>();
+        control->SC_ENABLED = true;
+        return control;
+    }
+};
+template <>
+struct TMaker<TSelectTip> : TShownMaker<TSelectTip> {};
+
 using TControlTypes = ::testing::Types<TSmartCtrl, TActionButton, TExecButton, TBGoToMyPc, TBGoToMyDocs,
                                        TBGoToRecycleBin, TBRecentTabItem, TBItemGroup, TBControlSettings,
-                                       TBTabClose, TMenuHolder, TSmartMenu>;
+                                       TBTabClose, TMenuHolder, TSmartMenu, TSmartEdit, TFilterEdit, TRenameEdit,
+                                       TPathEdit, TSmartScroll, TSmartTip, TSelectTip, TSmartProgress>;
 
 // The control under test at (0, 0, 200, 40), with two probe children side by side.
 template <typename T>

@@ -53,3 +53,8 @@ void ClearClipboard()
 {
     if (QClipboard* board = Board()) board->clear();
 }
+
+void SetClipboardText(const QString& text)
+{
+    if (QClipboard* board = Board()) board->setText(text, QClipboard::Clipboard);
+}

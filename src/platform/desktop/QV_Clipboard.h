@@ -21,3 +21,7 @@ bool ClipboardHasFormat(const QStringList& wanted);
 QString ClipboardText();
 
 void ClearClipboard();
+
+// Plain text for the edit fields' cut and copy. Text that is not valid in its
+// encoding arrives with replacement characters, never as a failure.
+void SetClipboardText(const QString& text);
