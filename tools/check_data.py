@@ -64,7 +64,7 @@ LANGUAGE_KEYS = {
         "Controls", "FileTypes", "Remove", "AddChange", "Up", "Down", "Extension",
         "Description", "Items", "ItemProp", "ID", "Caption", "CMD", "Param1",
         "Param2", "Image", "Type", "Name:", "Author:", "Version:", "Date:",
-        "Description:",
+        "Description:", "Current",
     ],
     "General": [
         "Open", "Clear", "Apply", "Ok", "NewItem", "Down", "Up", "New", "Save",
@@ -78,7 +78,7 @@ LANGUAGE_KEYS = {
     "FolderCustomize": [
         "SelectColor", "Caption", "Normal", "Hot", "Selected", "HotSelected",
         "ImagePos", "Font", "Bold", "Italic", "Name", "Size", "TopLeft", "TopRight",
-        "BottomLeft", "BottomRight",
+        "BottomLeft", "BottomRight", "Stretch",
     ],
     "SearchDialog": ["SearchIn", "SearchPath", "FileName", "Found:"],
     "Buttons": COMMANDS,
@@ -86,8 +86,9 @@ LANGUAGE_KEYS = {
     "Devices": ["DriveCdRom", "DriveFixed", "DriveRemovable", "DriveRamDisk", "DriveRemote"],
     "Messages": [
         "CannotRename", "CannotOpen", "PleaseRestart", "FolderEmpty", "FolderGone",
-        "FolderUnreadable",
+        "FolderUnreadable", "CannotCustomize", "CannotSaveSettings", "CannotSaveTypes", "NotASound",
     ],
+    "About": ["IconLicence"],
     "RunQuestion": ["Text", "Run", "Open", "Cancel", "Remember"],
     "Groups": [".FOLDER", ".HARDDRIVE", ".REMOVABLE", ".CDROM", ".RAMDISK", ".REMOTE"],
     "SelectTip": ["Files.Count", "Files.Size"],
@@ -97,7 +98,7 @@ LANGUAGE_KEYS = {
 
 # Texts that are followed directly by another text and need their trailing blank.
 LANGUAGE_TRAILING_BLANK = {
-    ("Messages", "CannotRename"), ("Messages", "CannotOpen"), ("SearchDialog", "Found:"), ("Settings", "Name:"),
+    ("Messages", "CannotRename"), ("Messages", "CannotOpen"), ("Messages", "CannotCustomize"), ("SearchDialog", "Found:"), ("Settings", "Name:"),
     ("Settings", "Author:"), ("Settings", "Version:"), ("Settings", "Date:"),
 }
 

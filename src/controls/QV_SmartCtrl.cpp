@@ -268,7 +268,8 @@ void TSmartCtrl::SetParams(const TParamString& Params)
     else if (align == QLatin1String("None")) SetAlign(asNone);
     else if (align == QLatin1String("Right")) SetAlign(asRight);
     else if (align == QLatin1String("Top")) SetAlign(asTop);
-    else if (align == QLatin1String("Bot")) SetAlign(asBot);
+    // "Bot" is the word written; "Bottom" is what earlier item editors wrote.
+    else if (align == QLatin1String("Bot") || align == QLatin1String("Bottom")) SetAlign(asBot);
 }
 
 // --- Properties ---

@@ -10,6 +10,7 @@
 #include "platform/ini/QV_IniFile.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <optional>
 
 namespace {
@@ -170,26 +171,32 @@ bool LoadFolderTheme(TFolderTheme& theme, const TFolderThemeSource& source, QSiz
     return true;
 }
 
-bool ApplyFolderTheme(const TFolderThemeSource& source, const TFolderTheme& theme, QString& newPicture)
+TFsStatus WriteFolderPicture(const QString& folder, const QString& picture, const TBeforeCommit& beforeCommit)
 {
-    bool ok = true;
+    const TImageResult decoded = LoadPicture(ResolvePath(picture), TFolderPictureLimits);
+    if (!decoded.Ok()) return TFsError{EINVAL, QStringLiteral("read picture %1: %2").arg(picture, decoded.Error)};
+    if (TFsStatus writable = CheckFolderWritable(folder); !writable) return writable;
+    // The new picture is complete on disk before it takes the old one's name,
+    // so a failure at any step leaves the folder with the picture it had.
+    TFsResult<TStagedFile> staged =
+        TStagedFile::Stage(InFolder(folder, PictureFileName), EncodeBmp(decoded.Bitmap, TBmpFormat::bf24));
+    if (!staged) return staged.Error();
+    if (beforeCommit)
+        if (TFsStatus go = beforeCommit(staged.Value().TempPath()); !go) return go;
+    return staged.Value().Commit();
+}
+
+TFsStatus ApplyFolderTheme(const TFolderThemeSource& source, const TFolderTheme& theme, QString& newPicture,
+                           const TBeforeCommit& beforeCommit)
+{
+    TFsStatus result;
     QString target = ResolvePath(source.File);
     if (source.Place == TThemePlace::tpFolder) {
-        if (PathKindOf(source.Folder) != TPathKind::pkFolder) return false;
+        if (TFsStatus writable = CheckFolderWritable(source.Folder); !writable) return writable;
         target = InFolder(source.Folder, ThemeFileName);
-        const QString picturePath = InFolder(source.Folder, PictureFileName);
         if (!newPicture.isEmpty()) {
-            // The new picture replaces the old one in one step, so a picture that
-            // cannot be read or written leaves the folder with the one it had.
-            const TImageResult picture = LoadPicture(ResolvePath(newPicture));
-            if (!picture.Ok()) {
-                ReportFailure("Folder picture", QStringLiteral("cannot read %1").arg(newPicture));
-                ok = false;
-            } else if (const TFsStatus written = WriteFileAtomic(picturePath, EncodeBmp(picture.Bitmap, TBmpFormat::bf24));
-                       !written) {
-                ReportFailure("Folder picture", written.Error().Message());
-                ok = false;
-            }
+            result = WriteFolderPicture(source.Folder, newPicture, beforeCommit);
+            if (!result) ReportFailure("Folder picture", result.Error().Message());
             newPicture.clear();
         }
     } else if (!newPicture.isEmpty()) {
@@ -200,16 +207,21 @@ bool ApplyFolderTheme(const TFolderThemeSource& source, const TFolderTheme& them
     for (const TFontEntry& entry : FontEntries)
         WriteFontToIni(theme.*entry.Font, target, source.Section, QString::fromLatin1(entry.Id));
     WriteIniParam(target, source.Section, BackgroundKey, QStringLiteral("Align"), AlignToText(theme.FT_BACK_ALIGN));
+    // The writers above answer nothing; what reads back tells whether they wrote.
+    TParamString background;
+    background.PS_STRING = IniReadString(target, source.Section, BackgroundKey, QString());
+    if (background.GetValue(QStringLiteral("Align"), QString()) != AlignToText(theme.FT_BACK_ALIGN) && result)
+        result = TFsError{EIO, QStringLiteral("write ") + target};
 
     if (source.Place == TThemePlace::tpFolder) {
         // Hidden at once, the first Apply included, rather than one Apply late.
         for (const QString& name : {ThemeFileName, PictureFileName}) {
             const QString path = InFolder(source.Folder, name);
-            if (PathKindOf(path) == TPathKind::pkFile) ok = HideInFolder(path) && ok;
+            if (PathKindOf(path) != TPathKind::pkFile) continue;
+            if (TFsStatus hidden = HideInFolder(path); !hidden && result) result = hidden;
         }
-        ok = ok && PathKindOf(target) == TPathKind::pkFile;
     }
-    return ok;
+    return result;
 }
 
 void ClearFolderTheme(const TFolderThemeSource& source)

@@ -17,6 +17,9 @@
 #include "platform/desktop/QV_Font.h"
 #include "platform/image/QV_Bitmap32.h"
 #include "platform/image/QV_Picture.h"
+#include "platform/fs/QV_FsResult.h"
+
+#include <functional>
 
 #include <QSize>
 #include <QString>
@@ -73,13 +76,25 @@ TFolderThemeSource FolderThemeSource(TThemePlace place, const QString& folder = 
 // whether a picture was read. FT_BACK_DEST is the holder's to prepare.
 bool LoadFolderTheme(TFolderTheme& theme, const TFolderThemeSource& source, QSize view = QSize());
 
+// Called between writing a new folder picture under a temporary name and
+// renaming it into place; a failure it answers stops the rename.
+using TBeforeCommit = std::function<TFsStatus(const QString& TempPath)>;
+
+// The picture read (within TFolderPictureLimits) and stored as the folder's
+// Folder.QVB in bitmap format. The old Folder.QVB is replaced only by a
+// complete new one: on any failure it stays as it was. The error names what
+// failed (an unreadable or oversized picture, a read-only folder).
+TFsStatus WriteFolderPicture(const QString& Folder, const QString& Picture, const TBeforeCommit& BeforeCommit = {});
+
 // The theme's fonts and alignment written to the source's target, with a newly
 // chosen picture (empty: none) stored as the place requires: a folder gets it as
-// Folder.QVB in bitmap format, the quick-drive view and search holders as the
+// Folder.QVB (WriteFolderPicture), the quick-drive view and search holders as the
 // "Path" of "Image(Background)". A folder's ThemeData.QVS and Folder.QVB end
-// hidden. newPicture is cleared once handled. Answers false when the folder or
-// the picture could not be written or read; what could be written stays.
-bool ApplyFolderTheme(const TFolderThemeSource& source, const TFolderTheme& theme, QString& newPicture);
+// hidden. newPicture is cleared once handled. A folder the user cannot write is
+// refused before anything is written; otherwise the first failure is answered and
+// what could be written stays.
+TFsStatus ApplyFolderTheme(const TFolderThemeSource& source, const TFolderTheme& theme, QString& newPicture,
+                           const TBeforeCommit& BeforeCommit = {});
 
 // Drops the picture of the customization; the fonts stay.
 void ClearFolderTheme(const TFolderThemeSource& source);

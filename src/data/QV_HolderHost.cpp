@@ -21,6 +21,13 @@ TSmartTabApi* SmartTab()
     return manager ? dynamic_cast<TSmartTabApi*>(manager->GetControlData(QStringLiteral("SmartTab"))) : nullptr;
 }
 
+TItemsBarApi* ItemsBar(const QString& Name)
+{
+    TCtrlManager* manager = CtrlManager();
+    const QString id = Name == QLatin1String("SmartTabs") ? QStringLiteral("SmartTab") : Name;
+    return manager ? dynamic_cast<TItemsBarApi*>(manager->GetControlData(id)) : nullptr;
+}
+
 TRenameEditApi* VisibleRenameEdit()
 {
     TCtrlManager* manager = CtrlManager();

@@ -96,6 +96,9 @@ public:
     virtual void DialogSearchFolder() {}
     virtual void ShowSettings() {}
     virtual void ShowAboutDialog() {}
+    // The theme families changed: the view's own pictures and every holder's
+    // folder theme are read again. Controls keep theirs until the next start.
+    virtual void ReloadThemes() {}
     // The control items editor with the items of the control of that identifier.
     virtual void ShowControlItems(const QString&) {}
     // The program's menus of those names for a control, which the menu items
@@ -141,8 +144,19 @@ public:
     virtual void SetActive(const QString& ID, bool Initial) = 0;
 };
 
+// A bar whose items come from "<Name>.Items" of the settings file (the quick
+// bar, path bar, action bar, and the tab strip's buttons from "SmartTabs").
+class TItemsBarApi {
+public:
+    virtual ~TItemsBarApi() = default;
+    // Reads the section again and shows its items.
+    virtual void LoadItems() = 0;
+};
+
 // The registered control of that identifier, when it offers the interface.
 TSmartTabApi* SmartTab();
+// The bar whose items section is named Name ("SmartTabs" is the tab strip).
+TItemsBarApi* ItemsBar(const QString& Name);
 TSelectTipApi* SelectTip();
 // Only while the control is visible.
 TRenameEditApi* VisibleRenameEdit();

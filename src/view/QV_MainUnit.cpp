@@ -44,6 +44,8 @@ void TQV_MainForm::FormCreate()
     FQorView->installEventFilter(this);
     FQorView->setFocus();
     FQorView->AddFileTab(QDrivePath, true);
+    ShowAboutDialog = [this] { FQorView->ShowAboutDialog(); };
+    ShowSettingsDialog = [this] { FQorView->ShowSettings(); };
 
     // The designed position: centred on the desktop, unless the settings placed
     // the window.

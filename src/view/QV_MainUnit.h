@@ -33,8 +33,8 @@ public:
     enum class TOpenPurpose { opShow, opProperties };
     void Open(const std::vector<TOpenRequest>& Requests, TOpenPurpose Purpose = TOpenPurpose::opShow);
 
-    // The dialog entry points of F1 and F12. The dialogs are hosted elsewhere
-    // and fill these in; until then the keys only reach the view.
+    // What F1 and F12 open: the view's About box and settings dialog. The keys
+    // still reach the view afterwards.
     std::function<void()> ShowAboutDialog;
     std::function<void()> ShowSettingsDialog;
 

@@ -25,7 +25,11 @@
 
 class QTimer;
 class TButtonManager;
+class TAboutQorvel;
 class TCtrlManager;
+class TQV_ControlSettingsFrm;
+class TQV_FolderCustomizeFrm;
+class TQV_SettingsForm;
 class TDataCore;
 class TIconManager;
 class TExtManager;
@@ -147,13 +151,20 @@ public:
     void ReloadTheme();
     bool OpenSelected(const QString& AppPath, const QString& Param1) override;
     void FilesRename(bool FromClipboard) override;
-    // The search holders and the dialogs complete these.
+    // The search holders complete these.
     void ToggleSearch() override {}
-    void DialogFolder() override {}
     void DialogSearchFolder() override {}
-    void ShowSettings() override {}
-    void ShowAboutDialog() override {}
-    void ShowControlItems(const QString&) override {}
+    // The dialogs: each made at its first showing, kept for the window's life,
+    // shown without blocking the window.
+    void DialogFolder() override;
+    void ShowSettings() override;
+    void ShowAboutDialog() override;
+    void ShowControlItems(const QString& CtrlID) override;
+    void ReloadThemes() override;
+    TQV_SettingsForm* SettingsForm();
+    TQV_FolderCustomizeFrm* FolderCustomizeForm();
+    TQV_ControlSettingsFrm* ControlSettingsForm();
+    TAboutQorvel* AboutForm();
 
     // --- The last session ---
     // The open folder tabs (not the quick-drive view) under their list index;
@@ -196,6 +207,10 @@ protected:
 
 private:
     TFailureHook previousFailureHook_;
+    TQV_SettingsForm* settingsForm_ = nullptr;
+    TQV_FolderCustomizeFrm* folderForm_ = nullptr;
+    TQV_ControlSettingsFrm* controlForm_ = nullptr;
+    TAboutQorvel* aboutForm_ = nullptr;
     void ApplyWindowPlacement(QWidget* mainForm);
     void UpdateWindowTitle();
     // The widgets the view registers itself, in their place of the paint order.

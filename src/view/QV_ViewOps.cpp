@@ -4,6 +4,11 @@
 
 #include "controls/QV_CtrlManager.h"
 #include "data/QV_DataCore.h"
+#include "dialogs/QV_About.h"
+#include "dialogs/QV_ControlSettings.h"
+#include "dialogs/QV_FolderCustomize.h"
+#include "dialogs/QV_SettingsFrm.h"
+#include "menus/QV_ExtManager.h"
 #include "foundation/QV_Settings.h"
 #include "foundation/QV_Utils.h"
 #include "platform/QV_Report.h"
@@ -210,6 +215,67 @@ void TQorView::CreateFolder()
 void TQorView::GroupItems(const QString& By)
 {
     if (TDataHolder* holder = dataCore_->DC_HOLDER) holder->GroupItems(By, QString());
+}
+
+// --- Dialogs ---
+
+namespace {
+
+template <class TForm>
+TForm* Ensure(TForm*& form, QWidget* owner)
+{
+    if (!form) form = new TForm(owner);
+    return form;
+}
+
+void Present(QWidget* dialog)
+{
+    dialog->show();
+    dialog->raise();
+    dialog->activateWindow();
+}
+
+} // namespace
+
+TQV_SettingsForm* TQorView::SettingsForm()
+{
+    if (!settingsForm_) {
+        Ensure(settingsForm_, this);
+        settingsForm_->OnTypesChanged = [this] { extManager_->Load(); };
+    }
+    return settingsForm_;
+}
+TQV_FolderCustomizeFrm* TQorView::FolderCustomizeForm() { return Ensure(folderForm_, this); }
+TQV_ControlSettingsFrm* TQorView::ControlSettingsForm() { return Ensure(controlForm_, this); }
+TAboutQorvel* TQorView::AboutForm() { return Ensure(aboutForm_, this); }
+
+void TQorView::ShowSettings() { Present(SettingsForm()); }
+
+void TQorView::ShowAboutDialog() { Present(AboutForm()); }
+
+void TQorView::DialogFolder()
+{
+    TDataHolder* holder = dataCore_->DC_HOLDER;
+    if (!holder) return;
+    Present(FolderCustomizeForm());
+    folderForm_->LoadTheme(holder);
+}
+
+void TQorView::ShowControlItems(const QString& CtrlID)
+{
+    if (CtrlID.isEmpty()) return;
+    Present(ControlSettingsForm());
+    controlForm_->LoadControlItems(CtrlID);
+}
+
+void TQorView::ReloadThemes()
+{
+    LoadTheme();
+    for (const auto& holder : dataCore_->DC_LIST) {
+        holder->DH_FOLDER_THEME->FT_PATH.clear();
+        holder->ThemeLoad();
+    }
+    InvalidateGL();
 }
 
 void TQorView::ReloadTheme()

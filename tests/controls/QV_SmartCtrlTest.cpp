@@ -257,8 +257,10 @@ TEST(SmartCtrl, SetParamsReadsIdentitySizeMenuFitAndAlign)
         {"X=CMD(A), Align(Top), Fit(Both)", "A", asTop, fmBoth, 50, ""},
         {"X=CMD(A), Align(Bot), Fit(Height)", "A", asBot, fmHeight, 50, ""},
         {"X=CMD(A), Align(None), Fit(None)", "A", asNone, fmNone, 50, ""},
+        // Files written by earlier item editors say "Bottom".
+        {"X=CMD(A), Align(Bottom), Fit(None)", "A", asBot, fmNone, 50, ""},
         // Unknown and wrongly cased words leave the control as it was.
-        {"X=CMD(A), Align(Bottom), Fit(both)", "A", asRight, fmHeight, 50, ""},
+        {"X=CMD(A), Align(Centre), Fit(both)", "A", asRight, fmHeight, 50, ""},
         // A malformed number keeps the size instead of failing the whole line.
         {"X=CMD(A), Width(wide)", "A", asLeft, fmHeight, 50, ""},
     };

@@ -1,6 +1,7 @@
 #include "data/QV_FolderTheme.h"
 
 #include "platform/fs/QV_DirList.h"
+#include "platform/fs/QV_FileSystem.h"
 #include "platform/image/QV_BmpCodec.h"
 #include "platform/image/QV_JpegCodec.h"
 #include "platform/ini/QV_IniFile.h"
@@ -158,7 +159,7 @@ TEST_F(FolderTheme, QuickDriveAndSearchStoreThePicturePathInTheControlTheme)
         const TFolderThemeSource source = FolderThemeSource(place);
         TFolderTheme chosen;
         QString newPicture = picture;
-        ApplyFolderTheme(source, chosen, newPicture);
+        EXPECT_TRUE(ApplyFolderTheme(source, chosen, newPicture));
         EXPECT_EQ(IniReadString(themeFile, source.Section, "Image(Background)", ""),
                   "Align(TopLeft), Path(" + picture + ")");
         EXPECT_EQ(Load(place).FT_BACK_SOURCE.Width(), 6);
@@ -166,6 +167,83 @@ TEST_F(FolderTheme, QuickDriveAndSearchStoreThePicturePathInTheControlTheme)
         EXPECT_EQ(IniReadString(themeFile, source.Section, "Image(Background)", ""), "Align(TopLeft), Path()");
         EXPECT_EQ(Load(place).FT_BACK_SOURCE.Width(), place == TThemePlace::tpQuickDrive ? 4 : 5);
     }
+}
+
+// A folder that already has its picture, the one every failed write must leave.
+class FolderPictureWrite : public FolderTheme {
+protected:
+    void SetUp() override
+    {
+        FolderTheme::SetUp();
+        old_ = EncodeBmp(Picture(2, 2, 0xFF123456), TBmpFormat::bf24);
+        browsed_.WriteFile("Folder.QVB", old_);
+        newPicture_ = dir_.WriteFile("new.bmp", EncodeBmp(Picture(7, 3, 0xFF00FF00)));
+    }
+    // Nothing but the old picture: no temporary file left behind either.
+    void ExpectOldPictureOnly()
+    {
+        EXPECT_EQ(browsed_.ReadFile("Folder.QVB"), old_);
+        for (const TDirEntry& e : ListDirectory(browsed_.Path()).Entries)
+            EXPECT_TRUE(e.Name == "Folder.QVB" || e.Name == "ThemeData.QVS" || e.Name == ".hidden") << e.Name.toStdString();
+    }
+    QByteArray old_;
+    QString newPicture_;
+};
+
+TEST_F(FolderPictureWrite, FailureBetweenWriteAndRenameKeepsTheOldPicture)
+{
+    QString seenTemp;
+    const TFsStatus failed = WriteFolderPicture(browsed_.Path(), newPicture_, [&](const QString& temp) -> TFsStatus {
+        seenTemp = temp;
+        EXPECT_EQ(PathKindOf(temp), TPathKind::pkFile);          // the new picture is complete beside the old
+        EXPECT_EQ(browsed_.ReadFile("Folder.QVB"), old_);        // which is still there
+        return TFsError{EIO, "disk gone"};
+    });
+    EXPECT_EQ(failed.Code(), EIO);
+    EXPECT_FALSE(seenTemp.isEmpty());
+    ExpectOldPictureOnly();
+
+    ASSERT_TRUE(WriteFolderPicture(browsed_.Path(), newPicture_));
+    EXPECT_EQ(Load(TThemePlace::tpFolder, browsed_.Path()).FT_BACK_SOURCE.Width(), 7);
+}
+
+TEST_F(FolderPictureWrite, UnusablePicturesAndReadOnlyFoldersAreRefusedWithAReason)
+{
+    QByteArray huge(54, '\0');  // a header that declares 30000 x 30000 pixels
+    huge[0] = 'B';
+    huge[1] = 'M';
+    huge[14] = 40;
+    for (int at : {18, 22}) {
+        huge[at] = char(30000 & 0xFF);
+        huge[at + 1] = char(30000 >> 8);
+    }
+    const struct {
+        QString Picture;
+        const char* Why;
+    } pictures[] = {
+        {dir_.WriteFile("huge.bmp", huge), "huge.bmp"},
+        {dir_.WriteFile("text.jpg", "not a picture"), "text.jpg"},
+        {dir_.Sub("missing.png"), "missing.png"},
+    };
+    for (const auto& c : pictures) {
+        const TFsStatus refused = WriteFolderPicture(browsed_.Path(), c.Picture);
+        ASSERT_FALSE(refused) << c.Why;
+        EXPECT_TRUE(refused.Error().Message().contains(c.Why)) << refused.Error().Message().toStdString();
+        ExpectOldPictureOnly();
+    }
+
+    // No write bit: refused before anything is written, fonts included, even for root.
+    const QByteArray folder = browsed_.Path().toUtf8();
+    ASSERT_EQ(::chmod(folder.constData(), 0555), 0);
+    TFolderTheme chosen;
+    chosen.FT_FONT_HOT.Name = "DejaVu Sans";
+    QString picture = newPicture_;
+    const TFsStatus refused = ApplyFolderTheme(FolderThemeSource(TThemePlace::tpFolder, browsed_.Path()), chosen, picture);
+    ::chmod(folder.constData(), 0755);
+    EXPECT_EQ(refused.Code(), EACCES);
+    EXPECT_TRUE(refused.Error().Message().contains(browsed_.Path()));
+    ExpectOldPictureOnly();
+    EXPECT_EQ(PathKindOf(browsed_.Sub("ThemeData.QVS")), TPathKind::pkNone);
 }
 
 // A folder's own theme file needs a few hundred bytes; one of many megabytes

@@ -9,9 +9,11 @@
 #include <linux/fs.h>
 #include <stdio.h>
 #include <sys/stat.h>
+#include <sys/statvfs.h>
 #include <unistd.h>
 
 #include <random>
+#include <utility>
 
 namespace {
 
@@ -93,7 +95,7 @@ TFsStatus DeleteFilePath(const QString& path)
     return TFsError::FromErrno(QStringLiteral("delete %1").arg(path));
 }
 
-TFsStatus WriteFileAtomic(const QString& path, const QByteArray& contents)
+TFsResult<TStagedFile> TStagedFile::Stage(const QString& path, const QByteArray& contents)
 {
     const QByteArray target = EncodeFileName(path);
     struct stat old {};
@@ -129,13 +131,72 @@ TFsStatus WriteFileAtomic(const QString& path, const QByteArray& contents)
         error = TFsError::FromErrno(QStringLiteral("write ") + path);
         ok = false;
     }
-    if (ok && ::rename(temp.constData(), target.constData()) != 0) {
-        error = TFsError::FromErrno(QStringLiteral("replace ") + path);
-        ok = false;
+    if (!ok) {
+        ::unlink(temp.constData());
+        return error;
     }
-    if (ok) return {};
-    ::unlink(temp.constData());
-    return error;
+    TStagedFile staged;
+    staged.target_ = path;
+    staged.temp_ = temp;
+    return staged;
+}
+
+TStagedFile::TStagedFile(TStagedFile&& other) noexcept
+    : target_(std::move(other.target_)), temp_(std::exchange(other.temp_, QByteArray()))
+{
+}
+
+TStagedFile& TStagedFile::operator=(TStagedFile&& other) noexcept
+{
+    if (this != &other) {
+        Discard();
+        target_ = std::move(other.target_);
+        temp_ = std::exchange(other.temp_, QByteArray());
+    }
+    return *this;
+}
+
+TStagedFile::~TStagedFile() { Discard(); }
+
+QString TStagedFile::TempPath() const { return DecodeFileName(temp_); }
+
+void TStagedFile::Discard()
+{
+    if (!temp_.isEmpty()) ::unlink(temp_.constData());
+    temp_.clear();
+}
+
+TFsStatus TStagedFile::Commit()
+{
+    if (temp_.isEmpty()) return TFsError{EINVAL, QStringLiteral("replace ") + target_};
+    if (::rename(temp_.constData(), EncodeFileName(target_).constData()) != 0) {
+        const TFsError error = TFsError::FromErrno(QStringLiteral("replace ") + target_);
+        Discard();
+        return error;
+    }
+    temp_.clear();
+    return {};
+}
+
+TFsStatus WriteFileAtomic(const QString& path, const QByteArray& contents)
+{
+    TFsResult<TStagedFile> staged = TStagedFile::Stage(path, contents);
+    if (!staged) return staged.Error();
+    return staged.Value().Commit();
+}
+
+TFsStatus CheckFolderWritable(const QString& path)
+{
+    const QByteArray name = EncodeFileName(path);
+    const QString what = QStringLiteral("write in %1").arg(path);
+    struct stat st {};
+    if (::stat(name.constData(), &st) != 0) return TFsError::FromErrno(what);
+    if (!S_ISDIR(st.st_mode)) return TFsError{ENOTDIR, what};
+    if ((st.st_mode & 0222) == 0) return TFsError{EACCES, QStringLiteral("write in read-only folder ") + path};
+    if (::faccessat(AT_FDCWD, name.constData(), W_OK | X_OK, AT_EACCESS) != 0) return TFsError::FromErrno(what);
+    struct statvfs vfs {};
+    if (::statvfs(name.constData(), &vfs) == 0 && (vfs.f_flag & ST_RDONLY)) return TFsError{EROFS, what};
+    return {};
 }
 
 TFsStatus HideInFolder(const QString& path)

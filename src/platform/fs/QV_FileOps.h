@@ -24,6 +24,36 @@ TFsStatus DeleteFilePath(const QString& path);
 // read-only mark, which a program never overrides by renaming.
 TFsStatus WriteFileAtomic(const QString& path, const QByteArray& contents);
 
+// The two steps of WriteFileAtomic, for a writer that has more to check between
+// them: Stage writes and flushes the new contents under a temporary name beside
+// path (with the same refusals); Commit renames it over path. Until Commit
+// succeeds the old file is untouched, and a staged file that is dropped or
+// fails to commit removes its temporary file.
+class TStagedFile {
+public:
+    static TFsResult<TStagedFile> Stage(const QString& path, const QByteArray& contents);
+    TStagedFile(TStagedFile&& other) noexcept;
+    TStagedFile& operator=(TStagedFile&& other) noexcept;
+    TStagedFile(const TStagedFile&) = delete;
+    TStagedFile& operator=(const TStagedFile&) = delete;
+    ~TStagedFile();
+
+    TFsStatus Commit();
+    // Empty once committed or dropped.
+    QString TempPath() const;
+
+private:
+    TStagedFile() = default;
+    void Discard();
+    QString target_;
+    QByteArray temp_;
+};
+
+// Whether the user may create and replace files in the folder: refused for a
+// folder without any write bit (even for root, as for files), one the user may
+// not write, and one on a read-only mount.
+TFsStatus CheckFolderWritable(const QString& path);
+
 // Lists the path's last component in its folder's ".hidden" file, once;
 // succeeds when it is listed afterwards. A ".hidden" that is not a regular file
 // is left alone (EINVAL).

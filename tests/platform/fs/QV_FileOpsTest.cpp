@@ -99,3 +99,44 @@ TEST(FileOps, WriteFileAtomicKeepsRightsAndNeverReplacesAReadOnlyFile)
     EXPECT_EQ(dir.ReadFile("f"), "new");
     EXPECT_EQ(ListDirectory(dir.Path()).Entries.size(), 1u);
 }
+
+TEST(FileOps, StagedFileReplacesOnlyWhenCommitted)
+{
+    TTestDir dir;
+    dir.WriteFile("f", "old");
+    {
+        TFsResult<TStagedFile> dropped = TStagedFile::Stage(dir.Sub("f"), "dropped");
+        ASSERT_TRUE(dropped);
+        EXPECT_EQ(QFile(dropped.Value().TempPath()).size(), 7);
+        EXPECT_EQ(dir.ReadFile("f"), "old");
+    }
+    EXPECT_EQ(ListDirectory(dir.Path()).Entries.size(), 1u);  // the temporary file went with it
+
+    TFsResult<TStagedFile> kept = TStagedFile::Stage(dir.Sub("f"), "new");
+    ASSERT_TRUE(kept);
+    ASSERT_TRUE(kept.Value().Commit());
+    EXPECT_TRUE(kept.Value().TempPath().isEmpty());
+    EXPECT_EQ(dir.ReadFile("f"), "new");
+    EXPECT_EQ(ListDirectory(dir.Path()).Entries.size(), 1u);
+
+    // The target turned into a folder meanwhile: the rename fails, the temporary file goes.
+    TFsResult<TStagedFile> late = TStagedFile::Stage(dir.Sub("g"), "late");
+    ASSERT_TRUE(late);
+    dir.WriteFile("g/inside", "x");
+    EXPECT_FALSE(late.Value().Commit());
+    EXPECT_EQ(ListDirectory(dir.Path()).Entries.size(), 2u);
+}
+
+TEST(FileOps, FolderWithoutWriteBitsIsReadOnlyEvenForRoot)
+{
+    TTestDir dir;
+    const QString folder = dir.MakeDir("locked");
+    EXPECT_TRUE(CheckFolderWritable(folder));
+    ASSERT_EQ(::chmod(QFile::encodeName(folder).constData(), 0555), 0);
+    const TFsStatus refused = CheckFolderWritable(folder);
+    EXPECT_EQ(refused.Code(), EACCES);
+    EXPECT_TRUE(refused.Error().Message().contains(folder));
+    EXPECT_EQ(CheckFolderWritable(dir.Sub("missing")).Code(), ENOENT);
+    EXPECT_EQ(CheckFolderWritable(dir.WriteFile("file", "x")).Code(), ENOTDIR);
+    ::chmod(QFile::encodeName(folder).constData(), 0755);
+}
