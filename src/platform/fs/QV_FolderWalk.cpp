@@ -43,12 +43,6 @@ bool IsKernelType(const QString& type)
                           "binfmt_misc", "rpc_pipefs", "nfsd", "efivarfs", "selinuxfs", "nsfs", "devfs"});
 }
 
-bool IsAtOrBelow(const QString& path, const QString& folder)
-{
-    if (folder == QLatin1String("/")) return true;
-    return path == folder || (path.size() > folder.size() && path.startsWith(folder) && path[folder.size()] == '/');
-}
-
 // One open of a path below dirFd, symbolic links refused on the way; the
 // kernel's resolve flags where it has them, one component at a time otherwise.
 int OpenNoLinks(int dirFd, const QByteArray& path)
@@ -83,17 +77,13 @@ bool IsFolderEntry(int dirFd, const dirent* d)
 
 }  // namespace
 
-QStringList TFolderWalk::Barriers(const std::vector<TMountEntry>& mounts, const QStringList& realStarts)
+QStringList TFolderWalk::Barriers(const std::vector<TMountEntry>& mounts)
 {
-    QStringList candidates{QStringLiteral("/proc"), QStringLiteral("/sys"), QStringLiteral("/dev")};
+    QStringList barriers{QStringLiteral("/proc"), QStringLiteral("/sys"), QStringLiteral("/dev")};
     for (const TMountEntry& mount : mounts)
-        if (IsKernelType(mount.FsType) || MountCanHang(mount)) candidates.append(mount.MountPoint);
-    QStringList barriers;
-    for (const QString& candidate : candidates) {
-        bool holdsStart = false;
-        for (const QString& start : realStarts) holdsStart = holdsStart || IsAtOrBelow(start, candidate);
-        if (!holdsStart && candidate != QLatin1String("/") && !barriers.contains(candidate)) barriers.append(candidate);
-    }
+        if ((IsKernelType(mount.FsType) || MountCanHang(mount)) && mount.MountPoint != QLatin1String("/")
+            && !barriers.contains(mount.MountPoint))
+            barriers.append(mount.MountPoint);
     return barriers;
 }
 
@@ -114,7 +104,6 @@ TFolderWalk::~TFolderWalk()
 
 void TFolderWalk::Init(const QStringList& startFolders, const std::vector<TMountEntry>& mounts)
 {
-    QStringList reals;
     for (const QString& given : startFolders) {
         QString shown = given;
         while (shown.size() > 1 && shown.endsWith('/')) shown.chop(1);
@@ -137,10 +126,10 @@ void TFolderWalk::Init(const QStringList& startFolders, const std::vector<TMount
             if (start.Fd >= 0) ::close(start.Fd);
             continue;
         }
-        reals.append(start.Real.isEmpty() ? QStringLiteral("/") : DecodeFileName(start.Real));
         starts_.push_back(std::move(start));
     }
-    for (const QString& barrier : Barriers(mounts, reals)) skip_.push_back(EncodeFileName(barrier));
+    // Only subfolders are checked: a start inside a barrier is walked all the same.
+    for (const QString& barrier : Barriers(mounts)) skip_.push_back(EncodeFileName(barrier));
     for (const TStart& start : starts_)
         if (start.Fd >= 0 && !start.Real.isEmpty()) skip_.push_back(start.Real);
 }

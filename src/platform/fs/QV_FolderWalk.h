@@ -61,10 +61,10 @@ public:
     // has vanished meanwhile.
     bool ReadEntry(const TWalkName& name, TDirEntry& entry);
 
-    // The folders a walk from these start folders (resolved, absolute, without
-    // trailing "/") stays out of: the system folders and the mount points of
-    // kernel, network and FUSE file systems, except where a start folder lies.
-    static QStringList Barriers(const std::vector<TMountEntry>& mounts, const QStringList& realStarts);
+    // The folders a walk does not enter from above: /proc, /sys, /dev and the
+    // mount points of kernel, network and FUSE file systems. A walk that starts
+    // inside one of them walks it all the same.
+    static QStringList Barriers(const std::vector<TMountEntry>& mounts);
 
 private:
     struct TStart {

@@ -208,27 +208,36 @@ TEST(FolderWalk, SkipsFoldersItMayNotRead)
     EXPECT_TRUE(skipped);
 }
 
-TEST(FolderWalk, StaysOutOfSystemAndRemoteMountsUnlessAStartIsInside)
+TMountEntry Mount(const QString& point, const char* type)
 {
-    const auto mount = [](const char* point, const char* type) {
-        TMountEntry entry;
-        entry.MountPoint = QString::fromLatin1(point);
-        entry.FsType = QString::fromLatin1(type);
-        return entry;
-    };
-    const std::vector<TMountEntry> mounts{mount("/", "ext4"),          mount("/proc", "proc"),
-                                          mount("/home", "ext4"),      mount("/mnt/nas", "nfs4"),
-                                          mount("/mnt/phone", "fuse.sshfs"), mount("/run/user/1000/doc", "fuse.portal"),
-                                          mount("/sys/fs/cgroup", "cgroup2"), mount("/media/usb", "vfat")};
-    QStringList barriers = TFolderWalk::Barriers(mounts, {"/"});
+    TMountEntry entry;
+    entry.MountPoint = point;
+    entry.FsType = QString::fromLatin1(type);
+    return entry;
+}
+
+TEST(FolderWalk, StaysOutOfSystemAndRemoteMounts)
+{
+    const std::vector<TMountEntry> mounts{Mount("/", "ext4"),          Mount("/proc", "proc"),
+                                          Mount("/home", "ext4"),      Mount("/mnt/nas", "nfs4"),
+                                          Mount("/mnt/phone", "fuse.sshfs"), Mount("/run/user/1000/doc", "fuse.portal"),
+                                          Mount("/sys/fs/cgroup", "cgroup2"), Mount("/media/usb", "vfat")};
+    QStringList barriers = TFolderWalk::Barriers(mounts);
     barriers.sort();
     EXPECT_EQ(barriers, (QStringList{"/dev", "/mnt/nas", "/mnt/phone", "/proc", "/run/user/1000/doc", "/sys",
                                      "/sys/fs/cgroup"}));
-    // A start inside a barrier opens it; the others stay.
-    barriers = TFolderWalk::Barriers(mounts, {"/mnt/nas/share", "/home"});
-    EXPECT_FALSE(barriers.contains("/mnt/nas"));
-    EXPECT_TRUE(barriers.contains("/mnt/phone"));
-    EXPECT_TRUE(barriers.contains("/proc"));
+}
+
+TEST(FolderWalk, EntersARemoteMountOnlyWhenStartedInside)
+{
+    TTestDir dir;
+    dir.MakeDir("local/inner");
+    dir.MakeDir("remote/share/deeper");
+    const std::vector<TMountEntry> mounts{Mount("/", "ext4"), Mount(dir.Sub("remote"), "cifs")};
+    TFolderWalk fromAbove({dir.Path()}, mounts);
+    EXPECT_EQ(Collected(fromAbove, dir.Path()), (QStringList{"", "local/", "local/inner/"}));
+    TFolderWalk fromInside({dir.Sub("remote/share")}, mounts);
+    EXPECT_EQ(Collected(fromInside, dir.Path()), (QStringList{"remote/share/", "remote/share/deeper/"}));
 }
 
 TEST(FolderWalk, StopsWhenCancelled)
