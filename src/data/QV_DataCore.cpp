@@ -7,11 +7,20 @@
 #include "foundation/QV_Context.h"
 #include "foundation/QV_Settings.h"
 #include "foundation/QV_Utils.h"
+#include "platform/QV_Report.h"
+#include "platform/QV_Threads.h"
 #include "platform/ini/QV_IniFile.h"
+
+#include <QElapsedTimer>
+#include <QTimer>
+
+#include <algorithm>
 
 namespace {
 
 const QString RecentSection = QStringLiteral("RecentTabs");
+// How often the reaper looks at the workers of removed holders.
+constexpr int ReapIntervalMs = 100;
 
 constexpr QChar EscapeMark = u'%';
 
@@ -97,9 +106,22 @@ QString EntryPlace(const QString& Entry)
     return UnescapePlace(ExtractValue(Entry, QStringLiteral("Path"), QString()));
 }
 
-TDataCore::TDataCore() = default;
+TDataCore::TDataCore() : reapTimer_(std::make_unique<QTimer>())
+{
+    reapTimer_->setInterval(ReapIntervalMs);
+    QObject::connect(reapTimer_.get(), &QTimer::timeout, reapTimer_.get(), [this] { Reap(); });
+}
 
-TDataCore::~TDataCore() { Clear(); }
+TDataCore::~TDataCore()
+{
+    Clear();
+    if (reaped_.empty()) return;
+    // Their workers are stuck in the file system and may still read them;
+    // freeing them would crash, waiting would hang the exit. The process
+    // ends with them.
+    ReportFailure("Closing tabs", QStringLiteral("%1 tab(s) left waiting for a file system").arg(reaped_.size()));
+    for (auto& holder : reaped_) (void)holder.release();
+}
 
 TFileHolder* TDataCore::Holder_Add_File()
 {
@@ -124,9 +146,8 @@ bool TDataCore::Holder_Rem(int IDX)
 {
     TDataHolder* holder = Holder_Get(IDX);
     if (!holder) return false;
-    // A fixed pause would free a holder whose worker is still inside a large
-    // folder; the holder's destructor waits for its workers instead, serving
-    // their hand-overs so none of them blocks.
+    // A worker may be stuck in a file system that does not answer; waiting
+    // for it here would freeze the window without limit.
     holder->StopThreads();
     holder->DH_CANDRAW = false;
     DC_HOLDER = nullptr;
@@ -136,9 +157,28 @@ bool TDataCore::Holder_Rem(int IDX)
     // destruction finds it.
     std::unique_ptr<TDataHolder> owned = std::move(DC_LIST[size_t(IDX)]);
     DC_LIST.erase(DC_LIST.begin() + IDX);
+    if (owned->WorkersRunning()) {
+        reaped_.push_back(std::move(owned));
+        reapTimer_->start();
+    }
     owned.reset();
     RequestRepaint();
     return true;
+}
+
+void TDataCore::Reap()
+{
+    // Out of the list before it goes: a destructor may serve calls that reach here.
+    for (size_t i = 0; i < reaped_.size();) {
+        if (reaped_[i]->WorkersRunning()) {
+            ++i;
+            continue;
+        }
+        std::unique_ptr<TDataHolder> holder = std::move(reaped_[i]);
+        reaped_.erase(reaped_.begin() + std::ptrdiff_t(i));
+        holder.reset();
+    }
+    if (reaped_.empty()) reapTimer_->stop();
 }
 
 int TDataCore::Holder_Find(const QString& ID) const
@@ -181,6 +221,16 @@ TDataHolder* TDataCore::Holder_Activate(TDataHolder* DataHolder)
 void TDataCore::Clear()
 {
     for (int i = Count() - 1; i >= 0; --i) Holder_Rem(i);
+    QElapsedTimer clock;
+    clock.start();
+    while (!reaped_.empty()) {
+        const qint64 left = ShutdownWaitMs - clock.elapsed();
+        const auto reapable = [this] {
+            return std::any_of(reaped_.begin(), reaped_.end(), [](const auto& h) { return !h->WorkersRunning(); });
+        };
+        if (left <= 0 || !ServeUntil(reapable, TServeMode::smCalls, int(left))) break;
+        Reap();
+    }
 }
 
 void TDataCore::StopThreads()

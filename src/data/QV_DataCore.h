@@ -1,9 +1,12 @@
 #pragma once
 // The registry of open data holders: one per tab, file or search, in the
 // order their tabs were created. It tracks the active holder, switches
-// activation, removes holders once their background work has ended, stops all
-// work at shutdown and records closed folder tabs in the recent-tabs list of
-// the settings file.
+// activation, removes holders, stops all work at shutdown and records closed
+// folder tabs in the recent-tabs list of the settings file.
+//
+// A removed holder whose workers are still inside the file system (a listing
+// stuck on a network mount that stopped answering) is not waited for: a reaper
+// keeps it, out of every list, and frees it once its workers have ended.
 //
 // Threads: the interface thread only.
 
@@ -15,6 +18,7 @@
 #include <memory>
 #include <vector>
 
+class QTimer;
 class TFileHolder;
 
 class TDataCore {
@@ -37,8 +41,8 @@ public:
     // nor navigated.
     TFileHolder* Holder_Add_File();
     TDataHolder* Holder_Add_Search();
-    // Stops the holder's work, waits until its workers have ended (serving
-    // their synchronized calls), forgets every reference to it and frees it.
+    // Stops the holder's work and forgets every reference to it. It is freed at
+    // once when its workers have ended, else by the reaper once they have.
     bool Holder_Rem(int IDX);
     int Holder_Find(const QString& ID) const;
     TDataHolder* Holder_Get(int IDX) const;
@@ -49,12 +53,24 @@ public:
     TDataHolder* Holder_Activate(int IDX);
     TDataHolder* Holder_Activate(TDataHolder* DataHolder);
     int Count() const { return int(DC_LIST.size()); }
+    // Removes every holder, then waits up to ShutdownWaitMs (serving
+    // synchronized calls) for the reaper to free them.
     void Clear();
+    // Removed holders still waiting for their workers.
+    int Reaping() const { return int(reaped_.size()); }
+    static constexpr int ShutdownWaitMs = 2000;
     void StopThreads();
     // Records a file holder's current place in the recent tabs of the settings
     // file, once, rotating the oldest out beyond the MaxRecent setting. With a
     // MaxRecent of 0 (or less) it remembers none and forgets those recorded.
     void SaveRecent(TDataHolder* DataHolder);
+
+private:
+    // Frees the removed holders whose workers have ended.
+    void Reap();
+
+    std::vector<std::unique_ptr<TDataHolder>> reaped_;
+    std::unique_ptr<QTimer> reapTimer_;
 };
 
 // The process-wide data core, set by the view for its lifetime; nil otherwise.

@@ -5,7 +5,6 @@
 #include "controls/QV_Repaint.h"
 #include "data/QV_HolderHost.h"
 #include "data/QV_ItemDisposal.h"
-#include "foundation/QV_Context.h"
 #include "foundation/QV_Settings.h"
 #include "platform/QV_Threads.h"
 #include "platform/desktop/QV_Launch.h"
@@ -14,8 +13,11 @@
 #include "platform/image/QV_Bitmap32.h"
 
 #include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QTimer>
 
 #include <algorithm>
+#include <optional>
 #include <utility>
 
 namespace {
@@ -37,6 +39,34 @@ bool OpensAsFolder(const TItemData* item)
     return dynamic_cast<const TFolderItem*>(item) || dynamic_cast<const TDeviceItem*>(item);
 }
 
+qint64 SteadyNow()
+{
+    static const QElapsedTimer clock = [] {
+        QElapsedTimer started;
+        started.start();
+        return started;
+    }();
+    return clock.elapsed();
+}
+
+// The pixels of one wheel notch per unit of the WheelScroll setting.
+constexpr int WheelNotchUnits = 35;
+
+std::optional<TNavMove> NavMoveOf(TKeyCode key)
+{
+    switch (key) {
+    case VK_LEFT: return TNavMove::nmLeft;
+    case VK_RIGHT: return TNavMove::nmRight;
+    case VK_UP: return TNavMove::nmUp;
+    case VK_DOWN: return TNavMove::nmDown;
+    case VK_HOME: return TNavMove::nmHome;
+    case VK_END: return TNavMove::nmEnd;
+    case VK_PRIOR: return TNavMove::nmPageUp;
+    case VK_NEXT: return TNavMove::nmPageDown;
+    default: return std::nullopt;
+    }
+}
+
 } // namespace
 
 TDataHolder::TDataHolder()
@@ -53,7 +83,6 @@ TDataHolder::TDataHolder()
 
 TDataHolder::~TDataHolder()
 {
-    *alive_ = false;
     TDataHolder::StopThreads();
     // Each waits for its runs, so no worker outlives the items it reads.
     TaskManager.reset();
@@ -68,8 +97,6 @@ TLayoutMargins& TDataHolder::Margins()
     static TLayoutMargins margins;
     return margins;
 }
-
-std::function<void()>& TDataHolder::MessagePump() { return QvContext().MessagePump; }
 
 // --- Painting ---
 
@@ -87,6 +114,7 @@ void TDataHolder::On_Paint(TBitmap32& DH_CANVAS)
                 item.On_Paint(this, DH_CANVAS, item.ItemRect(this));
         }
         DrawEmptyText(DH_CANVAS);
+        DrawFocus(DH_CANVAS);
     }
     DrawSelRect(DH_CANVAS);
 }
@@ -104,6 +132,12 @@ void TDataHolder::DrawEmptyText(TBitmap32& Canvas)
                      DH_HEIGHT - margins.Top - margins.BottomReserve);
     Canvas.Font = DH_FOLDER_THEME->FT_FONT_NORMAL;
     Canvas.DrawText(area, text, tfCenter | tfVCenter | tfWordBreak | tfNoPrefix);
+}
+
+void TDataHolder::DrawFocus(TBitmap32& Canvas)
+{
+    if (!focusShown_ || !focus_ || !focus_->ID_VISIBLE) return;
+    Canvas.FrameRect(focus_->ItemRect(this).adjusted(-2, -2, 2, 2), Argb(255, 106, 165, 230), TDrawMode::dmBlend);
 }
 
 void TDataHolder::UpdateBackground()
@@ -137,13 +171,6 @@ void TDataHolder::DrawSelRect(TBitmap32& SR_CANVAS)
 void TDataHolder::ReDraw()
 {
     if (DH_VISIBLE) RequestRepaint();
-}
-
-void TDataHolder::LoadTheme(const TFolderThemeSource& Source)
-{
-    LoadFolderTheme(*DH_FOLDER_THEME, Source);
-    UpdateBackground();
-    RequestRepaint();
 }
 
 // --- Layout ---
@@ -223,6 +250,7 @@ void TDataHolder::Item_Rem(int IDX)
     if (item == DH_ITEM_ACTIVE) DH_ITEM_ACTIVE = nullptr;
     if (item == DH_ITEM_TRY) DH_ITEM_TRY = nullptr;
     if (item == anchor_) anchor_ = nullptr;
+    if (item == focus_) focus_ = nullptr;
     EndIconTasks();
     layoutIndex_.Valid = false;
     DH_ITEMS.erase(DH_ITEMS.begin() + IDX);
@@ -238,6 +266,7 @@ void TDataHolder::HandOverItems(TItemList Items)
     DH_ITEM_ACTIVE = nullptr;
     DH_ITEM_TRY = nullptr;
     anchor_ = nullptr;
+    focus_ = nullptr;
     layoutIndex_.Valid = false;
     DH_ITEMS.swap(Items);
     DisposeItems(std::move(Items));
@@ -261,6 +290,7 @@ void TDataHolder::ClearHolder()
     BeginUpdate();
     EndIconTasks();
     anchor_ = nullptr;
+    focus_ = nullptr;
     DH_ITEMS.clear();
     layoutIndex_.Valid = false;
     EndUpdate();
@@ -415,6 +445,7 @@ TDataHolder* TDataHolder::On_MouseDown(TMouseButton Button, TShiftState Shift, i
     const int n = SelCount();
     if (TRenameEditApi* edit = VisibleRenameEdit()) edit->ApplyRename();
     DH_BUTTON_STATE->BS_STATE = Shift;
+    focusShown_ = false;
     if (Button == mbMiddle) {
         if (!item) {
             if (!DH_ITEMS.empty()) {
@@ -444,13 +475,14 @@ TDataHolder* TDataHolder::On_MouseDown(TMouseButton Button, TShiftState Shift, i
         DeselectAll();
         ItemSelect(item, X, Y);
     }
-    if (item && Button == mbLeft) anchor_ = item;
+    if (item && Button == mbLeft) anchor_ = focus_ = item;
     return this;
 }
 
 void TDataHolder::ModifierClick(TItemData* item, TShiftState Shift, int X, int Y)
 {
     modifierClick_ = true;
+    focus_ = item;
     if (!(Shift & ssShift)) {
         // Ctrl: this one item changes, the rest stays.
         if (item->Selected()) item->DeSelect();
@@ -460,19 +492,27 @@ void TDataHolder::ModifierClick(TItemData* item, TShiftState Shift, int X, int Y
         return;
     }
     // Shift: the range from the anchor, in the order shown; Ctrl+Shift adds it.
-    const auto indexOf = [&](const TItemData* wanted) {
-        for (size_t i = 0; i < DH_ITEMS.size(); ++i)
-            if (DH_ITEMS[i].get() == wanted) return int(i);
-        return -1;
-    };
-    const int to = indexOf(item);
-    int from = anchor_ ? indexOf(anchor_) : -1;
-    if (from < 0) from = to;
-    if (!(Shift & ssCtrl)) DeselectAll();
+    const int to = IndexOf(item);
+    const int from = IndexOf(anchor_);
+    SelectRange(from < 0 ? to : from, to, Shift & ssCtrl);
+}
+
+int TDataHolder::IndexOf(const TItemData* Item) const
+{
+    if (!Item) return -1;
+    for (size_t i = 0; i < DH_ITEMS.size(); ++i)
+        if (DH_ITEMS[i].get() == Item) return int(i);
+    return -1;
+}
+
+void TDataHolder::SelectRange(int from, int to, bool add)
+{
+    if (!add) DeselectAll();
     for (int i = std::min(from, to); i <= std::max(from, to); ++i) {
         TItemData* member = DH_ITEMS[size_t(i)].get();
-        if (member->ID_VISIBLE && !member->IsGroup() && !member->Selected()) member->Select();
+        if (member->ID_VISIBLE && !member->IsGroup()) member->Select();
     }
+    SelCount();
     RequestRepaint();
 }
 
@@ -526,9 +566,11 @@ void TDataHolder::ReleaseSteps(TMouseButton Button, TShiftState Shift, int X, in
         }
         if (host && !HolderMenuName().isEmpty()) host->PopUpMenu(X, Y, {HolderMenuName()});
     }
-    // A Ctrl or Shift click made its selection on the press.
+    // A Ctrl or Shift click made its selection on the press, and one on empty
+    // space keeps the selection, as on every desktop.
     if (std::exchange(modifierClick_, false) && Button == mbLeft) return;
-    if (!item && !DH_SELECTING) DeselectAll();
+    const bool keeps = (Shift & (ssCtrl | ssShift)) && !Settings().Browsing.StrictClicks;
+    if (!item && !DH_SELECTING && !keeps) DeselectAll();
     if (item && n > 0 && item->Selected() && !DH_SELECTING) {
         DeselectAll();
         ItemSelect(item, X, Y);
@@ -537,23 +579,37 @@ void TDataHolder::ReleaseSteps(TMouseButton Button, TShiftState Shift, int X, in
 
 TDataHolder* TDataHolder::On_MouseWheel(TWMMouseWheel& Msg)
 {
-    const std::shared_ptr<bool> alive = alive_;
-    const int delta = Msg.WheelDelta;
-    const int direction = WheelDirection(delta, Settings().Mouse.WheelScroll);
+    const int distance = WheelDirection(Msg.WheelDelta, Settings().Mouse.WheelScroll) * WheelNotchUnits;
+    if (distance == 0) return this;
+    const qint64 now = SteadyNow();
+    wheel_.Add(distance, now);
+    DH_SCROLL_DIR = Msg.WheelDelta;
+    DH_SCROLL_TMP = wheel_.Remaining();
     DH_SCROLLING = true;
-    DH_SCROLL_TMP = 8;
-    DH_SCROLL_DIR = delta;
-    do {
-        DH_SCROLL_POS = std::max(0, std::min(DH_SCROLL_POS + direction * DH_SCROLL_TMP, DH_SCROLL_MAX));
-        NotifyControls();
-        DH_SCROLL_TMP -= 1;
-        RequestRepaint();
-        if (MessagePump()) MessagePump()();
-        // The pump may have closed this holder's tab.
-        if (!*alive) return nullptr;
-    } while (DH_SCROLL_DIR == delta && DH_SCROLL_TMP > 1);
-    DH_SCROLLING = false;
+    if (!wheelTimer_) {
+        wheelTimer_ = std::make_unique<QTimer>();
+        wheelTimer_->setTimerType(Qt::PreciseTimer);
+        wheelTimer_->setInterval(TSmoothScroll::FrameMs);
+        QObject::connect(wheelTimer_.get(), &QTimer::timeout, [this] { WheelFrame(SteadyNow()); });
+    }
+    if (!wheelTimer_->isActive()) wheelTimer_->start();
     return this;
+}
+
+void TDataHolder::WheelFrame(qint64 now)
+{
+    const int move = wheel_.Step(now);
+    const int pos = std::max(0, std::min(DH_SCROLL_POS + move, DH_SCROLL_MAX));
+    // At an end of the range the rest of the notch has nowhere to go.
+    if (move != 0 && pos == DH_SCROLL_POS) wheel_.Stop();
+    DH_SCROLL_POS = pos;
+    DH_SCROLL_TMP = wheel_.Remaining();
+    if (!wheel_.Running()) {
+        DH_SCROLLING = false;
+        if (wheelTimer_) wheelTimer_->stop();
+    }
+    NotifyControls();
+    RequestRepaint();
 }
 
 void TDataHolder::On_DblClick(TMouseButton Button, TShiftState Shift, int X, int Y)
@@ -563,8 +619,106 @@ void TDataHolder::On_DblClick(TMouseButton Button, TShiftState Shift, int X, int
 
 // --- Keys ---
 
-void TDataHolder::On_KeyPress(QChar&) {}
-void TDataHolder::On_KeyDown(TKeyCode&, TShiftState) {}
+void TDataHolder::On_KeyPress(QChar& Key)
+{
+    // Control characters (Enter, Escape, Ctrl chords) are keys, not text.
+    if (!Key.isPrint()) return;
+    const QString text = typeAhead_.Type(Key, SteadyNow());
+    const int match = TypeAheadMatch(DH_ITEMS, FocusIndex(), text);
+    if (match >= 0) MoveFocus(match, 0);
+}
+
+void TDataHolder::On_KeyDown(TKeyCode& Key, TShiftState Shift)
+{
+    // Alt chords belong to the file holder's navigation and to the release.
+    if (Shift & ssAlt) return;
+    const bool ctrl = Shift & ssCtrl;
+    const bool plain = !(Shift & (ssCtrl | ssShift));
+    if (const std::optional<TNavMove> move = NavMoveOf(Key)) {
+        const int page = std::max(DH_HEIGHT - Margins().Top - Margins().BottomReserve, 1);
+        const int to = NavigateItems(DH_ITEMS, FocusIndex(), *move, page);
+        if (to >= 0) MoveFocus(to, Shift);
+    } else if (Key == VK_RETURN && plain) {
+        OpenFocusItem();
+    } else if (Key == VK_SPACE && ctrl && focus_) {
+        if (focus_->Selected()) focus_->DeSelect();
+        else focus_->Select();
+        anchor_ = focus_;
+        focusShown_ = true;
+        SelCount();
+        RequestRepaint();
+    } else if (Key == 'A' && ctrl && !(Shift & ssShift)) {
+        SelectAll();
+        SelCount();
+        RequestRepaint();
+    } else if (Key == VK_ESCAPE && plain) {
+        typeAhead_.Reset();
+        DeselectAll();
+        SelCount();
+        RequestRepaint();
+    } else {
+        return;
+    }
+    Key = 0;
+}
+
+int TDataHolder::FocusIndex() const
+{
+    if (focus_) return IndexOf(focus_);
+    for (size_t i = 0; i < DH_ITEMS.size(); ++i)
+        if (DH_ITEMS[i]->ID_VISIBLE && DH_ITEMS[i]->Selected()) return int(i);
+    return -1;
+}
+
+void TDataHolder::MoveFocus(int index, TShiftState Shift)
+{
+    TItemData* item = DH_ITEMS[size_t(index)].get();
+    if (Shift & ssShift) {
+        // The range starts where the focus was when no click or key set an anchor.
+        if (IndexOf(anchor_) < 0) anchor_ = focus_ ? focus_ : item;
+        SelectRange(IndexOf(anchor_), index, Shift & ssCtrl);
+    } else if (!(Shift & ssCtrl)) {
+        DeselectAll();
+        item->Select();
+        anchor_ = item;
+        SelCount();
+    }
+    focus_ = item;
+    focusShown_ = true;
+    ScrollIntoView(*item);
+    RequestRepaint();
+}
+
+void TDataHolder::SetFocusItem(TItemData* Item)
+{
+    if (IndexOf(Item) < 0) return;
+    anchor_ = focus_ = Item;
+    ScrollIntoView(*Item);
+    RequestRepaint();
+}
+
+void TDataHolder::ScrollIntoView(const TItemData& Item)
+{
+    const int top = Item.ID_POS.y();
+    const int pos = ScrollToShow(top, top + Item.ID_HEIGHT, DH_SCROLL_POS, DH_HEIGHT, Margins(), DH_SCROLL_MIN,
+                                 DH_SCROLL_MAX);
+    if (pos == DH_SCROLL_POS) return;
+    // A running wheel scroll would carry the item away again.
+    wheel_.Stop();
+    DH_SCROLL_POS = pos;
+    NotifyControls();
+}
+
+void TDataHolder::OpenFocusItem()
+{
+    TItemData* item = focus_ && focus_->Selected() ? focus_ : nullptr;
+    for (size_t i = 0; !item && i < DH_ITEMS.size(); ++i)
+        if (DH_ITEMS[i]->ID_VISIBLE && DH_ITEMS[i]->Selected()) item = DH_ITEMS[i].get();
+    if (!item) return;
+    const QRect rect = item->ItemRect(this);
+    // As a double click would; the item may replace this holder's list.
+    item->On_MouseDouble(this, mbLeft, 0, rect.center().x(), rect.center().y());
+}
 
 void TDataHolder::On_KeyUp(TKeyCode& Key, TShiftState Shift)
 {
@@ -588,6 +742,12 @@ void TDataHolder::On_Resize(int W, int H)
     DH_WIDTH = W;
     DH_HEIGHT = H;
     Arrange();
+    // Only the part of the picture the old size showed was decoded.
+    const TFolderTheme& theme = *DH_FOLDER_THEME;
+    if (theme.PictureCut() && (W > theme.FT_BACK_SOURCE.Width() || H > theme.FT_BACK_SOURCE.Height())) {
+        DH_FOLDER_THEME->FT_PATH.clear();
+        ThemeLoad();
+    }
     UpdateBackground();
 }
 
@@ -597,11 +757,21 @@ void TDataHolder::On_DeActivate() { Force_ItemLeave(); }
 
 void TDataHolder::StopThreads()
 {
+    // A wheel scroll under way would carry on over whatever comes next.
+    wheel_.Stop();
+    DH_SCROLLING = false;
+    if (wheelTimer_) wheelTimer_->stop();
     TaskManager->StopTasks();
     DH_THREAD_ICONS_G->Stop();
     DH_THREAD_ICONS_S->Stop();
     DH_THREAD_ICONS_R->Stop();
     DH_THREAD_CLEAR_C->Stop();
+}
+
+bool TDataHolder::WorkersRunning() const
+{
+    return TaskManager->Running() || DH_THREAD_ICONS_G->Running() || DH_THREAD_ICONS_S->Running() ||
+           DH_THREAD_ICONS_R->Running() || DH_THREAD_CLEAR_C->Running();
 }
 
 void TDataHolder::EndIconTasks()

@@ -14,8 +14,10 @@
 #include "controls/QV_SmartRect.h"
 #include "controls/QV_ViewHolder.h"
 #include "data/QV_FolderTheme.h"
+#include "data/QV_HolderKeys.h"
 #include "data/QV_HolderLayout.h"
 #include "data/QV_ItemData.h"
+#include "data/QV_SmoothScroll.h"
 #include "foundation/QV_System.h"
 #include "icons/QV_IconTypes.h"
 #include "tasks/QV_SmartTask.h"
@@ -27,6 +29,8 @@
 #include <functional>
 #include <memory>
 
+class QTimer;
+
 class TDataHolder : public TViewHolder, public TIconHost {
 public:
     TDataHolder();
@@ -35,7 +39,7 @@ public:
     TDataHolder(const TDataHolder&) = delete;
     TDataHolder& operator=(const TDataHolder&) = delete;
 
-    int DH_SCROLL_TMP = 0;
+    int DH_SCROLL_TMP = 0;  // pixels the running wheel scroll has still to go
     int DH_SCROLL_DIR = -1;
     QPoint DH_SEL_START{0, 0};
     QPoint DH_SEL_END{1, 1};
@@ -82,7 +86,15 @@ public:
     virtual void On_Enter();
     virtual void On_Leave();
     void On_Resize(int W, int H) override;
+    // Type-ahead: the focus goes to the next item whose caption starts with
+    // what was typed in one burst.
     void On_KeyPress(QChar& Key) override;
+    // The navigation keys, on the press with the modifiers held then: the
+    // arrows, Home/End and Page Up/Down move the focus item (selecting it
+    // alone; with Shift the range from the anchor, adding with Ctrl+Shift;
+    // with Ctrl only the focus moves), Ctrl+Space toggles the focus item,
+    // Enter opens it, Ctrl+A selects all and Escape clears the selection. A
+    // key it took comes back as 0.
     void On_KeyDown(TKeyCode& Key, TShiftState Shift) override;
     // The common keys on release: Alt+Enter, Ctrl+1, Ctrl+2, Ctrl+3, Delete.
     void On_KeyUp(TKeyCode& Key, TShiftState Shift) override;
@@ -90,14 +102,18 @@ public:
     TDataHolder* On_MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) override;
     TDataHolder* On_MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) override;
     TDataHolder* On_MouseMove(TShiftState Shift, int X, int Y) override;
-    // The smooth scroll: one notch moves 35 x WheelScroll pixels in seven
-    // decreasing steps, serving pending events between them.
+    // The smooth scroll: one notch moves 35 x WheelScroll pixels, spread in
+    // even steps over the frames of TSmoothScroll::DurationMs; a notch while
+    // one runs adds to it. The steps come from a timer of the holder.
     TDataHolder* On_MouseWheel(TWMMouseWheel& Msg) override;
+    // One frame of the running wheel scroll at now (ms of a steady clock).
+    void WheelFrame(qint64 now);
     // The item under the pointer gets its double click.
     void On_DblClick(TMouseButton Button, TShiftState Shift, int X, int Y) override;
     virtual void On_Update();
     virtual void On_Activate();
     virtual void On_DeActivate();
+    // Stops the tasks and a wheel scroll under way.
     virtual void StopThreads();
     virtual void BeginUpdate();
     virtual void EndUpdate();
@@ -110,6 +126,13 @@ public:
     void PointerLeft() override;
     // A left click with Ctrl (toggle one) or Shift (range from the anchor).
     void ModifierClick(TItemData* item, TShiftState Shift, int X, int Y);
+
+    // The item the keys move from: the last one clicked or reached by a key;
+    // nil when none is, or when the list has changed since.
+    TItemData* FocusItem() const { return focus_; }
+    // Makes Item (one of this holder's) the focus item and the anchor of
+    // ranges, and scrolls it into view; the selection stays as it is.
+    void SetFocusItem(TItemData* Item);
 
     // --- What items and subclasses ask of the kind of holder ---
     // A double click on a folder item that can be listed. This base opens a new
@@ -147,6 +170,9 @@ public:
     // synchronized calls): every change of the item list does this first, as
     // the passes walk the list on their own threads.
     void EndIconTasks();
+    // Some worker of the holder (a task or an icon pass) has not ended yet; the
+    // holder may be freed without waiting once none has.
+    bool WorkersRunning() const;
 
     // --- Hover, hit testing and selection ---
     TItemData* ItemAtXY(int X, int Y) const;
@@ -175,8 +201,15 @@ public:
     bool OpenSelected(const QString& AppPath, const QString& Param1);
     void ReDraw();
 
-    // Loads the theme of a place, prepares the background and repaints.
-    void LoadTheme(const TFolderThemeSource& Source);
+    // Loads the theme of a place (Folder for tpFolder) on a worker: a
+    // folder's own files may be large, hostile or on a volume that does not
+    // answer. The fonts, the alignment and a newly read picture replace the
+    // current ones on the interface thread when ready; then the background is
+    // prepared and the view repainted. A newer load, or StopThreads, drops a
+    // load still running.
+    void LoadTheme(TThemePlace Place, const QString& Folder = QString());
+    // Interface thread: what a theme load read. Picture: it read a picture.
+    void TakeTheme(const TFolderTheme& Loaded, bool Picture);
 
     // --- Grouping ---
     // Regroups the items in the background under new group headers by "Name"
@@ -195,9 +228,6 @@ public:
 
     // Shared by every holder: the margins kept clear of the bars.
     static TLayoutMargins& Margins();
-    // Runs pending events between the steps of a wheel scroll; the default
-    // processes the application's events. Empty: no pumping.
-    static std::function<void()>& MessagePump();
 
 protected:
     // A listing is building a new list right now; a grouping of the old one
@@ -208,8 +238,6 @@ protected:
 
     TItemList DH_ITEMS;
     TLayoutIndex layoutIndex_;
-    // Cleared by the destructor; what a re-entered wheel loop checks.
-    std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
 
 private:
     // Where a Shift click's range starts: the last item clicked without Shift.
@@ -217,6 +245,14 @@ private:
     TItemData* anchor_ = nullptr;
     // The press was a Ctrl or Shift click: its release changes nothing.
     bool modifierClick_ = false;
+    // Where the keys move from; forgotten, like the anchor, whenever the list
+    // changes, so it always points into DH_ITEMS.
+    TItemData* focus_ = nullptr;
+    // A key moved the focus: it is framed until the next click.
+    bool focusShown_ = false;
+    TTypeAhead typeAhead_;
+    TSmoothScroll wheel_;
+    std::unique_ptr<QTimer> wheelTimer_;
     struct TGroupRun;
     void GroupItems_Task(TSmartTask* SmartTask);
     void GroupItems_Task_Terminate(TTaskThread* Sender);
@@ -228,6 +264,18 @@ private:
     bool groupApplied_ = false;
 
     bool PassesFilter(const TItemData& Item) const;
+    int IndexOf(const TItemData* Item) const;
+    // The focus item's index; without one the first selected item's; else -1.
+    int FocusIndex() const;
+    // The focus goes to the item at index, and the selection follows as the
+    // modifiers say (see On_KeyDown).
+    void MoveFocus(int index, TShiftState Shift);
+    // Selects the visible items between the two indexes (both included, group
+    // headers left out); without add the rest is deselected.
+    void SelectRange(int from, int to, bool add);
+    void ScrollIntoView(const TItemData& Item);
+    void OpenFocusItem();
+    void DrawFocus(TBitmap32& Canvas);
     void ReleaseSteps(TMouseButton Button, TShiftState Shift, int X, int Y);
     void ShowSelectTip(int X, int Y);
     void DrawEmptyText(TBitmap32& Canvas);

@@ -6,9 +6,11 @@
 #include "data/QV_HolderHost.h"
 #include "foundation/QV_Settings.h"
 #include "locale/QV_LocaleManager.h"
+#include "platform/desktop/QV_Sound.h"
 #include "platform/fs/QV_FileNames.h"
 #include "platform/fs/QV_FileSystem.h"
-#include "platform/desktop/QV_Sound.h"
+
+#include <QSet>
 
 #include <algorithm>
 #include <utility>
@@ -52,6 +54,12 @@ bool& TFileHolder::Restoring()
 {
     static bool restoring = false;
     return restoring;
+}
+
+std::function<void(const QString&)>& TFileHolder::ListingProbe()
+{
+    static std::function<void(const QString&)> probe;
+    return probe;
 }
 
 // --- History ---
@@ -149,9 +157,14 @@ void TFileHolder::Path_GoTo(TPathData* PathData)
     DH_TEXT_QFILTER.clear();
     StopThreads();
     listedWhenGrouped_ = false;
-    DH_ITEM_ACTIVE = nullptr;
-    DH_ITEM_TRY = nullptr;
-    BeginUpdate();
+    hotAfterListing_.clear();
+    // A refresh leaves the list on screen until the new one is handed over,
+    // which carries its selection and hot item over.
+    if (PathData->PD_PATH != listedPath_) {
+        DH_ITEM_ACTIVE = nullptr;
+        DH_ITEM_TRY = nullptr;
+        BeginUpdate();
+    }
     if (TCtrlManager* manager = CtrlManager()) manager->Control_Update();
     // The old folder's watcher would otherwise keep refreshing a place it does
     // not describe; a refresh of the same folder keeps it, so a change made
@@ -214,6 +227,36 @@ void TFileHolder::On_FolderChanged(TFolderMonitor*)
     Path_GoTo();
 }
 
+void TFileHolder::TakeListing(const QString& Path, TItemList Items)
+{
+    QSet<QString> selected;
+    hotAfterListing_.clear();
+    if (Path == listedPath_) {
+        for (const auto& item : TDataHolder::Items())
+            if (item->Selected() && !item->IsGroup()) selected.insert(item->ID_FILE_DATA.FD_NAME);
+        if (DH_ITEM_ACTIVE) hotAfterListing_ = DH_ITEM_ACTIVE->ID_FILE_DATA.FD_NAME;
+    }
+    if (!selected.isEmpty())
+        for (const auto& item : Items)
+            if (selected.contains(item->ID_FILE_DATA.FD_NAME)) item->Select();
+    listedPath_ = Path;
+    // Drawing stays off until the end arranges the new list.
+    BeginUpdate();
+    HandOverItems(std::move(Items));
+}
+
+void TFileHolder::RestoreHotItem()
+{
+    const QString name = std::exchange(hotAfterListing_, QString());
+    if (name.isEmpty()) return;
+    for (const auto& item : TDataHolder::Items())
+        if (item->ID_VISIBLE && item->ID_FILE_DATA.FD_NAME == name) {
+            item->On_Leave();  // the item's hot state
+            DH_ITEM_ACTIVE = DH_ITEM_TRY = item.get();
+            return;
+        }
+}
+
 void TFileHolder::ListingDone(bool Folder)
 {
     if (!Folder) {
@@ -222,11 +265,14 @@ void TFileHolder::ListingDone(bool Folder)
         GroupItems(QStringLiteral("Ext"), QStringLiteral("Icons"));
         return;
     }
+    // Keeps the watcher that saw the listing through; starts one where the
+    // folder could not be watched before (it had ended, or did not exist).
     if (const TPathData* current = Path_Curr()) {
         monitoredPath_ = current->PD_PATH;
         DH_MONITOR->Start(current->PD_PATH); // the folder watched already keeps its watcher
     }
     Arrange();
+    RestoreHotItem();
     SelectNamed(std::exchange(selectWhenListed_, {}));
     if (const std::function<void()> selected = std::exchange(selectedWhenListed_, {})) selected();
     StartIconTasks();
@@ -263,14 +309,21 @@ void TFileHolder::ItemsGrouped()
 
 // --- Slots ---
 
-void TFileHolder::On_KeyUp(TKeyCode& Key, TShiftState Shift)
+void TFileHolder::On_KeyDown(TKeyCode& Key, TShiftState Shift)
 {
-    TDataHolder::On_KeyUp(Key, Shift);
+    TDataHolder::On_KeyDown(Key, Shift);
     const bool alt = Shift & ssAlt;
     if (alt && Key == VK_LEFT) Path_GoBack();
     else if (alt && Key == VK_RIGHT) Path_GoForward();
-    else if (Key == VK_BACK && !(Shift & (ssAlt | ssCtrl | ssShift))) Path_GoUp();
-    else if (Key == 'C' && (Shift & ssCtrl)) CopyToClipboard();
+    else if ((alt && Key == VK_UP) || (Key == VK_BACK && !(Shift & (ssAlt | ssCtrl | ssShift)))) Path_GoUp();
+    else return;
+    Key = 0;
+}
+
+void TFileHolder::On_KeyUp(TKeyCode& Key, TShiftState Shift)
+{
+    TDataHolder::On_KeyUp(Key, Shift);
+    if (Key == 'C' && (Shift & ssCtrl)) CopyToClipboard();
 }
 
 void TFileHolder::On_Activate()
@@ -283,8 +336,8 @@ void TFileHolder::ThemeLoad()
 {
     const TPathData* current = Path_Curr();
     if (!current) return;
-    if (IsQDrive(current->PD_PATH)) LoadTheme(FolderThemeSource(TThemePlace::tpQuickDrive));
-    else LoadTheme(FolderThemeSource(TThemePlace::tpFolder, current->PD_PATH));
+    if (IsQDrive(current->PD_PATH)) LoadTheme(TThemePlace::tpQuickDrive);
+    else LoadTheme(TThemePlace::tpFolder, current->PD_PATH);
 }
 
 QString TFileHolder::EmptyText() const

@@ -2,8 +2,10 @@
 // The content of a file tab: one folder, or the quick-drive view with the
 // drives, with a back/forward history of the places visited. Each place is
 // listed by a background task that builds a complete item list and hands it
-// over (see QV_DataHolder.h); a completed folder listing restarts the folder
-// monitor, whose quiet-period notification lists the folder again.
+// over (see QV_DataHolder.h). The folder monitor watches the folder from
+// before its listing begins, so a change made while it is listed is reported;
+// its notification lists the folder again. Such a refresh of the folder on
+// screen keeps the selection (by name), the hot item and the scroll position.
 //
 // Threads: the interface thread, except the two listing workers.
 
@@ -45,6 +47,10 @@ public:
 
     // Set by the view while it restores the last session: navigation is silent.
     static bool& Restoring();
+    // Called on a listing worker once it has read a folder, before its items are
+    // made. Tests set it to stand for a file system that answers late or not
+    // at all; empty otherwise.
+    static std::function<void(const QString& Folder)>& ListingProbe();
 
     // --- History ---
     TPathData* Path_Curr() const;
@@ -78,6 +84,9 @@ public:
     void QuickDrive();
     // A listing task of this holder runs.
     bool Listing() const;
+    // Interface thread: takes the items a listing of Path built. A list of the
+    // folder already shown carries its selection and hot item over by name.
+    void TakeListing(const QString& Path, TItemList Items);
 
     // Creates "New Folder" (or "New Folder (n)") in the folder shown. With the
     // FolderGroup setting and a selection it is "New Group" and the selected
@@ -86,6 +95,10 @@ public:
     QString CreateFolder();
 
     // --- Slots ---
+    // On the press, so the modifiers count as they are then and a held key
+    // repeats: Alt+Left back, Alt+Right forward, Alt+Up and Backspace up.
+    void On_KeyDown(TKeyCode& Key, TShiftState Shift) override;
+    // Ctrl+C copies, after the common keys.
     void On_KeyUp(TKeyCode& Key, TShiftState Shift) override;
     void On_Activate() override;
     void ThemeLoad() override;
@@ -104,6 +117,7 @@ private:
     void KeepScroll();
     void ListingDone(bool Folder);
     void SelectNamed(const QStringList& names);
+    void RestoreHotItem();
 
     QStringList selectWhenListed_;
     // The folder changed while it was being listed: list it again when done.
@@ -113,4 +127,8 @@ private:
     QString monitoredPath_;
     // The quick-drive view's listing ends with its grouping.
     bool listedWhenGrouped_ = false;
+    // The place the items on screen were listed from.
+    QString listedPath_;
+    // The hot item of the list a refresh replaced, made hot again once arranged.
+    QString hotAfterListing_;
 };

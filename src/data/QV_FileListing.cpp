@@ -46,9 +46,10 @@ QString ParamText(const TSmartTask* task, const char* id)
 void HandOver(TSmartTask* task, TFileHolder* holder, TItemList& items,
               TFileHolder::TFolderState state = TFileHolder::fsListed)
 {
+    const QString path = ParamText(task, "Path");
     Synchronize([&] {
         if (!task->Active()) return;
-        holder->HandOverItems(std::move(items));
+        holder->TakeListing(path, std::move(items));
         holder->ListedState = state;
     });
 }
@@ -72,6 +73,7 @@ void BuildList_Task(TSmartTask* task)
     const bool hideSystem = ParamInt(task, "HideSystem");
 
     const TDirListing listing = ListDirectory(folder, TDirOrder::doByName, [task] { return !task->Active(); });
+    if (const auto& probe = TFileHolder::ListingProbe()) probe(folder);
     if (listing.Cancelled) return;
     // Making the items costs about half as much as reading the folder; a large
     // folder gets them made by two threads, each filling its own slots.

@@ -95,7 +95,7 @@ void TFolderMonitor::Start(const QString& Path)
     if (Path.isEmpty()) return;
     const QString path = IncludeTrailingPathDelimiter(ResolvePath(Path));
     const bool exists = PathExists(path, emAny);
-    if (exists && Path == FM_PATH && active_ && FM_THREAD && !FM_THREAD->Terminated()) return;
+    if (exists && path == FM_PATH && active_ && FM_THREAD && !FM_THREAD->Terminated()) return;
     Stop();
     if (!exists) return;
     auto thread = std::make_unique<TNotifyThread>();
@@ -113,7 +113,7 @@ void TFolderMonitor::Start(const QString& Path)
     // A Start served while Stop waited may have put a watcher here already; the
     // assignment stops it.
     FM_THREAD = std::move(thread);
-    FM_PATH = Path;
+    FM_PATH = path;
     active_ = true;
 }
 

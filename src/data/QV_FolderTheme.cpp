@@ -7,6 +7,10 @@
 #include "platform/fs/QV_FileOps.h"
 #include "platform/fs/QV_FileSystem.h"
 #include "platform/image/QV_BmpCodec.h"
+#include "platform/ini/QV_IniFile.h"
+
+#include <algorithm>
+#include <optional>
 
 namespace {
 
@@ -34,12 +38,39 @@ QString InFolder(const QString& folder, const QString& name) { return IncludeTra
 
 bool IsRegularFile(const QString& path) { return PathKindOf(ResolvePath(path)) == TPathKind::pkFile; }
 
-void LoadFont(TFont& font, const QString& file, const QString& section, const TFontEntry& entry)
+// The theme file of a source, read once for all its entries; none when it is
+// missing. A folder's own file that cannot be read, or is too large, gives way
+// to the control theme, as if the folder had none.
+std::optional<TMemIniFile> ReadThemeFile(const TFolderThemeSource& source)
+{
+    QString file = source.File;
+    if (source.OwnFile) {
+        const TFsResult<QByteArray> bytes = ReadRegularFile(ResolvePath(file), OwnThemeFileLimit);
+        if (bytes) return TMemIniFile::FromBytes(bytes.Value());
+        ReportFailure("Folder theme", bytes.Error().Message());
+        file = QStringLiteral("ControlTheme:\\");
+    }
+    const QString path = ResolvePath(file);
+    if (!PathExists(path, emFile)) return std::nullopt;
+    return TMemIniFile(path);
+}
+
+// An entry as TParamString::LoadFromIni reads it: nothing when the file is missing.
+TParamString Entry(const std::optional<TMemIniFile>& ini, const QString& section, const QString& ident,
+                   const QString& def)
+{
+    TParamString params;
+    if (ini) params.PS_STRING = ident + QStringLiteral(" = ") + ini->ReadString(section, ident, def);
+    return params;
+}
+
+void LoadFont(TFont& font, const std::optional<TMemIniFile>& ini, const QString& section, const TFontEntry& entry)
 {
     const QString def = QString::fromLatin1(entry.Default);
+    const QString key = QStringLiteral("Font(") + QString::fromLatin1(entry.Id) + QLatin1Char(')');
     const TFont before = font;
     try {
-        ReadFontFromIni(font, file, section, QString::fromLatin1(entry.Id), def);
+        ParseFontParams(font, Entry(ini, section, key, def));
     } catch (const EConvertError& error) {
         ReportFailure("Folder theme font", QString::fromUtf8(error.what()));
         font = before;
@@ -49,7 +80,29 @@ void LoadFont(TFont& font, const QString& file, const QString& section, const TF
     }
 }
 
-TImageResult ReadPicture(const QString& path) { return LoadPicture(ResolvePath(path), TFolderPictureLimits); }
+// Views grow by window resizes; a part a little larger than the view asked for
+// spares a decode on every step.
+constexpr int kViewStep = 512;
+
+int RoundUp(int side) { return (std::max(side, 1) + kViewStep - 1) / kViewStep * kViewStep; }
+
+// The part a view of that size shows of the picture, drawn unscaled at the alignment.
+TImageResult ReadPicture(const QString& path, QSize view, TAlignStyle align, QSize& whole)
+{
+    whole = QSize();
+    const auto part = [&](QSize size) {
+        whole = size;
+        if (view.isEmpty()) return QRect(QPoint(0, 0), size);
+        const int w = std::min(size.width(), RoundUp(view.width()));
+        const int h = std::min(size.height(), RoundUp(view.height()));
+        const bool right = align == asTopRight || align == asBottRight;
+        const bool bottom = align == asBottLeft || align == asBottRight;
+        return QRect(right ? size.width() - w : 0, bottom ? size.height() - h : 0, w, h);
+    };
+    TImageResult picture = LoadPicturePart(ResolvePath(path), TFolderPictureLimits, part);
+    if (picture.Ok() && whole.isEmpty()) whole = picture.Bitmap.BoundsRect().size();
+    return picture;
+}
 
 } // namespace
 
@@ -94,21 +147,25 @@ TFolderThemeSource FolderThemeSource(TThemePlace place, const QString& folder)
     return source;
 }
 
-bool LoadFolderTheme(TFolderTheme& theme, const TFolderThemeSource& source)
+bool LoadFolderTheme(TFolderTheme& theme, const TFolderThemeSource& source, QSize view)
 {
-    for (const TFontEntry& entry : FontEntries) LoadFont(theme.*entry.Font, source.File, source.Section, entry);
+    const std::optional<TMemIniFile> ini = ReadThemeFile(source);
+    for (const TFontEntry& entry : FontEntries) LoadFont(theme.*entry.Font, ini, source.Section, entry);
 
-    TParamString background;
-    background.LoadFromIni(source.File, source.Section, BackgroundKey, QStringLiteral("Align(TopLeft)"));
+    const TParamString background = Entry(ini, source.Section, BackgroundKey, QStringLiteral("Align(TopLeft)"));
     AlignFromText(background.GetValue(QStringLiteral("Align"), QStringLiteral("TopLeft")), theme.FT_BACK_ALIGN);
 
     QString image = source.OwnFile ? QString() : background.GetValue(QStringLiteral("Path"), QString());
     if (image.isEmpty() || !IsRegularFile(image)) image = source.DefaultImage;
-    if (!IsRegularFile(image) || image == theme.FT_PATH) return false;
+    const bool cutElsewhere = theme.PictureCut() && theme.PictureAlign != theme.FT_BACK_ALIGN;
+    if (!IsRegularFile(image) || (image == theme.FT_PATH && !cutElsewhere)) return false;
 
-    TImageResult picture = ReadPicture(image);
-    if (!picture.Ok()) picture = ReadPicture(FileHolderImage);
+    QSize whole;
+    TImageResult picture = ReadPicture(image, view, theme.FT_BACK_ALIGN, whole);
+    if (!picture.Ok()) picture = ReadPicture(FileHolderImage, view, theme.FT_BACK_ALIGN, whole);
     theme.FT_BACK_SOURCE = picture.Ok() ? picture.Bitmap : TBitmap32();
+    theme.PictureSize = picture.Ok() ? whole : QSize();
+    theme.PictureAlign = theme.FT_BACK_ALIGN;
     theme.FT_PATH = image;
     return true;
 }

@@ -4,16 +4,21 @@
 // (ThemeData.QVS and the picture Folder.QVB inside the folder), and the writing
 // of such a customization.
 //
-// A folder's own files are untrusted: only regular files are read, the picture
-// is refused above TFolderPictureLimits before pixel memory is taken, a bad
-// number in a font entry falls back to that entry's default, and a "Path" in the
-// folder's ThemeData.QVS is not followed (its picture is always Folder.QVB), so a
-// folder cannot make the program read other files.
+// A folder's own files are untrusted: only regular files are read, a
+// ThemeData.QVS above OwnThemeFileLimit is passed over as if it were not there,
+// the picture is refused above TFolderPictureLimits before pixel memory is
+// taken, a bad number in a font entry falls back to that entry's default, and a
+// "Path" in the folder's ThemeData.QVS is not followed (its picture is always
+// Folder.QVB), so a folder cannot make the program read other files.
+//
+// Loading reads the file system and may be slow: the holders run it on a
+// worker (TDataHolder::LoadTheme), never on the interface thread.
 
-#include "platform/image/QV_Bitmap32.h"
 #include "platform/desktop/QV_Font.h"
+#include "platform/image/QV_Bitmap32.h"
 #include "platform/image/QV_Picture.h"
 
+#include <QSize>
 #include <QString>
 
 enum TAlignStyle { asTopLeft, asTopRight, asBottLeft, asBottRight, asStretch };
@@ -29,7 +34,16 @@ public:
     TFont FT_FONT_HOT;
     TFont FT_FONT_SEL;
     TFont FT_FONT_HOTSEL;
+    // The picture's own size. FT_BACK_SOURCE may hold only the part of it a
+    // view of a given size shows at PictureAlign.
+    QSize PictureSize;
+    TAlignStyle PictureAlign = asTopLeft;
+    // FT_BACK_SOURCE is only part of the picture.
+    bool PictureCut() const { return FT_BACK_SOURCE.Width() < PictureSize.width() || FT_BACK_SOURCE.Height() < PictureSize.height(); }
 };
+
+// A folder's ThemeData.QVS needs a few hundred bytes; a larger one is not read.
+inline constexpr qint64 OwnThemeFileLimit = 64 * 1024;
 
 // Folder pictures: about an 8K screen, and the file size such a picture has
 // uncompressed at 32 bits a pixel.
@@ -51,11 +65,13 @@ struct TFolderThemeSource {
 // see which of its customization files exist.
 TFolderThemeSource FolderThemeSource(TThemePlace place, const QString& folder = QString());
 
-// Fonts and alignment always; the picture only when its path differs from
-// FT_PATH. A picture that cannot be read is replaced by the file-holder default,
-// and an unreadable default leaves FT_BACK_SOURCE empty. Answers whether a
-// picture was read. FT_BACK_DEST is the holder's to prepare.
-bool LoadFolderTheme(TFolderTheme& theme, const TFolderThemeSource& source);
+// Fonts and alignment always, from one read of the theme file; the picture
+// only when its path differs from FT_PATH (or a part cut for another alignment
+// is held). A picture that cannot be read is replaced by the file-holder
+// default, and an unreadable default leaves FT_BACK_SOURCE empty. With a view
+// size, only the part of the picture such a view shows is decoded. Answers
+// whether a picture was read. FT_BACK_DEST is the holder's to prepare.
+bool LoadFolderTheme(TFolderTheme& theme, const TFolderThemeSource& source, QSize view = QSize());
 
 // The theme's fonts and alignment written to the source's target, with a newly
 // chosen picture (empty: none) stored as the place requires: a folder gets it as

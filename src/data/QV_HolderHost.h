@@ -9,10 +9,14 @@
 
 #include "foundation/QV_System.h"
 
+#include <QPoint>
 #include <QString>
 
 #include <functional>
 
+#include <memory>
+
+class TControlList;
 class TDataHolder;
 
 // What the user chose for a program file that was opened.
@@ -22,6 +26,7 @@ struct TRunAnswer {
     bool Remember = false; // the user asked to be asked no more
 };
 class TSkinBuffer;
+class TSmartCtrl;
 
 class THolderHost {
 public:
@@ -50,6 +55,52 @@ public:
     virtual void PopUpMenu(int X, int Y, const TStringArray& MenuIDs) = 0;
     // The combined menus of those file types in the smart menu at (X, Y).
     virtual void PopUpTypeMenu(int X, int Y, const TStringArray& TypeKeys) = 0;
+
+    // --- What the command buttons ask of the view ---
+    // Each acts on the active holder, as the view's operations do. A host that
+    // does not offer an operation ignores it: these defaults do nothing and
+    // claim nothing.
+    virtual void GoToPath(const QString&) {}
+    virtual void GoBack() {}
+    virtual void GoFwrd() {}
+    virtual void GoUp() {}
+    virtual void RemoveTabs() {}
+    virtual void OpenInNewTab() {}
+    // The holder with that ID, else the active one.
+    virtual void DuplicateHolder(const QString&) {}
+    virtual void ClipboardCopy() {}
+    virtual void ClipboardCut() {}
+    virtual void ClipboardPaste() {}
+    // FromClipboard: the new names come from the clipboard's text.
+    virtual void FilesRename(bool) {}
+    virtual void FilesSelectAll() {}
+    virtual void CreateFolder() {}
+    // "Name", "Ext" or "Path".
+    virtual void GroupItems(const QString&) {}
+    // The desktop's own actions on the selection, at the point.
+    virtual void SystemMenu(QPoint) {}
+    virtual void OpenInExplorer() {}
+    // The selected files opened with the program; false when none was opened.
+    virtual bool OpenSelected(const QString&, const QString&) { return false; }
+    virtual void ToggleSearch() {}
+    virtual void DialogFolder() {}
+    virtual void DialogOpenWith() {}
+    virtual void DialogSearchFolder() {}
+    virtual void ShowSettings() {}
+    virtual void ShowAboutDialog() {}
+    // The control items editor with the items of the control of that identifier.
+    virtual void ShowControlItems(const QString&) {}
+    // The trash as a place of its own, and emptying it after asking.
+    virtual void OpenRecycleBin() {}
+    virtual void EmptyRecycleBin() {}
+    // The program's menus of those names for a control, which the menu items
+    // act on (a tab's menu closes that tab). Without a menu nothing shows.
+    virtual void PopUpButtonMenu(TSmartCtrl*, const TStringArray&) {}
+    // A menu of ready-made items (the recently closed tabs) under a caption,
+    // Width pixels wide; the menu takes the items.
+    virtual void PopUpMenuItems(TSmartCtrl*, const QString&, std::unique_ptr<TControlList>, int) {}
+    // Closes the smart menu when it is open.
+    virtual void PopDownMenu() {}
 };
 
 THolderHost* HolderHost();

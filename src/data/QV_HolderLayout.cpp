@@ -70,6 +70,16 @@ QRect BandRect(QPoint start, QPoint end, QPoint origin, int width, int height)
     return QRect(left, top, right - left, bottom - top);
 }
 
+int ScrollToShow(int top, int bottom, int scroll, int height, const TLayoutMargins& margins, int minimum,
+                 int maximum)
+{
+    // Half a row gap below the item, so it does not touch the bottom bar.
+    const int roomBottom = height - margins.BottomReserve - LayoutSpacingV / 2;
+    if (bottom - scroll > roomBottom) scroll = bottom - roomBottom;
+    if (top - scroll < margins.Top) scroll = top - margins.Top;
+    return std::max(std::min(scroll, maximum), minimum);
+}
+
 int WheelDirection(int wheelDelta, int step)
 {
     if (wheelDelta < 0) return step;

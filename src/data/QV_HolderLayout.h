@@ -56,6 +56,13 @@ std::pair<size_t, size_t> ItemWindow(const TItemList& items, const TLayoutIndex&
 // right and bottom as exclusive edges.
 QRect BandRect(QPoint start, QPoint end, QPoint origin, int width, int height);
 
+// The scroll offset, within [minimum, maximum], at which the item whose content
+// extent is [top, bottom] shows whole between the bars: the offset unchanged
+// when it does already, else the least move; an item taller than the room
+// shows its top.
+int ScrollToShow(int top, int bottom, int scroll, int height, const TLayoutMargins& margins, int minimum,
+                 int maximum);
+
 // The pixels one step of a wheel scroll moves per counter unit: +step toward the
 // user (a negative delta), -step away, 0 for none.
 int WheelDirection(int wheelDelta, int step);

@@ -1,6 +1,7 @@
 #include "data/QV_SearchHolder.h"
 
 #include "controls/QV_CtrlManager.h"
+#include "data/QV_DataCore.h"
 #include "data/QV_HolderHost.h"
 #include "foundation/QV_Settings.h"
 #include "locale/QV_LocaleManager.h"
@@ -227,9 +228,10 @@ void TSearchHolder::Search()
 
 void TSearchHolder::StartRun()
 {
-    // A grouping or icon pass of the previous results would work on a list
-    // that is about to go.
-    StopThreads();
+    // A grouping of the previous results would work on a list that is about
+    // to go (the icon passes end with the list); the theme load goes on.
+    TSmartTask* grouping = nullptr;
+    if (TaskManager->GetTask(QStringLiteral("GroupItems"), grouping)) grouping->Stop();
     ++runSerial_;
     groupingResults_ = false;
     ClearHolder();
@@ -262,9 +264,16 @@ void TSearchHolder::StartRun()
     ReDraw();
 }
 
+bool TSearchHolder::Removed() const
+{
+    // A closed tab's holder waits outside the core until its worker has ended.
+    const TDataCore* core = DataCore();
+    return closing_ || (core && core->Holder_Find(DH_ID) < 0);
+}
+
 void TSearchHolder::TakeResults(int Run, TItemList& Batch, const TProgress& Progress)
 {
-    if (closing_ || Run != runSerial_) return;
+    if (Run != runSerial_ || Removed()) return;
     SH_STATUS_NAME = Progress.StatusName;
     SH_STATUS_FOUND = QString::number(Progress.Found);
     SH_SEARCH_MAX = Progress.Max;
@@ -287,7 +296,7 @@ bool TSearchHolder::LatestRunEnded()
 
 void TSearchHolder::Search_Task_Terminate()
 {
-    if (!LatestRunEnded()) return;
+    if (!LatestRunEnded() || Removed()) return;
     SH_SEARCHING = false;
     // The results show by folder once grouped; the grouping arranges them and
     // starts the icons.
@@ -297,7 +306,7 @@ void TSearchHolder::Search_Task_Terminate()
 
 void TSearchHolder::Search_Task_Stop()
 {
-    if (!LatestRunEnded() || closing_) return;
+    if (!LatestRunEnded() || Removed()) return;
     if (SH_SEARCHING) SH_SEARCH_POS = 100;
     SH_SEARCHING = false;
     Arrange();
@@ -321,4 +330,10 @@ void TSearchHolder::On_Activate()
     if (THolderHost* host = HolderHost()) host->SwitchMode(QStringLiteral("Search"));
 }
 
-void TSearchHolder::ThemeLoad() { LoadTheme(FolderThemeSource(TThemePlace::tpSearch)); }
+void TSearchHolder::ThemeLoad() { LoadTheme(TThemePlace::tpSearch); }
+
+QString TSearchHolder::EmptyText() const
+{
+    if (SH_SEARCHING || runsStarted_ == 0 || runsEnded_ != runsStarted_) return QString();
+    return Localized("Messages", "NothingFound", "Nothing found");
+}

@@ -80,6 +80,8 @@ public:
     void On_Activate() override;
     void ThemeLoad() override;
     QString HolderMenuName() const override { return QStringLiteral("SearchHolderMenu"); }
+    // "Nothing found" once a search has ended without a result.
+    QString EmptyText() const override;
 
     // What one hand-over brings; the worker's own copy until then.
     struct TProgress {
@@ -102,6 +104,7 @@ private:
     void Search_Task_Terminate();
     void Search_Task_Stop();
     bool LatestRunEnded();
+    bool Removed() const;
 
     int runSerial_ = 0;
     int runsStarted_ = 0;

@@ -2,14 +2,6 @@
 
 #include "foundation/QV_Settings.h"
 
-#include <QCoreApplication>
-
-
-std::function<void()> TQvServices::DefaultMessagePump()
-{
-    return [] { QCoreApplication::processEvents(); };
-}
-
 TQvContext& QvContext()
 {
     static TQvContext context;
@@ -42,7 +34,6 @@ TQvServices TQvContext::Snapshot() const
         std::lock_guard lock(repaintLock_);
         services.Repaint = repaint_;
     }
-    services.MessagePump = MessagePump;
     return services;
 }
 
@@ -55,7 +46,6 @@ void TQvContext::Install(const TQvServices& services)
     HolderHost.store(services.HolderHost);
     View.store(services.View);
     SetRepaint(services.Repaint);
-    MessagePump = services.MessagePump;
 }
 
 TQvContextScope::TQvContextScope(const TQvServices& services)

@@ -1,15 +1,13 @@
 #pragma once
 // The process-wide services every layer reaches: the managers the view owns,
-// the host of the holders, the view itself, the repaint request and the
-// message pump of the smooth scroll. The view fills the one context at start
-// and empties it before its managers go; a test installs what it needs with
-// one TQvContextScope, which puts everything back when it ends. The familiar
-// accessors (CtrlManager(), DataCore(), RequestRepaint() ...) read from here.
+// the host of the holders, the view itself and the repaint request. The view
+// fills the one context at start and empties it before its managers go; a test
+// installs what it needs with one TQvContextScope, which puts everything back
+// when it ends. The familiar accessors (CtrlManager(), DataCore(), RequestRepaint() ...) read from here.
 //
 // Threads. The pointers are atomics: workers read them (IconManager(),
 // LocaleManager(), RequestRepaint()), the main thread writes them. The repaint
 // handler runs under a lock, so it is never called after it was replaced.
-// MessagePump is the main thread's only.
 
 #include <atomic>
 #include <functional>
@@ -34,11 +32,6 @@ struct TQvServices {
     TQorView* View = nullptr;
     // Marks the window for a repaint; any thread. Empty: requests do nothing.
     std::function<void()> Repaint;
-    // Serves pending events between the steps of a smooth scroll. The
-    // default serves the application's event loop; empty serves nothing.
-    std::function<void()> MessagePump = DefaultMessagePump();
-
-    static std::function<void()> DefaultMessagePump();
 };
 
 class TQvContext {
@@ -49,7 +42,6 @@ public:
     std::atomic<TDataCore*> DataCore{nullptr};
     std::atomic<THolderHost*> HolderHost{nullptr};
     std::atomic<TQorView*> View{nullptr};
-    std::function<void()> MessagePump = TQvServices::DefaultMessagePump();
 
     void SetRepaint(std::function<void()> handler);
     // Calls the repaint handler, if any, under its lock.

@@ -26,6 +26,14 @@ bool MountAnswers(const TMountEntry& mount)
     return QueryVolumeSpace(mount.MountPoint, space);
 }
 
+// False when the volume holding the resolved path can hang and does not answer
+// now: nothing on it may be asked a plain stat.
+bool VolumeAnswersFor(const QString& resolved)
+{
+    TMountEntry mount;
+    return !(CurrentMountOf(resolved, mount) && MountCanHang(mount) && !HangingMountProbe().Ready(mount.MountPoint));
+}
+
 QString AfterLastDelimiter(const QString& path)
 {
     return path.mid(path.lastIndexOf('/') + 1);
@@ -42,9 +50,7 @@ bool IsDriveReady(const QString& drive)
 bool PathExists(const QString& path, int mode)
 {
     const QString resolved = ResolvePath(path);
-    TMountEntry mount;
-    if (CurrentMountOf(resolved, mount) && MountCanHang(mount) && !HangingMountProbe().Ready(mount.MountPoint))
-        return false;
+    if (!VolumeAnswersFor(resolved)) return false;
     const TPathKind kind = PathKindOf(resolved);
     switch (mode) {
     case emFolder: return kind == TPathKind::pkFolder;
@@ -55,7 +61,11 @@ bool PathExists(const QString& path, int mode)
 
 bool ItemExists(const QString& path)
 {
-    return PathKindOf(ExcludeTrailingPathDelimiter(path)) == TPathKind::pkFile || PathExists(path, emAny);
+    // The guard comes before any plain stat: one on a hung mount never returns.
+    const QString resolved = ResolvePath(path);
+    if (!VolumeAnswersFor(resolved)) return false;
+    return PathKindOf(ExcludeTrailingPathDelimiter(resolved)) == TPathKind::pkFile ||
+           PathKindOf(resolved) != TPathKind::pkNone;
 }
 
 bool FolderHasEntries(const QString& path)

@@ -309,3 +309,8 @@ void TTaskManager::StopTasks()
 {
     for (const auto& task : TM_TASK_LIST) task->Stop();
 }
+
+bool TTaskManager::Running() const
+{
+    return std::any_of(TM_TASK_LIST.begin(), TM_TASK_LIST.end(), [](const auto& task) { return task->Running(); });
+}

@@ -185,6 +185,8 @@ public:
     // The existing task with that ID, or a new one appended to the list.
     TSmartTask* CreateTask(const QString& ID);
     void StopTasks();
+    // Main thread: some task has a run that has not ended yet.
+    bool Running() const;
 
 private:
     std::vector<std::unique_ptr<TSmartTask>> TM_TASK_LIST;

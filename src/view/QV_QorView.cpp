@@ -1,5 +1,6 @@
 #include "view/QV_QorView.h"
 
+#include "commands/QV_ButtonManager.h"
 #include "controls/QV_CtrlManager.h"
 #include "controls/QV_Repaint.h"
 #include "controls/QV_ViewHolder.h"
@@ -69,8 +70,10 @@ TQorView::TQorView(QWidget* mainForm) : QWidget(mainForm)
 
     localeManager_ = std::make_unique<TLocaleManager>();
     SetLocaleManager(localeManager_.get());
+    buttonManager_ = std::make_unique<TButtonManager>();
     ctrlManager_ = std::make_unique<TCtrlManager>();
     ctrlManager_->CM_PARENT = this;
+    RegisterCommandControls(*ctrlManager_, *buttonManager_);
     SetCtrlManager(ctrlManager_.get());
     iconManager_ = std::make_unique<TIconManager>();
     iconManager_->OpenPlaces = [] { return OpenFilePlaces(); };
@@ -101,6 +104,7 @@ TQorView::TQorView(QWidget* mainForm) : QWidget(mainForm)
     });
     repaintServer_ = new TRepaintServer(TRepaintServer::DefaultPath(), [this] { return MessageStart(QV_MSG_START); },
                                         this);
+    repaintServer_->SetSelectionSource([this] { return SelectionReport(); });
 
     ctrlManager_->EventNotify(QStringLiteral("FolderChanged"));
 }
@@ -186,6 +190,20 @@ int TQorView::MessageStart(int message)
     if (message != QV_MSG_START) return 0;
     InvalidateGL();
     return 1;
+}
+
+QByteArray TQorView::SelectionReport() const
+{
+    const auto* holder = dynamic_cast<const TDataHolder*>(ActiveHolder());
+    if (!holder) return {};
+    QByteArray report;
+    for (const auto& item : holder->Items()) {
+        if (item->IsGroup() || !item->Selected()) continue;
+        const QRect r = item->ItemRect(holder);
+        report += QStringLiteral("%1 %2 %3 %4 ").arg(r.x()).arg(r.y()).arg(r.width()).arg(r.height()).toLatin1() +
+                  item->ID_FILE_DATA.FD_NAME.toUtf8().toPercentEncoding() + '\n';
+    }
+    return report;
 }
 
 void TQorView::SetHolderSource(std::function<TViewHolder*()> source) { holderSource_ = std::move(source); }
@@ -286,6 +304,9 @@ void TQorView::mouseDoubleClickEvent(QMouseEvent* event) { MouseDown(event); }
 
 void TQorView::MouseDown(QMouseEvent* event)
 {
+    // The mouse's own back and forward buttons, as in every browser.
+    if (event->button() == Qt::BackButton) return GoBack();
+    if (event->button() == Qt::ForwardButton) return GoFwrd();
     TMouseButton button;
     if (!MouseButtonOf(event->button(), button)) return;
     const TShiftState shift = ShiftStateOf(event->modifiers(), event->buttons());
@@ -346,6 +367,7 @@ void TQorView::wheelEvent(QWheelEvent* event)
 void TQorView::keyPressEvent(QKeyEvent* event)
 {
     const TShiftState shift = ShiftStateOf(event->modifiers(), Qt::NoButton);
+    if (!event->isAutoRepeat()) pressedShift_.insert(event->key(), shift);
     if (TKeyCode code = KeyCodeOf(event->key())) {
         if (TSmartCtrl* control = ctrlManager_->FocusedControl()) control->On_KeyDown(code, shift);
         else if (TViewHolder* holder = ActiveHolder()) holder->On_KeyDown(code, shift);
@@ -360,9 +382,12 @@ void TQorView::keyReleaseEvent(QKeyEvent* event)
 {
     // A held key repeats its key-down only, as the handlers expect.
     if (event->isAutoRepeat()) return;
+    const auto pressed = pressedShift_.constFind(event->key());
+    const TShiftState shift =
+        pressed != pressedShift_.cend() ? *pressed : ShiftStateOf(event->modifiers(), Qt::NoButton);
+    pressedShift_.remove(event->key());
     TKeyCode code = KeyCodeOf(event->key());
     if (!code) return;
-    const TShiftState shift = ShiftStateOf(event->modifiers(), Qt::NoButton);
     if (TSmartCtrl* control = ctrlManager_->FocusedControl()) control->On_KeyUp(code, shift);
     else if (TViewHolder* holder = ActiveHolder()) holder->On_KeyUp(code, shift);
 }

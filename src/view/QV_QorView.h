@@ -15,6 +15,7 @@
 #include "platform/QV_Report.h"
 #include "platform/image/QV_Bitmap32.h"
 
+#include <QHash>
 #include <QWidget>
 
 #include <atomic>
@@ -22,6 +23,7 @@
 #include <memory>
 
 class QTimer;
+class TButtonManager;
 class TCtrlManager;
 class TDataCore;
 class TIconManager;
@@ -60,6 +62,10 @@ public:
     void LoadTheme();
     // QV_MSG_START: repaints and answers 1; any other message answers 0.
     int MessageStart(int message);
+    // The active holder's selected items (group headers left out), in list
+    // order, one a line: "x y width height name", the rectangle on the view
+    // and the name percent-encoded as UTF-8.
+    QByteArray SelectionReport() const;
 
     TCtrlManager* CtrlManager() const { return ctrlManager_.get(); }
     TLocaleManager* LocaleManager() const { return localeManager_.get(); }
@@ -96,26 +102,42 @@ public:
     // active, and there is always a file tab.
     bool RemHolder(const QString& ID) override;
     bool RemHolder(int IDX);
-    void RemoveTabs();
-    void OpenInNewTab();
+    void RemoveTabs() override;
+    void OpenInNewTab() override;
     // The holder with that ID, else the active one.
-    void DuplicateHolder(const QString& ID = QString());
+    void DuplicateHolder(const QString& ID = QString()) override;
     bool ActivateHolder(const QString& ID);
     // "Search" or "Explore": which bars show.
     void SwitchMode(const QString& Mode) override;
 
     // --- Navigation and commands on the active holder ---
-    void GoToPath(const QString& Path);
-    void GoBack();
-    void GoFwrd();
-    void GoUp();
-    void ClipboardCopy();
-    void FilesSelectAll();
-    void CreateFolder();
+    void GoToPath(const QString& Path) override;
+    void GoBack() override;
+    void GoFwrd() override;
+    void GoUp() override;
+    void ClipboardCopy() override;
+    void FilesSelectAll() override;
+    void CreateFolder() override;
     // "Name", "Ext" or "Path"; anything else shows the items ungrouped.
-    void GroupItems(const QString& By);
+    void GroupItems(const QString& By) override;
     void ReloadTheme();
-    bool OpenSelected(const QString& AppPath, const QString& Param1);
+    bool OpenSelected(const QString& AppPath, const QString& Param1) override;
+    void SystemMenu(QPoint Pos) override;
+    // The shell bridge completes these: until then they do nothing.
+    void ClipboardCut() override {}
+    void ClipboardPaste() override {}
+    void FilesRename(bool) override {}
+    void OpenInExplorer() override {}
+    void OpenRecycleBin() override {}
+    void EmptyRecycleBin() override {}
+    // The search holders and the dialogs complete these.
+    void ToggleSearch() override {}
+    void DialogFolder() override {}
+    void DialogOpenWith() override {}
+    void DialogSearchFolder() override {}
+    void ShowSettings() override {}
+    void ShowAboutDialog() override {}
+    void ShowControlItems(const QString&) override {}
 
     // --- The last session ---
     // The open folder tabs (not the quick-drive view) under their list index;
@@ -159,6 +181,7 @@ private:
     void MouseDown(QMouseEvent* event);
 
     std::unique_ptr<TLocaleManager> localeManager_;
+    std::unique_ptr<TButtonManager> buttonManager_;
     std::unique_ptr<TCtrlManager> ctrlManager_;
     std::unique_ptr<TIconManager> iconManager_;
     TRepaintServer* repaintServer_ = nullptr;
@@ -166,6 +189,9 @@ private:
     std::unique_ptr<TDataCore> dataCore_;
     int paintCount_ = 0;
     bool sessionRestored_ = false;
+    // The modifiers held when each key still down was pressed: its release
+    // acts with them, whichever was let go first.
+    QHash<int, TShiftState> pressedShift_;
 };
 
 // The process-wide view, set for its lifetime; nil before and after.

@@ -10,6 +10,16 @@ namespace {
 // A request longer than this is not one the server knows.
 constexpr qsizetype MaxRequest = 64;
 
+const QByteArray Requests[] = {"repaint", "selection"};
+
+// Without a line end, a request is awaited while it may still grow into one.
+bool MayGrow(const QByteArray& request)
+{
+    for (const QByteArray& known : Requests)
+        if (known.size() > request.size() && known.startsWith(request)) return true;
+    return false;
+}
+
 bool SomeoneServes(const QString& path)
 {
     QLocalSocket probe;
@@ -48,15 +58,14 @@ void TRepaintServer::Serve(QLocalSocket* client)
     connect(client, &QLocalSocket::readyRead, this, [this, client] {
         QByteArray request = client->property("request").toByteArray() + client->readAll();
         const qsizetype end = request.indexOf('\n');
-        if (end < 0 && request.size() < qsizetype(sizeof "repaint" - 1)) {
+        if (end < 0 && MayGrow(request.trimmed())) {
             client->setProperty("request", request);
             return;
         }
         if (end >= 0) request.truncate(end);
-        const bool known = request.size() <= MaxRequest && request.trimmed() == "repaint";
-        int answer = 0;
-        if (known && onRepaint_) answer = onRepaint_();
-        client->write(QByteArray::number(known ? answer : 0));
+        request = request.size() <= MaxRequest ? request.trimmed() : QByteArray();
+        if (request == "selection" && selectionSource_) client->write(selectionSource_());
+        else client->write(QByteArray::number(request == "repaint" && onRepaint_ ? onRepaint_() : 0));
         client->disconnectFromServer();
         disconnect(client, &QLocalSocket::readyRead, this, nullptr);
     });

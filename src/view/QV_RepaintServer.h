@@ -1,7 +1,9 @@
 #pragma once
 // The outside repaint request: a local socket private to the user. A client
 // that writes "repaint" (a line end is optional) gets "1" back and the view
-// repaints; anything else gets "0". The program itself never asks.
+// repaints; one that writes "selection" gets what the selection source
+// answers (the view's selected items, for tests and scripts); anything else
+// gets "0". The program itself never asks.
 
 #include <QObject>
 #include <QString>
@@ -19,6 +21,9 @@ public:
     TRepaintServer(const QString& path, std::function<int()> onRepaint, QObject* parent = nullptr);
     ~TRepaintServer() override;
 
+    // Answers the "selection" request; without one that request gets "0".
+    void SetSelectionSource(std::function<QByteArray()> source) { selectionSource_ = std::move(source); }
+
     bool Listening() const;
     QString Path() const { return path_; }
 
@@ -31,5 +36,6 @@ private:
 
     QString path_;
     std::function<int()> onRepaint_;
+    std::function<QByteArray()> selectionSource_;
     QLocalServer* server_;
 };

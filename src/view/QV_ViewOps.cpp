@@ -183,6 +183,11 @@ void TQorView::ReloadTheme()
     }
 }
 
+void TQorView::SystemMenu(QPoint Pos)
+{
+    if (TFileHolder* holder = FileHolder()) holder->ShowContextMenu(Pos);
+}
+
 bool TQorView::OpenSelected(const QString& AppPath, const QString& Param1)
 {
     TDataHolder* holder = dataCore_->DC_HOLDER;

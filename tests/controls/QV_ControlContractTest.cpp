@@ -4,6 +4,10 @@
 // with a TMaker specialisation when it is not default-constructible.
 
 #include "QV_ControlProbe.h"
+#include "commands/QV_CommandButtons.h"
+#include "commands/QV_PlaceButtons.h"
+#include "commands/QV_RecentTabs.h"
+#include "commands/QV_TrashButton.h"
 #include "controls/QV_CtrlManager.h"
 #include "controls/QV_SmartCtrl.h"
 #include "foundation/QV_Context.h"
@@ -20,7 +24,9 @@ struct TMaker {
     static std::unique_ptr<T> Make() { return std::make_unique<T>(); }
 };
 
-using TControlTypes = ::testing::Types<TSmartCtrl>;
+using TControlTypes = ::testing::Types<TSmartCtrl, TActionButton, TExecButton, TBGoToMyPc, TBGoToMyDocs,
+                                       TBGoToRecycleBin, TBRecentTabItem, TBItemGroup, TBControlSettings,
+                                       TBTabClose>;
 
 // The control under test at (0, 0, 200, 40), with two probe children side by side.
 template <typename T>

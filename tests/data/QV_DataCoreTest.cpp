@@ -10,6 +10,10 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <mutex>
 #include <random>
 
 namespace {
@@ -117,7 +121,43 @@ TEST_F(DataCore, FindsHoldersAndForgetsARemovedOne)
     EXPECT_EQ(log_, QStringList{"A.Activate"});
 }
 
-TEST_F(DataCore, RemovingAHolderWaitsForItsListing)
+// A listing stuck in a file system that does not answer (a hung network
+// mount): the test's probe holds the worker, deaf to its cancel flag, until
+// the test lets it go.
+TEST_F(DataCore, ClosingATabWhoseListingHangsReturnsAtOnceAndFreesItLater)
+{
+    std::mutex mutex;
+    std::condition_variable wake;
+    bool released = false;
+    std::atomic<bool> inside{false};
+    TFileHolder::ListingProbe() = [&](const QString&) {
+        std::unique_lock lock(mutex);
+        inside = true;
+        // Bounded, so a holder that waits for its worker fails the test rather than hanging it.
+        wake.wait_for(lock, std::chrono::seconds(20), [&] { return released; });
+        inside = false;
+    };
+    TTestDir folder;
+    folder.WriteFile("a", "x");
+    TFileHolder* holder = core_.Holder_Add_File();
+    holder->Path_GoTo(folder.Path());
+    ASSERT_TRUE(WaitUntil([&] { return inside.load(); }));
+
+    EXPECT_TRUE(core_.Holder_Rem(0));
+    EXPECT_TRUE(inside);
+    EXPECT_EQ(core_.Count(), 0);
+    EXPECT_EQ(core_.Reaping(), 1);
+
+    {
+        std::lock_guard lock(mutex);
+        released = true;
+    }
+    wake.notify_all();
+    EXPECT_TRUE(WaitUntil([&] { return core_.Reaping() == 0; }));
+    TFileHolder::ListingProbe() = nullptr;
+}
+
+TEST_F(DataCore, RemovingAHolderWhileItsListingRuns)
 {
     TTestDir folder;
     for (int i = 0; i < 3000; ++i) folder.WriteFile(QString("f%1").arg(i), {});

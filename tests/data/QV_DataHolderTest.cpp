@@ -13,12 +13,14 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <limits>
 
 #include <sys/stat.h>
 
 namespace {
 
-// Counts its paints; otherwise an ordinary file item.
+// Counts its paints and its openings; otherwise an ordinary file item that
+// opens nothing.
 class TCountingItem : public TFileItem {
 public:
     void On_Paint(TDataHolder* DataHolder, TBitmap32& Canvas, const QRect& Rect) override
@@ -26,7 +28,9 @@ public:
         ++Painted;
         TFileItem::On_Paint(DataHolder, Canvas, Rect);
     }
+    void On_MouseDouble(TDataHolder*, TMouseButton, TShiftState, int, int) override { ++Opened; }
     int Painted = 0;
+    int Opened = 0;
 };
 
 // A select tip as the holder reaches it: a registered control with the tip's
@@ -51,8 +55,7 @@ public:
 // apart from y 100.
 class DataHolder : public ::testing::Test {
 protected:
-    // No message pump: a smooth scroll runs its steps without serving events.
-    TQvContextScope context_{{.MessagePump = nullptr}};
+    TQvContextScope context_;
 
     void Fill(int count)
     {
@@ -143,6 +146,14 @@ TEST_F(DataHolder, CtrlAndShiftClicksToggleAndSelectRangesUnlessStrict)
         EXPECT_EQ(SelectedIndexes(), c.selected) << c.what;
     }
 
+    // A Ctrl or Shift click on empty space keeps the selection.
+    for (const TShiftState shift : {ssCtrl, ssShift}) {
+        holder_.Item_Get(3)->Select();
+        Press(mbLeft, {20, 20}, shift);
+        Release(mbLeft, {20, 20}, shift);
+        EXPECT_EQ(SelectedIndexes(), (QList<int>{3, 9})) << shift;
+    }
+
     // Strict: modifiers change nothing, a left click selects one as designed.
     Settings().Browsing.StrictClicks = true;
     Fill(10);
@@ -151,6 +162,111 @@ TEST_F(DataHolder, CtrlAndShiftClicksToggleAndSelectRangesUnlessStrict)
         Release(mbLeft, Centre(click.Item), click.Shift);
     }
     EXPECT_EQ(SelectedIndexes(), QList<int>{7});
+    Press(mbLeft, {20, 20}, ssCtrl);
+    Release(mbLeft, {20, 20}, ssCtrl);
+    EXPECT_TRUE(SelectedIndexes().isEmpty());
+}
+
+TEST_F(DataHolder, KeysMoveTheFocusAndTheSelectionFollows)
+{
+    // 103 tiles: twenty full rows and a last one of three (100, 101, 102).
+    const QList<int> all = [] {
+        QList<int> every;
+        for (int i = 0; i < 103; ++i) every.append(i);
+        return every;
+    }();
+    const auto range = [](int from, int to) {
+        QList<int> out;
+        for (int i = from; i <= to; ++i) out.append(i);
+        return out;
+    };
+    struct {
+        const char* What;
+        int Focus;  // -1: none
+        QList<int> Selected;
+        TKeyCode Key;
+        TShiftState Shift;
+        int ExpectedFocus;
+        QList<int> Expected;
+    } cases[] = {
+        {"a first arrow takes the first item", -1, {}, VK_RIGHT, 0, 0, {0}},
+        {"without a focus the selection is the start", -1, {7}, VK_RIGHT, 0, 8, {8}},
+        {"right", 2, {2}, VK_RIGHT, 0, 3, {3}},
+        {"left at the start stays", 0, {0}, VK_LEFT, 0, 0, {0}},
+        {"down keeps the column", 1, {1}, VK_DOWN, 0, 6, {6}},
+        {"down into the short row", 99, {99}, VK_DOWN, 0, 102, {102}},
+        {"up", 7, {1, 7}, VK_UP, 0, 2, {2}},
+        {"page down goes a page of rows", 1, {1}, VK_NEXT, 0, 36, {36}},
+        {"page up", 36, {36}, VK_PRIOR, 0, 1, {1}},
+        {"end", 7, {7}, VK_END, 0, 102, {102}},
+        {"shift extends from the anchor", 2, {2}, VK_RIGHT, ssShift, 3, {2, 3}},
+        {"shift+down", 2, {2}, VK_DOWN, ssShift, 7, range(2, 7)},
+        {"shift+home", 7, {7}, VK_HOME, ssShift, 0, range(0, 7)},
+        {"ctrl moves only the focus", 2, {2}, VK_RIGHT, ssCtrl, 3, {2}},
+        {"ctrl+shift adds the range", 2, {0, 2}, VK_RIGHT, ssCtrl | ssShift, 3, {0, 2, 3}},
+        {"ctrl+space toggles the focus item", 3, {1, 3}, VK_SPACE, ssCtrl, 3, {1}},
+        {"ctrl+a selects all", 3, {3}, 'A', ssCtrl, 3, all},
+        {"escape clears", 3, {1, 3}, VK_ESCAPE, 0, 3, {}},
+        {"alt chords are the file holder's", 3, {3}, VK_RIGHT, ssAlt, 3, {3}},
+    };
+    for (const auto& c : cases) {
+        Fill(103);
+        if (c.Focus >= 0) holder_.SetFocusItem(holder_.Item_Get(c.Focus));
+        for (int i : c.Selected) holder_.Item_Get(i)->Select();
+        holder_.SelCount();
+        TKeyCode key = c.Key;
+        holder_.On_KeyDown(key, c.Shift);
+        EXPECT_EQ(holder_.FocusItem(), holder_.Item_Get(c.ExpectedFocus)) << c.What;
+        EXPECT_EQ(SelectedIndexes(), c.Expected) << c.What;
+        EXPECT_EQ(holder_.DH_STATUS_SELCNT, c.Expected.size()) << c.What;
+        // The item the focus reached shows whole between the bars.
+        const QRect shown = holder_.FocusItem()->ItemRect(&holder_);
+        EXPECT_GE(shown.top(), TDataHolder::Margins().Top) << c.What;
+        EXPECT_LE(shown.bottom(), 600) << c.What;
+    }
+
+    // A refreshed list forgets the focus; the next key starts again.
+    Fill(103);
+    holder_.SetFocusItem(holder_.Item_Get(50));
+    Fill(103);
+    EXPECT_EQ(holder_.FocusItem(), nullptr);
+}
+
+TEST_F(DataHolder, EnterOpensTheFocusItemAndTypingJumpsToCaptions)
+{
+    Fill(10);
+    const auto opened = [&](int i) { return static_cast<TCountingItem*>(holder_.Item_Get(i))->Opened; };
+    TKeyCode enter = VK_RETURN;
+    holder_.On_KeyDown(enter, 0);
+    EXPECT_EQ(opened(0), 0);  // nothing selected: nothing opens
+    Press(mbLeft, Centre(4));
+    Release(mbLeft, Centre(4));
+    enter = VK_RETURN;
+    holder_.On_KeyDown(enter, 0);
+    EXPECT_EQ(enter, 0);
+    EXPECT_EQ(opened(4), 1);
+    enter = VK_RETURN;
+    holder_.On_KeyDown(enter, ssAlt);  // Alt+Enter is the properties' key, on release
+    EXPECT_EQ(opened(4), 1);
+    // The focus moved off the selection: the selected item opens.
+    TKeyCode right = VK_RIGHT;
+    holder_.On_KeyDown(right, ssCtrl);
+    enter = VK_RETURN;
+    holder_.On_KeyDown(enter, 0);
+    EXPECT_EQ(opened(4), 2);
+    EXPECT_EQ(opened(5), 0);
+
+    for (int i = 0; i < 10; ++i) holder_.Item_Get(i)->ID_CAPTION = QString(i % 3 ? "item %1" : "Box %1").arg(i);
+    // From the focus (5) on, round to the start.
+    for (const int expected : {6, 9, 0, 3, 6}) {
+        QChar typed = 'b';
+        holder_.On_KeyPress(typed);
+        EXPECT_EQ(holder_.FocusItem(), holder_.Item_Get(expected));
+        EXPECT_EQ(SelectedIndexes(), QList<int>{expected});
+    }
+    QChar control = QChar(1);  // what Ctrl+A types
+    holder_.On_KeyPress(control);
+    EXPECT_EQ(holder_.FocusItem(), holder_.Item_Get(6));
 }
 
 TEST_F(DataHolder, RubberBandReplacesOrAddsByButtonAndCtrl)
@@ -178,19 +294,29 @@ TEST_F(DataHolder, RubberBandReplacesOrAddsByButtonAndCtrl)
     }
 }
 
-TEST_F(DataHolder, WheelNotchScrollsSevenStepsInsideTheRange)
+TEST_F(DataHolder, WheelNotchScrollsOverFramesInsideTheRange)
 {
     Fill(200);  // 40 rows: a long way to scroll
     ASSERT_GT(holder_.DH_SCROLL_MAX, 400);
+    const auto settle = [&] { return WaitUntil([&] { return !holder_.DH_SCROLLING; }); };
     TWMMouseWheel down{0, -120, 10, 10};
     holder_.On_MouseWheel(down);
+    EXPECT_TRUE(holder_.DH_SCROLLING);
+    EXPECT_EQ(holder_.DH_SCROLL_POS, 0);  // the frames move it, not the notch
+    ASSERT_TRUE(settle());
     EXPECT_EQ(holder_.DH_SCROLL_POS, 5 * 35);
-    EXPECT_FALSE(holder_.DH_SCROLLING);
     TWMMouseWheel up{0, 120, 10, 10};
     holder_.On_MouseWheel(up);
     holder_.On_MouseWheel(up);
+    ASSERT_TRUE(settle());
     EXPECT_EQ(holder_.DH_SCROLL_POS, 0);
     for (int i = 0; i < 40; ++i) holder_.On_MouseWheel(down);
+    ASSERT_TRUE(settle());
+    EXPECT_EQ(holder_.DH_SCROLL_POS, holder_.DH_SCROLL_MAX);
+    // A frame at the end of the range ends the scroll at once.
+    holder_.On_MouseWheel(down);
+    holder_.WheelFrame(std::numeric_limits<qint64>::max() / 2);
+    EXPECT_FALSE(holder_.DH_SCROLLING);
     EXPECT_EQ(holder_.DH_SCROLL_POS, holder_.DH_SCROLL_MAX);
 }
 
@@ -322,7 +448,7 @@ TEST_F(DataHolder, BarsSetTheMarginsAndTheSelectTipFollowsTheSelection)
 {
     const TLayoutMargins saved = TDataHolder::Margins();
     TCtrlManager manager;
-    TQvContextScope context({.CtrlManager = &manager, .MessagePump = nullptr});
+    TQvContextScope context({.CtrlManager = &manager});
     TSmartCtrl* action = manager.AddControl("ActionBar", new TSmartCtrl);
     action->SC_POS = QPoint(0, 0);
     action->SC_WIDTH = 60;

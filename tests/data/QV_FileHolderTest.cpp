@@ -8,6 +8,7 @@
 #include "platform/fs/QV_FileNames.h"
 #include "platform/fs/QV_FileSystem.h"
 #include "platform/image/QV_Bitmap32.h"
+#include "platform/image/QV_BmpCodec.h"
 #include "support/QV_TestSupport.h"
 
 #include <gtest/gtest.h>
@@ -22,8 +23,9 @@
 #include <QMap>
 #include <QFile>
 
+#include <mutex>
+
 #include <sys/stat.h>
-#include <unistd.h>
 
 namespace {
 
@@ -155,21 +157,32 @@ TEST_F(FileHolder, NavigationHistory)
     EXPECT_TRUE(host_.Messages.isEmpty());
 }
 
-TEST_F(FileHolder, KeysNavigate)
+TEST_F(FileHolder, NavigationKeysActOnThePress)
 {
-    dir_.MakeDir("A/B");
-    Show(dir_.Sub("A/B"));
-    TKeyCode key = VK_BACK;
+    dir_.MakeDir("A/B/C");
+    Show(dir_.Sub("A/B/C"));
+    struct {
+        TKeyCode Key;
+        TShiftState Shift;
+        const char* Then;
+    } steps[] = {
+        {VK_BACK, 0, "A/B"},
+        {VK_UP, ssAlt, "A"},
+        {VK_LEFT, ssAlt, "A/B"},
+        {VK_RIGHT, ssAlt, "A"},
+        {VK_LEFT, 0, "A"},  // without Alt the focus moves, not the place
+        {VK_BACK, ssCtrl, "A"},
+    };
+    for (const auto& step : steps) {
+        TKeyCode key = step.Key;
+        holder_->On_KeyDown(key, step.Shift);
+        EXPECT_EQ(CurrentPath(), dir_.Sub(step.Then)) << step.Key << " " << step.Shift;
+    }
+    // The release does not go a second time.
+    TKeyCode key = VK_LEFT;
+    holder_->On_KeyUp(key, ssAlt);
+    key = VK_BACK;
     holder_->On_KeyUp(key, 0);
-    EXPECT_EQ(CurrentPath(), dir_.Sub("A"));
-    key = VK_LEFT;
-    holder_->On_KeyUp(key, ssAlt);
-    EXPECT_EQ(CurrentPath(), dir_.Sub("A/B"));
-    key = VK_RIGHT;
-    holder_->On_KeyUp(key, ssAlt);
-    EXPECT_EQ(CurrentPath(), dir_.Sub("A"));
-    key = VK_LEFT;
-    holder_->On_KeyUp(key, 0);  // without Alt nothing moves
     EXPECT_EQ(CurrentPath(), dir_.Sub("A"));
 }
 
@@ -332,6 +345,90 @@ TEST_F(FileHolder, AFolderThatKeepsChangingIsStillRefreshed)
     }
     EXPECT_GT(listed_, before);
     EXPECT_LT(written, 100) << "no refresh while the folder kept changing";
+}
+
+// A change made while the folder is listed, after it was read: the listing
+// missed it, the watcher saw it, and the refresh it leads to must not be
+// dropped when the listing ends. Once during a refresh, once during the first
+// listing of a folder.
+TEST_F(FileHolder, FileCreatedWhileTheFolderIsListedAppears)
+{
+    dir_.MakeDir("other");
+    std::mutex mutex;
+    QString pending;
+    TFileHolder::ListingProbe() = [&](const QString& folder) {
+        std::lock_guard lock(mutex);
+        if (!pending.isEmpty()) QFile(folder + pending).open(QIODevice::WriteOnly);
+        pending.clear();
+    };
+    Show(dir_.Path());
+    for (const QString& place : {dir_.Path(), dir_.Sub("other")}) {
+        SCOPED_TRACE(place.toStdString());
+        {
+            std::lock_guard lock(mutex);
+            pending = "new";
+        }
+        holder_->Path_GoTo(place);
+        EXPECT_TRUE(WaitUntil([&] { return !holder_->Listing() && Names().contains("new"); }));
+    }
+    ASSERT_TRUE(WaitUntil([&] { return !holder_->Listing(); }));
+    TFileHolder::ListingProbe() = nullptr;
+}
+
+TEST_F(FileHolder, RefreshKeepsSelectionHotItemAndScroll)
+{
+    for (int i = 0; i < 400; ++i) dir_.WriteFile(QString("f%1").arg(i, 3, 10, QChar('0')), "");
+    Show(dir_.Path());
+    ASSERT_GT(holder_->DH_SCROLL_MAX, 100);
+    holder_->DH_SCROLL_POS = 100;
+    const QStringList chosen{"f007", "f150", "f399"};
+    for (const auto& item : holder_->Items())
+        if (chosen.contains(item->ID_FILE_DATA.FD_NAME)) item->Select();
+    const TItemData* under = nullptr;
+    for (const auto& item : holder_->Items())
+        if (item->ID_FILE_DATA.FD_NAME == "f150") under = item.get();
+    ASSERT_NE(under, nullptr);
+    holder_->On_MouseMove(0, under->ID_POS.x() + 2, under->ID_POS.y() - holder_->DH_SCROLL_POS + 2);
+    ASSERT_EQ(holder_->DH_ITEM_ACTIVE, under);
+
+    // A change of the folder refreshes it; so does a refresh asked for.
+    dir_.WriteFile("new", "x");
+    ASSERT_TRUE(WaitUntil([&] { return Names().contains("new") && !holder_->Listing(); }));
+    for (int refresh = 0; refresh < 2; ++refresh) {
+        SCOPED_TRACE(refresh ? "asked for" : "by the monitor");
+        QStringList selected;
+        for (const auto& item : holder_->Items())
+            if (item->Selected()) selected << item->ID_FILE_DATA.FD_NAME;
+        EXPECT_EQ(selected, chosen);
+        ASSERT_NE(holder_->DH_ITEM_ACTIVE, nullptr);
+        EXPECT_EQ(holder_->DH_ITEM_ACTIVE->ID_FILE_DATA.FD_NAME, "f150");
+        EXPECT_EQ(holder_->DH_ITEM_ACTIVE->ID_STATE, isHotSel);
+        EXPECT_EQ(holder_->DH_SCROLL_POS, 100);
+        Refresh();
+    }
+
+    // Another folder starts without them.
+    Show(dir_.MakeDir("sub"));
+    Show(dir_.Path());
+    EXPECT_EQ(holder_->SelCount(), 0);
+    EXPECT_EQ(holder_->DH_ITEM_ACTIVE, nullptr);
+}
+
+// A folder's own theme is read on a worker: entering the folder returns before
+// it is read, and its fonts and picture show once they are.
+TEST_F(FileHolder, FolderThemeArrivesAfterEnteringTheFolder)
+{
+    dir_.WriteFile("ThemeData.QVS", "[FileHolder]\nFont(Item.Normal)=Name(Mine)\n");
+    TBitmap32 picture(40, 30);
+    picture.Clear(0xFF336699);
+    const QString picturePath = dir_.WriteFile("Folder.QVB", EncodeBmp(picture));
+    holder_->Path_GoTo(dir_.Path());
+    // Nothing was served yet, so no worker could have handed anything over.
+    EXPECT_NE(holder_->DH_FOLDER_THEME->FT_FONT_NORMAL.Name, "Mine");
+    EXPECT_NE(holder_->DH_FOLDER_THEME->FT_PATH, picturePath);
+    ASSERT_TRUE(WaitUntil([&] { return holder_->DH_FOLDER_THEME->FT_PATH == picturePath; }));
+    EXPECT_EQ(holder_->DH_FOLDER_THEME->FT_FONT_NORMAL.Name, "Mine");
+    EXPECT_EQ(holder_->DH_FOLDER_THEME->FT_BACK_DEST.Pixel(0, 0), 0xFF336699u);
 }
 
 TEST_F(FileHolder, QuickDriveListsTheVisibleDrives)

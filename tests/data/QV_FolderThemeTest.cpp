@@ -1,9 +1,9 @@
 #include "data/QV_FolderTheme.h"
 
-#include "platform/image/QV_BmpCodec.h"
 #include "platform/fs/QV_DirList.h"
-#include "platform/ini/QV_IniFile.h"
+#include "platform/image/QV_BmpCodec.h"
 #include "platform/image/QV_JpegCodec.h"
+#include "platform/ini/QV_IniFile.h"
 #include "support/QV_TestSupport.h"
 
 #include <gtest/gtest.h>
@@ -166,4 +166,55 @@ TEST_F(FolderTheme, QuickDriveAndSearchStoreThePicturePathInTheControlTheme)
         EXPECT_EQ(IniReadString(themeFile, source.Section, "Image(Background)", ""), "Align(TopLeft), Path()");
         EXPECT_EQ(Load(place).FT_BACK_SOURCE.Width(), place == TThemePlace::tpQuickDrive ? 4 : 5);
     }
+}
+
+// A folder's own theme file needs a few hundred bytes; one of many megabytes
+// once froze the window on every visit. Past the limit it is passed over and
+// the control theme speaks, as for a folder without one.
+TEST_F(FolderTheme, OwnThemeFileAboveTheLimitIsPassedOver)
+{
+    const QByteArray entry = "[FileHolder]\nFont(Item.Normal)=Name(Own)\n";
+    for (const qint64 size : {OwnThemeFileLimit, OwnThemeFileLimit + 1}) {
+        browsed_.WriteFile("ThemeData.QVS", entry + QByteArray(size - entry.size(), '\n'));
+        EXPECT_EQ(Load(TThemePlace::tpFolder, browsed_.Path()).FT_FONT_NORMAL.Name,
+                  size <= OwnThemeFileLimit ? "Own" : "Carlito")
+            << size;
+    }
+}
+
+// Drawn unscaled at its corner, a picture shows no more of itself than the
+// view is large; only that part (rounded up, to spare decodes while a window
+// grows) is decoded, and it is the same part the whole picture would show.
+TEST_F(FolderTheme, PictureIsDecodedOnlyAsFarAsTheViewShowsIt)
+{
+    TBitmap32 whole(1300, 700);
+    for (int y = 0; y < whole.Height(); ++y)
+        for (int x = 0; x < whole.Width(); ++x) whole.SetPixel(x, y, Argb(0xFF, x & 0xFF, y & 0xFF, (x ^ y) & 0xFF));
+    browsed_.WriteFile("Folder.QVB", EncodeBmp(whole, TBmpFormat::bf24));
+    const struct {
+        const char* Align;
+        QPoint Corner;  // where the part starts in the whole picture
+    } cases[] = {
+        {"TopLeft", {0, 0}},
+        {"TopRight", {1300 - 1024, 0}},
+        {"BottomLeft", {0, 700 - 512}},
+        {"BottomRight", {1300 - 1024, 700 - 512}},
+    };
+    for (const auto& c : cases) {
+        browsed_.WriteFile("ThemeData.QVS", QByteArray("[FileHolder]\nImage(Background)=Align(") + c.Align + ")\n");
+        TFolderTheme theme;
+        ASSERT_TRUE(LoadFolderTheme(theme, FolderThemeSource(TThemePlace::tpFolder, browsed_.Path()), QSize(900, 300)));
+        const TBitmap32& part = theme.FT_BACK_SOURCE;
+        EXPECT_EQ(part.BoundsRect().size(), QSize(1024, 512)) << c.Align;
+        EXPECT_EQ(theme.PictureSize, QSize(1300, 700)) << c.Align;
+        EXPECT_TRUE(theme.PictureCut()) << c.Align;
+        for (const QPoint at : {QPoint(0, 0), QPoint(1023, 511), QPoint(517, 33)})
+            EXPECT_EQ(part.Pixel(at.x(), at.y()), whole.Pixel(c.Corner.x() + at.x(), c.Corner.y() + at.y()))
+                << c.Align << " " << at.x() << "," << at.y();
+    }
+    // A view larger than the picture takes it whole.
+    TFolderTheme theme;
+    LoadFolderTheme(theme, FolderThemeSource(TThemePlace::tpFolder, browsed_.Path()), QSize(2000, 2000));
+    EXPECT_EQ(theme.FT_BACK_SOURCE.BoundsRect().size(), QSize(1300, 700));
+    EXPECT_FALSE(theme.PictureCut());
 }

@@ -125,3 +125,24 @@ TEST(HolderLayout, WheelDirectionFollowsTheDeltaSign)
     EXPECT_EQ(WheelDirection(120, 5), -5);
     EXPECT_EQ(WheelDirection(0, 5), 0);
 }
+
+TEST(HolderLayout, ScrollToShowMovesLeastAndStaysInRange)
+{
+    // 600 high, 100 under the top bar, no bottom bar: items show whole between
+    // 100 and 585 of the view.
+    struct {
+        int Top, Bottom, Scroll, Expected;
+    } cases[] = {
+        {300, 340, 0, 0},         // shown already
+        {100, 140, 0, 0},         // just under the bar
+        {50, 90, 0, 0},           // above the range: the minimum holds
+        {900, 940, 0, 355},       // below: its bottom comes to 585
+        {900, 940, 355, 355},
+        {400, 440, 350, 300},     // above the room: its top comes to 100
+        {5000, 5040, 0, 1000},    // beyond the maximum
+        {700, 1400, 0, 600},      // taller than the room: its top shows
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(ScrollToShow(c.Top, c.Bottom, c.Scroll, 600, Margins, 0, 1000), c.Expected)
+            << c.Top << " " << c.Scroll;
+}

@@ -60,6 +60,17 @@ TEST(NameMatcher, MatchesSubstringsUnderFullCaseFolding)
     EXPECT_FALSE(TNameMatcher(QString(QChar(0))).Matches("a", 1));
 }
 
+// count folders of one matching file each, below "many/".
+void MakeFolders(const TTestDir& dir, int count)
+{
+    const QByteArray base = EncodeFileName(dir.MakeDir("many"));
+    for (int i = 0; i < count; ++i) {
+        const QByteArray folder = base + "/f" + QByteArray::number(i);
+        ::mkdir(folder.constData(), 0755);
+        ::close(::open((folder + "/match_" + QByteArray::number(i)).constData(), O_CREAT | O_WRONLY, 0644));
+    }
+}
+
 class SearchHolder : public ::testing::Test {
 protected:
     void SetUp() override
@@ -105,16 +116,7 @@ protected:
         for (const auto& item : holder_->Items()) n += item->IsGroup();
         return n;
     }
-    // count folders of one matching file each, below "many/".
-    void MakeManyFolders(int count) const
-    {
-        const QByteArray base = EncodeFileName(dir_.MakeDir("many"));
-        for (int i = 0; i < count; ++i) {
-            const QByteArray folder = base + "/f" + QByteArray::number(i);
-            ::mkdir(folder.constData(), 0755);
-            ::close(::open((folder + "/match_" + QByteArray::number(i)).constData(), O_CREAT | O_WRONLY, 0644));
-        }
-    }
+    void MakeManyFolders(int count) const { MakeFolders(dir_, count); }
 
     std::optional<TQvContextScope> context_;
     TTestDir dir_;
@@ -170,6 +172,7 @@ TEST_F(SearchHolder, EndsWithDoneAndNothingFoundForAnEmptyOrImpossibleText)
         EXPECT_TRUE(Results().isEmpty());
         EXPECT_EQ(holder_->SH_STATUS_NAME, "Done");
         EXPECT_EQ(holder_->SH_STATUS_FOUND, "0");
+        EXPECT_EQ(holder_->EmptyText(), "Nothing found");
     }
 }
 
@@ -223,7 +226,7 @@ TEST_F(SearchHolder, ASecondPressStopsAndShowsThePartialResultsUngrouped)
 
 TEST_F(SearchHolder, AChangedNameStartsANewSearchInTheSameTab)
 {
-    MakeManyFolders(1000);
+    MakeManyFolders(400);
     dir_.WriteFile("many/f7/other_zzz", "");
     holder_->AddSearchName("match");
     holder_->SH_SEARCH_DATA->SD_PATHS = {dir_.Path()};
@@ -237,30 +240,30 @@ TEST_F(SearchHolder, AChangedNameStartsANewSearchInTheSameTab)
     EXPECT_EQ(Results(), QStringList{"many/f7/other_zzz"});
     EXPECT_EQ(holder_->SH_STATUS_NAME, "Done");
     // And again once it has ended, with the first name.
-    SearchFor("match_999", {dir_.Path()});
-    EXPECT_EQ(Results(), QStringList{"many/f999/match_999"});
+    SearchFor("match_399", {dir_.Path()});
+    EXPECT_EQ(Results(), QStringList{"many/f399/match_399"});
 }
 
 TEST_F(SearchHolder, KeepsGoingPastFoldersDeletedDuringTheSearch)
 {
-    MakeManyFolders(1500);
+    MakeManyFolders(600);
     dir_.WriteFile("zz_last/match_kept", "");
     holder_->AddSearchName("match");
     holder_->SH_SEARCH_DATA->SD_PATHS = {dir_.Path()};
     holder_->Search();
     ASSERT_TRUE(WaitUntil([&] { return holder_->ItemCount() > 0 && holder_->Searching(); }, 20000));
     // Collected already, gone before their turn (or while being scanned).
-    for (int i = 0; i < 1500; i += 2) QDir(dir_.Sub(QStringLiteral("many/f%1").arg(i))).removeRecursively();
+    for (int i = 0; i < 600; i += 2) QDir(dir_.Sub(QStringLiteral("many/f%1").arg(i))).removeRecursively();
     ASSERT_TRUE(WaitUntil([&] { return searched_ == 1; }, 20000));
     EXPECT_EQ(holder_->SH_STATUS_NAME, "Done");
     const QStringList results = Results();
     EXPECT_TRUE(results.contains("zz_last/match_kept"));
-    for (int i = 1; i < 1500; i += 2) EXPECT_TRUE(results.contains(QStringLiteral("many/f%1/match_%1").arg(i))) << i;
+    for (int i = 1; i < 600; i += 2) EXPECT_TRUE(results.contains(QStringLiteral("many/f%1/match_%1").arg(i))) << i;
 }
 
 TEST_F(SearchHolder, GoingAwayWhileSearchingStopsAndWaits)
 {
-    MakeManyFolders(1000);
+    MakeManyFolders(300);
     for (int round = 0; round < 3; ++round) {
         holder_->AddSearchName("match");
         holder_->SH_SEARCH_DATA->SD_PATHS = {dir_.Path()};
@@ -282,6 +285,27 @@ TEST(SearchHolderCore, TheDataCoreOpensSearchTabs)
     EXPECT_FALSE(search->SH_SEARCH_DATA->SD_HIDDEN);
     EXPECT_EQ(search->HolderMenuName(), "SearchHolderMenu");
     EXPECT_TRUE(core.Holder_Rem(0));
+}
+
+TEST(SearchHolderCore, AClosedSearchTabGoesOnceItsSearchHasEnded)
+{
+    TTestDir dir;
+    MakeFolders(dir, 300);
+    TDataCore core;
+    TQvContextScope scope(TQvServices{.DataCore = &core});
+    auto* search = dynamic_cast<TSearchHolder*>(core.Holder_Add_Search());
+    ASSERT_NE(search, nullptr);
+    int searched = 0;
+    search->OnSearched = [&](TSearchHolder*) { ++searched; };
+    search->AddSearchName("match");
+    search->SH_SEARCH_DATA->SD_PATHS = {dir.Path()};
+    search->Search();
+    WaitUntil([&] { return search->ItemCount() > 0; });
+    ASSERT_TRUE(core.Holder_Rem(0));
+    EXPECT_EQ(core.Count(), 0);
+    ASSERT_TRUE(WaitUntil([&] { return core.Reaping() == 0; }, 20000));
+    // The closed tab neither showed its end nor started anything after it.
+    EXPECT_EQ(searched, 0);
 }
 
 }  // namespace

@@ -64,7 +64,7 @@ protected:
         holder_.OnGrouped = [this](TDataHolder*) { ++grouped_; };
     }
 
-    TQvContextScope context_{{.MessagePump = nullptr}};
+    TQvContextScope context_;
 
     void Fill(const std::vector<TItemRow>& rows)
     {

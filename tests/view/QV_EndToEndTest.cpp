@@ -38,6 +38,22 @@ QRect Geometry(const QString& window, const QProcessEnvironment& env)
     return QRect(values.value("X"), values.value("Y"), values.value("WIDTH"), values.value("HEIGHT"));
 }
 
+// One request through the program's local socket, answered once the program's
+// event loop has come round to it.
+QByteArray Ask(const QString& socketPath, const QByteArray& request)
+{
+    QLocalSocket socket;
+    socket.connectToServer(socketPath);
+    if (!socket.waitForConnected(5000)) return "no connection";
+    socket.write(request);
+    QByteArray answer;
+    WaitUntil([&] {
+        answer += socket.readAll();
+        return socket.state() == QLocalSocket::UnconnectedState;
+    });
+    return answer + socket.readAll();
+}
+
 class TXServer {
 public:
     // Xvfb picks a free display itself and names it on its standard output.
@@ -109,18 +125,7 @@ TEST(EndToEnd, TheProgramPaintsTakesInputAndSavesItsWindowState)
 
     // One request through the repaint socket: answered once the program's event
     // loop has come round to it, so it also tells that earlier events were served.
-    const auto repaintRoundTrip = [&] {
-        QLocalSocket socket;
-        socket.connectToServer(runtime + "/qorvel-repaint");
-        if (!socket.waitForConnected(5000)) return QByteArray("no connection");
-        socket.write("repaint\n");
-        QByteArray answer;
-        WaitUntil([&] {
-            answer += socket.readAll();
-            return socket.state() == QLocalSocket::UnconnectedState;
-        });
-        return answer + socket.readAll();
-    };
+    const auto repaintRoundTrip = [&] { return Ask(runtime + "/qorvel-repaint", "repaint\n"); };
     EXPECT_EQ(repaintRoundTrip(), "1");
 
     // The back buffer reached the screen with the quick-drive view the program
@@ -161,4 +166,115 @@ TEST(EndToEnd, TheProgramPaintsTakesInputAndSavesItsWindowState)
     EXPECT_EQ(state.GetInt("Maximized", -1), 0);
     EXPECT_EQ(IniReadString(settingsFile, "Qorvel", "Mouse", ""), IniReadString(BuildDir() + "/Data/Settings.QVS",
                                                                                 "Qorvel", "Mouse", ""));
+}
+
+// Selecting as users of other file managers do: arrows with Shift, Ctrl and
+// Shift clicks, Ctrl+A, Escape and type-ahead, watched through the program's
+// "selection" request.
+TEST(EndToEnd, KeysAndModifierClicksSelectAsOnEveryDesktop)
+{
+    if (QStandardPaths::findExecutable("Xvfb").isEmpty() || QStandardPaths::findExecutable("xdotool").isEmpty())
+        GTEST_SKIP() << "Xvfb or xdotool is not installed";
+
+    TTestDir folder;
+    ASSERT_EQ(QProcess::execute("cp", {"-r", BuildDir() + "/Data", folder.Path()}), 0);
+    const QString settingsFile = folder.Sub("Data/Settings.QVS");
+    // A click window of 1 ms: the clicks below, each waited for, never make a
+    // double click (which would open the file).
+    ASSERT_TRUE(IniWriteString(settingsFile, "Qorvel", "Mouse",
+                               "ClickDelay(1), ClickScroll(10), StickyScroll(1), WheelScroll(5)"));
+    ASSERT_TRUE(IniWriteString(settingsFile, "Qorvel", "Media", "PlayNavSound(0)"));
+    const QString place = folder.MakeDir("place");
+    const QStringList names{"alpha.txt", "beta.txt", "delta.txt", "epsilon.txt", "gamma.txt", "zeta.txt"};
+    for (const QString& name : names) folder.WriteFile("place/" + name, "x");
+    const QString runtime = folder.MakeDir("runtime");
+    QFile::setPermissions(runtime, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+
+    TXServer x;
+    ASSERT_TRUE(x.Start()) << "Xvfb did not start";
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("DISPLAY", x.Display);
+    env.insert("QT_QPA_PLATFORM", "xcb");
+    env.insert("XDG_RUNTIME_DIR", runtime);
+    env.insert("QORVEL_REPORT_FIRST_PAINT", "1");
+    env.remove("WAYLAND_DISPLAY");
+
+    QProcess program;
+    program.setProcessEnvironment(env);
+    program.setWorkingDirectory(folder.Path());
+    program.start(QStringLiteral(QV_QORVEL_BINARY), {place});
+    QByteArray output;
+    ASSERT_TRUE(WaitUntil([&] {
+        output += program.readAllStandardOutput();
+        return output.contains("qorvel: first paint") || program.state() == QProcess::NotRunning;
+    }, 30000));
+    ASSERT_TRUE(output.contains("qorvel: first paint")) << program.readAllStandardError().toStdString();
+    const QString window = RunTool("xdotool", {"search", "--sync", "--onlyvisible", "--name", "Qorvel$"}, env)
+                               .section('\n', 0, 0);
+    ASSERT_FALSE(window.isEmpty());
+    RunTool("xdotool", {"windowfocus", "--sync", window}, env);
+
+    // Each line of the answer: "x y width height name".
+    QMap<QString, QPoint> centres;
+    const auto selected = [&] {
+        QStringList found;
+        for (const QByteArray& line : Ask(runtime + "/qorvel-repaint", "selection\n").split('\n')) {
+            const QList<QByteArray> fields = line.split(' ');
+            if (fields.size() != 5) continue;
+            const QString name = QString::fromUtf8(QByteArray::fromPercentEncoding(fields[4]));
+            centres[name] = QRect(fields[0].toInt(), fields[1].toInt(), fields[2].toInt(), fields[3].toInt()).center();
+            found << name;
+        }
+        return found;
+    };
+    const auto keys = [&](const QStringList& chords) {
+        RunTool("xdotool", QStringList{"key", "--clearmodifiers"} + chords, env);
+    };
+    const auto click = [&](const QString& name, const QString& modifier) {
+        const QPoint at = centres.value(name);
+        QStringList arguments{"mousemove", "--window", window, QString::number(at.x()), QString::number(at.y())};
+        if (!modifier.isEmpty()) arguments << "keydown" << modifier;
+        arguments << "click" << "1";
+        if (!modifier.isEmpty()) arguments << "keyup" << modifier;
+        RunTool("xdotool", arguments, env);
+    };
+    const auto becomes = [&](const QStringList& expected) {
+        QStringList last;
+        const bool reached = WaitUntil([&] { return (last = selected()) == expected; }, 10000);
+        EXPECT_TRUE(reached) << last.join(", ").toStdString() << " instead of " << expected.join(", ").toStdString();
+        return reached;
+    };
+
+    // The folder is listed in the background: Home selects once it is shown.
+    ASSERT_TRUE(WaitUntil([&] {
+        keys({"Home"});
+        return WaitUntil([&] { return selected() == QStringList{"alpha.txt"}; }, 500);
+    }, 20000));
+    keys({"shift+End"});
+    ASSERT_TRUE(becomes(names));  // and tells where every item is
+    keys({"Escape"});
+    becomes({});
+    keys({"Home", "Right", "Right"});
+    becomes({"delta.txt"});
+    keys({"shift+Right"});
+    becomes({"delta.txt", "epsilon.txt"});
+
+    click("beta.txt", "");
+    becomes({"beta.txt"});
+    click("epsilon.txt", "ctrl");
+    becomes({"beta.txt", "epsilon.txt"});
+    click("zeta.txt", "shift");
+    becomes({"epsilon.txt", "gamma.txt", "zeta.txt"});
+    keys({"shift+Left"});
+    becomes({"epsilon.txt", "gamma.txt"});
+    click("alpha.txt", "ctrl");
+    becomes({"alpha.txt", "epsilon.txt", "gamma.txt"});
+    keys({"ctrl+a"});
+    becomes(names);
+    keys({"g"});
+    becomes({"gamma.txt"});
+
+    program.terminate();
+    ASSERT_TRUE(program.waitForFinished(15000));
+    EXPECT_EQ(program.exitCode(), 0);
 }

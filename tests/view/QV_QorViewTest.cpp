@@ -13,6 +13,7 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QCheckBox>
+#include <QKeyEvent>
 #include <QMessageBox>
 #include <QTest>
 #include <QThread>
@@ -153,6 +154,27 @@ TEST_F(ViewTest, KeysGoToTheFocusedControlElseToTheHolder)
     QTest::keyClick(view, Qt::Key_Down);
     QTest::keyClick(view, Qt::Key_Q);
     EXPECT_EQ(TRecordingHolder::Events(log), (QStringList{"Probe.KeyDown", "Probe.KeyUp", "Probe.KeyDown", "Probe.KeyPress", "Probe.KeyUp"}));
+}
+
+TEST_F(ViewTest, AReleaseActsWithTheModifiersHeldAtItsPress)
+{
+    const auto send = [&](QEvent::Type type, Qt::Key key, Qt::KeyboardModifiers modifiers) {
+        QKeyEvent event(type, key, modifiers);
+        QCoreApplication::sendEvent(view, &event);
+    };
+    // As the window system sends them: a modifier key's own event carries the
+    // state before it, and the toolkit turns its bit over.
+    // Alt is let go before Left; the release still reads as Alt+Left.
+    send(QEvent::KeyPress, Qt::Key_Alt, Qt::NoModifier);
+    send(QEvent::KeyPress, Qt::Key_Left, Qt::AltModifier);
+    send(QEvent::KeyRelease, Qt::Key_Alt, Qt::AltModifier);
+    send(QEvent::KeyRelease, Qt::Key_Left, Qt::NoModifier);
+    // Ctrl pressed after C does not make a Ctrl+C.
+    send(QEvent::KeyPress, Qt::Key_C, Qt::NoModifier);
+    send(QEvent::KeyPress, Qt::Key_Control, Qt::NoModifier);
+    send(QEvent::KeyRelease, Qt::Key_C, Qt::ControlModifier);
+    send(QEvent::KeyRelease, Qt::Key_Control, Qt::ControlModifier);
+    EXPECT_EQ(holder.UpShifts, (QList<TShiftState>{ssAlt, ssAlt, 0, ssCtrl}));
 }
 
 TEST_F(ViewTest, PaintFillsWhiteThenTheHolderThenTheControls)
@@ -337,4 +359,43 @@ TEST(ViewQuestions, TheRunQuestionAnswersOnceWithTheChosenButton)
         EXPECT_EQ(answers[0].Choice, c.Choice) << (c.Button ? c.Button : "closed");
         EXPECT_EQ(answers[0].Remember, c.Tick);
     }
+}
+
+TEST(ViewInput, MouseBackAndForwardButtonsWalkTheHistory)
+{
+    TProgramFolder folder{"Media=PlayNavSound(0)\n"};
+    TTestDir dir;
+    dir.MakeDir("inner");
+    TQV_MainForm form;
+    TQorView* view = form.QorView();
+    TFileHolder* holder = view->AddFileTab(dir.Path(), true);
+    ASSERT_NE(holder, nullptr);
+    holder->Path_GoTo(dir.Sub("inner"));
+    QTest::mousePress(view, Qt::BackButton, {}, QPoint(300, 300));
+    EXPECT_EQ(holder->Path_Curr()->PD_PATH, dir.Path());
+    QTest::mousePress(view, Qt::ForwardButton, {}, QPoint(300, 300));
+    EXPECT_EQ(holder->Path_Curr()->PD_PATH, dir.Sub("inner"));
+}
+
+TEST(ViewInput, TheSelectionReportNamesTheSelectedItemsWithTheirPlaces)
+{
+    TProgramFolder folder{"Media=PlayNavSound(0)\n"};
+    TTestDir dir;
+    for (const char* name : {"a.txt", "b c.txt", "d%.txt"}) dir.WriteFile(name, "x");
+    TQV_MainForm form;
+    TQorView* view = form.QorView();
+    TFileHolder* holder = view->AddFileTab(dir.Path(), true);
+    ASSERT_NE(holder, nullptr);
+    ASSERT_TRUE(WaitUntil([&] { return !holder->Listing() && holder->ItemCount() == 3; }));
+    EXPECT_EQ(view->SelectionReport(), QByteArray());
+    QByteArray expected;
+    for (int i : {1, 2}) {
+        TItemData* item = holder->Item_Get(i);
+        item->Select();
+        const QRect r = item->ItemRect(holder);
+        expected += QByteArray::number(r.x()) + ' ' + QByteArray::number(r.y()) + ' ' + QByteArray::number(r.width()) +
+                    ' ' + QByteArray::number(r.height()) + ' ';
+        expected += i == 1 ? "b%20c.txt\n" : "d%25.txt\n";
+    }
+    EXPECT_EQ(view->SelectionReport(), expected);
 }

@@ -40,6 +40,18 @@ TEST(RepaintServer, AnswersOneToRepaintAndZeroToAnythingElse)
     EXPECT_EQ(repaints, 2);
 }
 
+TEST(RepaintServer, AnswersTheSelectionFromItsSource)
+{
+    TTestDir dir;
+    TRepaintServer server(dir.Sub("socket"), [] { return 1; });
+    EXPECT_EQ(Ask(server.Path(), "selection\n"), "0");  // no source yet
+    server.SetSelectionSource([] { return QByteArray("1 2 3 4 a.txt\n5 6 7 8 b.txt\n"); });
+    EXPECT_EQ(Ask(server.Path(), "selection"), "1 2 3 4 a.txt\n5 6 7 8 b.txt\n");
+    EXPECT_EQ(Ask(server.Path(), "selection\n"), "1 2 3 4 a.txt\n5 6 7 8 b.txt\n");
+    EXPECT_EQ(Ask(server.Path(), "select\n"), "0");
+    EXPECT_EQ(Ask(server.Path(), "repaint\n"), "1");
+}
+
 TEST(RepaintServer, LeavesALiveServerAloneAndReplacesAStaleSocket)
 {
     TTestDir dir;

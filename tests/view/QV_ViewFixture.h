@@ -50,6 +50,7 @@ public:
     TColor32 PaintColor = 0xFF0000FF;
     QSize Size;
     QList<int> Keys;          // key codes of downs and ups
+    QList<TShiftState> UpShifts;  // the shift state of each up
     QString Typed;
     int LastWheelDelta = 0;
 
@@ -80,10 +81,11 @@ public:
         Note("KeyDown");
         Keys << Key;
     }
-    void On_KeyUp(TKeyCode& Key, TShiftState) override
+    void On_KeyUp(TKeyCode& Key, TShiftState Shift) override
     {
         Note("KeyUp");
         Keys << Key;
+        UpShifts << Shift;
     }
     TViewHolder* On_MouseUp(TMouseButton, TShiftState, int, int) override
     {

@@ -9,6 +9,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdlib>
 #include <string>
 
@@ -20,6 +21,43 @@ TPathKind PathKindOf(const QString& path)
     if (S_ISREG(st.st_mode)) return TPathKind::pkFile;
     if (S_ISDIR(st.st_mode)) return TPathKind::pkFolder;
     return TPathKind::pkOther;
+}
+
+TFsResult<QByteArray> ReadRegularFile(const QString& path, qint64 maxBytes)
+{
+    const QString what = QStringLiteral("read ") + path;
+    const int fd = ::open(EncodeFileName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+    if (fd < 0) return TFsError::FromErrno(what);
+    struct stat st {};
+    TFsResult<QByteArray> result = TFsError{0, what};
+    if (::fstat(fd, &st) != 0) {
+        result = TFsError::FromErrno(what);
+    } else if (!S_ISREG(st.st_mode)) {
+        result = TFsError{ENODEV, what};
+    } else if (st.st_size > maxBytes) {
+        result = TFsError{EFBIG, what};
+    } else {
+        QByteArray data(qsizetype(st.st_size), Qt::Uninitialized);
+        qsizetype done = 0;
+        bool failed = false;
+        while (done < data.size()) {
+            const ssize_t n = ::read(fd, data.data() + done, size_t(data.size() - done));
+            if (n < 0 && errno == EINTR) continue;
+            if (n < 0) {
+                result = TFsError::FromErrno(what);
+                failed = true;
+                break;
+            }
+            if (n == 0) break;  // the file shrank while being read
+            done += n;
+        }
+        if (!failed) {
+            data.resize(done);
+            result = std::move(data);
+        }
+    }
+    ::close(fd);
+    return result;
 }
 
 QString HomeFolder()

@@ -44,7 +44,8 @@ class TBmpReader {
 public:
     explicit TBmpReader(const QByteArray& data) : data_(reinterpret_cast<const uchar*>(data.constData())), size_(std::size_t(data.size())) {}
 
-    TImageResult Read()
+    // Part: the rectangle of the picture (rows top-down) to keep; empty keeps it all.
+    TImageResult Read(QRect part)
     {
         if (size_ < 26 || data_[0] != 'B' || data_[1] != 'M') return Fail("Not a BMP file");
         const std::uint32_t pixelOffset = U32(data_ + 10);
@@ -61,7 +62,10 @@ public:
             const std::uint64_t stride = ((std::uint64_t(h.Width) * h.Bits + 31) / 32) * 4;
             if (stride * std::uint64_t(h.Height) > size_ - start) return Fail("Truncated BMP data");
         }
-        TBitmap32 bitmap(int(h.Width), int(h.Height));
+        const QRect whole(0, 0, int(h.Width), int(h.Height));
+        part_ = part.isEmpty() ? whole : part.intersected(whole);
+        if (part_.isEmpty()) part_ = whole;
+        TBitmap32 bitmap(part_.width(), part_.height());
         if (bitmap.Empty()) return Fail("Out of memory");
         const bool ok = rle ? ReadRle(h, data_ + start, size_ - start, bitmap) : ReadRows(h, data_ + start, bitmap);
         if (!ok) return Fail(error_);
@@ -145,22 +149,29 @@ private:
     bool ReadRows(const THeader& h, const uchar* pixels, TBitmap32& bitmap)
     {
         const std::size_t stride = ((std::size_t(h.Width) * h.Bits + 31) / 32) * 4;
-        const int width = int(h.Width);
+        const int width = part_.width(), left = part_.left();
         bool anyAlpha = false;
-        for (int row = 0; row < int(h.Height); ++row) {
-            const uchar* in = pixels + stride * row;
-            std::uint32_t* out = bitmap.ScanLine(h.TopDown ? row : int(h.Height) - 1 - row);
-            for (int x = 0; x < width; ++x) {
+        // Whether the fourth byte is alpha is the whole picture's matter, not the part's.
+        if (h.Bits >= 16 && !h.DeclaredAlpha && part_.size() != QSize(int(h.Width), int(h.Height)))
+            for (int row = 0; row < int(h.Height) && !anyAlpha; ++row)
+                for (int x = 0; x < int(h.Width) && !anyAlpha; ++x) {
+                    const uchar* in = pixels + stride * std::size_t(row);
+                    anyAlpha = h.Alpha.Get(h.Bits == 16 ? U16(in + x * 2) : U32(in + x * 4)) != 0;
+                }
+        for (int y = part_.top(); y <= part_.bottom(); ++y) {
+            const uchar* in = pixels + stride * std::size_t(h.TopDown ? y : int(h.Height) - 1 - y);
+            std::uint32_t* out = bitmap.ScanLine(y - part_.top());
+            for (int x = left; x < left + width; ++x) {
                 switch (h.Bits) {
-                case 1: out[x] = h.Palette[(in[x >> 3] >> (7 - (x & 7))) & 1]; break;
-                case 4: out[x] = h.Palette[(in[x >> 1] >> ((x & 1) ? 0 : 4)) & 0xF]; break;
-                case 8: out[x] = h.Palette[in[x]]; break;
-                case 24: out[x] = Argb(0xFF, in[x * 3 + 2], in[x * 3 + 1], in[x * 3]); break;
+                case 1: out[x - left] = h.Palette[(in[x >> 3] >> (7 - (x & 7))) & 1]; break;
+                case 4: out[x - left] = h.Palette[(in[x >> 1] >> ((x & 1) ? 0 : 4)) & 0xF]; break;
+                case 8: out[x - left] = h.Palette[in[x]]; break;
+                case 24: out[x - left] = Argb(0xFF, in[x * 3 + 2], in[x * 3 + 1], in[x * 3]); break;
                 default: {
                     const std::uint32_t v = h.Bits == 16 ? U16(in + x * 2) : U32(in + x * 4);
                     const std::uint32_t a = h.Alpha.Get(v);
                     anyAlpha |= a != 0;
-                    out[x] = (a << 24) | (h.Red.Get(v) << 16) | (h.Green.Get(v) << 8) | h.Blue.Get(v);
+                    out[x - left] = (a << 24) | (h.Red.Get(v) << 16) | (h.Green.Get(v) << 8) | h.Blue.Get(v);
                 }
                 }
             }
@@ -169,7 +180,7 @@ private:
         // unused, not a transparent picture. Straight values are premultiplied.
         const bool useAlpha = anyAlpha || h.DeclaredAlpha;
         if (h.Bits >= 16) {
-            for (int y = 0; y < int(h.Height); ++y) {
+            for (int y = 0; y < bitmap.Height(); ++y) {
                 std::uint32_t* line = bitmap.ScanLine(y);
                 for (int x = 0; x < width; ++x) line[x] = useAlpha ? Premultiply(line[x]) : (line[x] | 0xFF000000u);
             }
@@ -186,7 +197,8 @@ private:
         int x = 0, y = 0;
         std::size_t i = 0;
         auto put = [&](int index) {
-            if (x < width && y < height) bitmap.ScanLine(height - 1 - y)[x] = h.Palette[index & (four ? 0xF : 0xFF)];
+            if (x < width && y < height && part_.contains(x, height - 1 - y))
+                bitmap.ScanLine(height - 1 - y - part_.top())[x - part_.left()] = h.Palette[index & (four ? 0xF : 0xFF)];
             ++x;
         };
         while (i + 2 <= size) {
@@ -219,6 +231,7 @@ private:
 
     const uchar* data_;
     std::size_t size_;
+    QRect part_;
     std::size_t paletteEnd_ = 0;
     QString error_;
 };
@@ -235,9 +248,9 @@ void Put32(QByteArray& out, std::uint32_t v)
 
 } // namespace
 
-TImageResult DecodeBmp(const QByteArray& data)
+TImageResult DecodeBmp(const QByteArray& data, const QRect& part)
 {
-    return TBmpReader(data).Read();
+    return TBmpReader(data).Read(part);
 }
 
 TImageResult LoadBmpFile(const QString& path)

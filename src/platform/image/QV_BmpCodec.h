@@ -6,7 +6,11 @@
 
 #include "platform/image/QV_ImageFile.h"
 
-TImageResult DecodeBmp(const QByteArray& data);
+#include <QRect>
+
+// Part (rows counted from the top) keeps only that rectangle of the picture,
+// clipped to it; only its pixels take memory. Empty keeps the whole picture.
+TImageResult DecodeBmp(const QByteArray& data, const QRect& part = QRect());
 TImageResult LoadBmpFile(const QString& path);
 
 enum class TBmpFormat {

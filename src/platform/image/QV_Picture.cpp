@@ -75,7 +75,19 @@ bool PictureDimensions(const QByteArray& head, qint64& width, qint64& height)
     return false;
 }
 
-TImageResult DecodePicture(const QByteArray& data, const TPictureLimits& limits)
+namespace {
+
+TImageResult Cut(TImageResult picture, const QRect& part)
+{
+    if (!picture.Ok() || part.isEmpty()) return picture;
+    const QRect kept = part.intersected(picture.Bitmap.BoundsRect());
+    if (kept.isEmpty() || kept == picture.Bitmap.BoundsRect()) return picture;
+    return {TBitmap32(picture.Bitmap.Image().copy(kept)), {}};
+}
+
+} // namespace
+
+TImageResult DecodePicture(const QByteArray& data, const TPictureLimits& limits, const QRect& part)
 {
     qint64 width = 0, height = 0;
     if (!PictureDimensions(data, width, height)) return TImageResult::Failure(QStringLiteral("Unknown picture format"));
@@ -84,9 +96,9 @@ TImageResult DecodePicture(const QByteArray& data, const TPictureLimits& limits)
     if (width > kMaxImageSide || height > kMaxImageSide || width * height > limits.MaxPixels)
         return TImageResult::Failure(QStringLiteral("Picture too large"));
     switch (FormatOf(data)) {
-    case TFormat::fBmp: return DecodeBmp(data);
-    case TFormat::fPng: return DecodePng(data);
-    case TFormat::fJpeg: return DecodeJpeg(data);
+    case TFormat::fBmp: return DecodeBmp(data, part);
+    case TFormat::fPng: return Cut(DecodePng(data), part);
+    case TFormat::fJpeg: return Cut(DecodeJpeg(data), part);
     case TFormat::fNone: break;
     }
     return TImageResult::Failure(QStringLiteral("Unknown picture format"));
@@ -98,4 +110,15 @@ TImageResult LoadPicture(const QString& path, const TPictureLimits& limits)
     const QString error = ReadPictureFile(path, data, limits.MaxFileBytes);
     if (!error.isEmpty()) return TImageResult::Failure(error);
     return DecodePicture(data, limits);
+}
+
+TImageResult LoadPicturePart(const QString& path, const TPictureLimits& limits, const TPicturePart& part)
+{
+    QByteArray data;
+    const QString error = ReadPictureFile(path, data, limits.MaxFileBytes);
+    if (!error.isEmpty()) return TImageResult::Failure(error);
+    qint64 width = 0, height = 0;
+    if (!part || !PictureDimensions(data, width, height) || width > kMaxImageSide || height > kMaxImageSide)
+        return DecodePicture(data, limits);
+    return DecodePicture(data, limits, part(QSize(int(width), int(height))));
 }

@@ -152,6 +152,39 @@ TEST(BmpCodec, DecodesRunLengthData)
     ExpectPixels(rle4.Bytes(), 4, 2, {0, G, 0, 0, W, B, W, B}, "RLE4 with delta");
 }
 
+// A part is the same pixels the whole picture has there, for every layout:
+// bottom-up and top-down rows, palette, true colour, bit fields and runs.
+TEST(BmpCodec, PartKeepsThePixelsTheWholePictureHasThere)
+{
+    TBmp eight{3, 2, 8};
+    eight.Table = Palette({R, G, B, W, K});
+    eight.Pixels = QByteArray::fromHex("030400 00" "000102 00");
+    TBmp topDown{3, -2, 24};
+    topDown.Pixels = QByteArray::fromHex("0000ff 00ff00 ff0000 000000" "ffffff 000000 0000ff 000000");
+    TBmp thirtyTwo{3, 2, 32};
+    thirtyTwo.Pixels = QByteArray::fromHex("0000ff80 00ff0000 ff000000" "ffffffff 00000000 0000ff00");
+    TBmp rle8{4, 2, 8};
+    rle8.Compression = 1;
+    rle8.Table = Palette({R, G, B, W});
+    rle8.Pixels = QByteArray::fromHex("0103" "000303010200" "0000" "0400" "0001");
+    for (const TBmp* bmp : {&eight, &topDown, &thirtyTwo, &rle8}) {
+        const QByteArray file = bmp->Bytes();
+        const TImageResult whole = DecodeBmp(file);
+        ASSERT_TRUE(whole.Ok());
+        const QRect bounds = whole.Bitmap.BoundsRect();
+        for (const QRect part : {QRect(1, 0, 2, 1), QRect(0, 1, 1, 1), QRect(1, 1, 5, 5), bounds}) {
+            const TImageResult cut = DecodeBmp(file, part);
+            ASSERT_TRUE(cut.Ok());
+            const QRect kept = part.intersected(bounds);
+            ASSERT_EQ(cut.Bitmap.BoundsRect().size(), kept.size()) << bmp->Bits;
+            for (int y = 0; y < kept.height(); ++y)
+                for (int x = 0; x < kept.width(); ++x)
+                    EXPECT_EQ(cut.Bitmap.Pixel(x, y), whole.Bitmap.Pixel(kept.x() + x, kept.y() + y))
+                        << bmp->Bits << " bits at " << kept.x() + x << "," << kept.y() + y;
+        }
+    }
+}
+
 TEST(BmpCodec, BadInputGivesAnErrorNotAPicture)
 {
     TBmp rgb{3, 2, 24};

@@ -1,0 +1,237 @@
+#include "commands/QV_ActionButton.h"
+
+#include "controls/QV_CtrlManager.h"
+#include "data/QV_HolderHost.h"
+#include "foundation/QV_System.h"
+#include "locale/QV_LocaleManager.h"
+#include "platform/QV_Report.h"
+#include "platform/QV_Threads.h"
+#include "platform/fs/QV_FileSystem.h"
+#include "platform/image/QV_ImageFile.h"
+#include "tasks/QV_SmartTask.h"
+#include "theme/QV_SkinBuffer.h"
+
+#include <algorithm>
+
+namespace {
+
+const QString IconId = QStringLiteral("ButtonIcon");
+// DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX | DT_END_ELLIPSIS
+constexpr unsigned CaptionFlags = tfSingleLine | tfVCenter | tfNoPrefix | tfEndEllipsis;
+
+// Only a regular file may be read as a picture: a FIFO or a device named like
+// one would block the worker or never end.
+bool IsPictureFile(const QString& path) { return PathKindOf(path) == TPathKind::pkFile; }
+
+// The font of the tab strip's normal tabs, which sizes auto-width captions; a
+// fresh font without a tab strip.
+TFont AutoWidthFont()
+{
+    if (TCtrlManager* manager = CtrlManager())
+        if (TSmartCtrl* tabs = manager->GetControlData(QStringLiteral("SmartTab")); tabs && tabs->SC_SKIN)
+            if (const TFont* font = tabs->SC_SKIN->Font(QStringLiteral("Tab.Normal"))) return *font;
+    return TFont();
+}
+
+}  // namespace
+
+QString ButtonText(const QString& Command, const QString& def)
+{
+    const TLocaleManager* locale = LocaleManager();
+    return locale ? locale->GetLocalized(QStringLiteral("Buttons"), Command, def) : def;
+}
+
+TButtonRects ActionButtonRects(const TSmartRect& Work)
+{
+    TButtonRects r;
+    r.Icon.SetRect(Work.Left(), Work.Top(), Work.Left() + Work.Height(), Work.Bottom(), true);
+    if (r.Icon.Right() > Work.Right()) r.Icon.SetRight(Work.Right());
+    if (r.Icon.Bottom() > Work.Bottom()) r.Icon.SetBottom(Work.Bottom());
+    if (r.Icon.Height() > r.Icon.Width()) {
+        const int side = r.Icon.Width();
+        r.Icon.SetTop(Work.Top() + (Work.Height() - side) / 2);
+        r.Icon.SetBottom(r.Icon.Top() + side);
+    }
+    r.Text.SetRect(r.Icon.Right() + 8, Work.Top(), Work.Right() - 2, Work.Bottom(), true);
+    return r;
+}
+
+QString ButtonIconFile(const QString& Command, const QString& Image)
+{
+    QString file = ResolvePath(QStringLiteral("ButtonsTheme:\\") + Command + QStringLiteral(".png"));
+    if (!Image.contains(QLatin1String(".png"))) return file;
+    // A delimiter makes it a path of its own; data files may write either.
+    const bool isPath = Image.contains(QLatin1Char('\\')) || Image.contains(QLatin1Char('/'));
+    const QString named = ResolvePath(isPath ? Image : QStringLiteral("ButtonsTheme:\\") + Image);
+    return IsPictureFile(named) ? named : file;
+}
+
+TActionButton::TActionButton()
+    : AB_SKIN(std::make_unique<TSkinBuffer>()), LoadTask(std::make_unique<TSmartTask>())
+{
+    SC_ID = QStringLiteral("NewBtn") + MakeID();
+    SC_POS = QPoint(-1, -1);
+    SC_WIDTH = 28;
+    SC_HEIGHT = 28;
+    SC_ALIGN = asLeft;
+    SC_FIT_MODE = fmBoth;
+    UpdateRects();
+    LayoutRects();
+}
+
+TActionButton::~TActionButton() { EndLoading(); }
+
+void TActionButton::EndLoading()
+{
+    // Destroying the task waits for its worker, serving its synchronized calls.
+    LoadTask.reset();
+}
+
+// --- Parameters ---
+
+void TActionButton::SetParams(const TParamString& Params)
+{
+    TSmartCtrl::SetParams(Params);
+    // The command held before this call: a button given its parameters once
+    // after creation gets an empty default, the second application its own text.
+    const QString localized = ButtonText(AB_CMD, AB_CMD);
+    AB_CAPTION = Params.GetValue(QStringLiteral("Caption"), localized);
+    AB_Dialog = Params.GetValue(QStringLiteral("Dialog"), AB_Dialog);
+    AB_P1 = Params.GetValue(QStringLiteral("P1"), QString());
+    AB_P2 = Params.GetValue(QStringLiteral("P2"), QString());
+    AB_CMD = Params.GetValue(QStringLiteral("CMD"), QString());
+    AB_IMAGE = Params.GetValue(QStringLiteral("Image"), QString());
+    const QString style = Params.GetValue(QStringLiteral("Style"), QStringLiteral("None"));
+    if (style == QLatin1String("None")) AB_STYLE = dsNone;
+    else if (style == QLatin1String("Icon")) AB_STYLE = dsIcon;
+    else if (style == QLatin1String("Tile")) AB_STYLE = dsTile;
+    LoadImage();
+}
+
+// --- Layout ---
+
+void TActionButton::LayoutRects()
+{
+    const TButtonRects rects = ActionButtonRects(SC_RECT);
+    AB_RECT_ICON = rects.Icon;
+    AB_RECT_TEXT = rects.Text;
+}
+
+void TActionButton::On_Resize(int W, int H)
+{
+    TSmartCtrl::On_Resize(W, H);
+    LayoutRects();
+}
+
+void TActionButton::On_SetWidth(int Value)
+{
+    TSmartCtrl::On_SetWidth(Value);
+    if (AB_STYLE != dsTileAuto) return;
+    SC_WIDTH = MeasureTextWidth(AutoWidthFont(), AB_CAPTION) + SC_RECT.Height() + 10;
+}
+
+// --- Painting ---
+
+void TActionButton::On_Paint(TBitmap32& SC_CANVAS)
+{
+    if (AB_STYLE == dsNone) return;
+    if (SC_SKIN && AB_State != bsPressed) {
+        const bool hot = AB_State == bsHot;
+        if (const TFont* own = hot ? AB_FONT_H : AB_FONT_N) SC_CANVAS.Font = *own;
+        SC_SKIN->DrawImage(hot ? QStringLiteral("ButtonHot") : QStringLiteral("ButtonNormal"), SC_CANVAS, SC_POS.x(),
+                           SC_POS.y(), SC_WIDTH, SC_HEIGHT);
+        SC_SKIN->AssignFont(hot ? QStringLiteral("FontButtonHot") : QStringLiteral("FontButtonNormal"), SC_CANVAS);
+    }
+    On_DrawImage(SC_CANVAS, AB_RECT_ICON.Left(), AB_RECT_ICON.Top(), AB_RECT_ICON.Width(), AB_RECT_ICON.Height());
+    if (AB_STYLE == dsTile || AB_STYLE == dsTileAuto) On_DrawText(SC_CANVAS, AB_RECT_TEXT, AB_CAPTION);
+}
+
+void TActionButton::On_DrawImage(TBitmap32& Dest, int X, int Y, int W, int H)
+{
+    if (!SC_VISIBLE || !AB_ImageLoaded) return;
+    TImageDataPtr icon;
+    if (!AB_SKIN->GetImageData(IconId, icon)) return;
+    // The icon's entry has no offsets, so its rendition goes straight onto the
+    // canvas. A proportionally shrunk picture sits centred in the icon box.
+    const TBitmap32 prepared = icon->Resize(W, H);
+    if (prepared.Empty()) return;
+    if (prepared.Height() != H) Y += (AB_RECT_ICON.Height() - prepared.Height()) / 2;
+    Dest.Draw(X, Y, prepared);
+}
+
+void TActionButton::On_DrawText(TBitmap32& Dest, const TSmartRect& Rect, const QString& Text)
+{
+    if (!SC_VISIBLE || AB_RECT_TEXT.Width() < 4) return;
+    Dest.DrawText(Rect.Rect(), Text, CaptionFlags);
+}
+
+// --- Mouse ---
+
+void TActionButton::On_Enter(int X, int Y)
+{
+    AB_State = bsHot;
+    TSmartCtrl::On_Enter(X, Y);
+}
+
+void TActionButton::On_Leave(int X, int Y)
+{
+    AB_State = bsNormal;
+    TSmartCtrl::On_Leave(X, Y);
+}
+
+TSmartCtrl* TActionButton::On_MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y)
+{
+    TSmartCtrl* taken = TSmartCtrl::On_MouseUp(Button, Shift, X, Y);
+    if (Button == mbRight && taken == this && !SC_MENU.isEmpty())
+        if (THolderHost* host = HolderHost()) host->PopUpButtonMenu(this, {SC_MENU});
+    return taken;
+}
+
+// --- Icon loading ---
+
+void TActionButton::SetLoadParams(TSmartTask& Task)
+{
+    Task.SetParam(QStringLiteral("CMD"), AB_CMD);
+    Task.SetParam(QStringLiteral("Image"), AB_IMAGE);
+}
+
+void TActionButton::LoadImage()
+{
+    if (!IsMainThread()) {
+        // A bar filling its list on a worker: tasks start on the interface thread.
+        Synchronize([this] { LoadImage(); });
+        return;
+    }
+    if (!LoadTask) return;
+    AB_ImageLoaded = false;
+    LoadTask->Stop();
+    SetLoadParams(*LoadTask);
+    LoadTask->Priority(tpLowest);
+    LoadTask->OnExecuteEvent([this](TSmartTask* task) { LoadImage_Task(task); });
+    LoadTask->OnTerminatedEvent([this](TTaskThread* sender) { LoadImage_Task_Terminate(sender); });
+    LoadTask->Start();
+}
+
+void TActionButton::LoadImage_Task(TSmartTask* SmartTask)
+{
+    try {
+        QString command, image;
+        SmartTask->GetParam(QStringLiteral("CMD"), command);
+        SmartTask->GetParam(QStringLiteral("Image"), image);
+        const QString file = ButtonIconFile(command, image);
+        if (!IsPictureFile(file)) return;
+        TResizeParams params;
+        params.ResizeType = rmStretch;
+        AB_SKIN->LoadImage(IconId, file, params);
+    } catch (const EImageError& error) {
+        ReportFailure("Button icon", error.Message);
+    } catch (...) {
+        ReportCurrentException("Button icon");
+    }
+}
+
+void TActionButton::LoadImage_Task_Terminate(TTaskThread*)
+{
+    AB_ImageLoaded = true;
+    ReDraw();
+}
