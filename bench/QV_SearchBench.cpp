@@ -1,4 +1,4 @@
-// A name search through the search holder (both passes, the hand-overs while it
+// A name search through the search holder (the walk, the hand-overs while it
 // runs, the grouping by folder at the end) over a generated tree of 200,000
 // entries in 20,000 folders, warm cache, against `fdfind -u -i --fixed-strings`
 // where fd is installed and `find -iname` always, medians of runs measured in

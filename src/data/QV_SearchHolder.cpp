@@ -20,7 +20,6 @@ const QString ParamName = QStringLiteral("Name");
 const QString ParamPathCount = QStringLiteral("PathCount");
 const QString ParamRun = QStringLiteral("Run");
 const QString ParamDone = QStringLiteral("Done");
-const QString ParamCalculating = QStringLiteral("Calculating");
 
 using TClock = std::chrono::steady_clock;
 constexpr auto HandOverPeriod = std::chrono::milliseconds(100);
@@ -54,10 +53,9 @@ void Search_Task(TSmartTask* task)
     TSearchHolder* holder = nullptr;
     task->GetParam(ParamHolder, holder);
     if (!holder) return;
-    QString name, done, calculating;
+    QString name, done;
     task->GetParam(ParamName, name);
     task->GetParam(ParamDone, done);
-    task->GetParam(ParamCalculating, calculating);
     QStringList paths;
     for (int i = 0, n = ParamInt(task, ParamPathCount); i < n; ++i) {
         QString path;
@@ -88,22 +86,27 @@ void Search_Task(TSmartTask* task)
     };
     const auto cancelled = [task] { return !task->Active(); };
 
-    const bool collected = walk.Collect(cancelled, [&](int folder) {
-        handOver(false, [&] { return calculating + walk.FolderPath(folder); });
-    });
-    if (!collected) return;
-
-    progress.Max = walk.FolderCount() - 1;
+    // One read of each folder: its names are examined as the folders are
+    // collected. The progress runs over the folders known so far (read, and
+    // found but not yet read), so it reaches 100 with the last one.
+    QString folderPath;
+    int folderOfPath = -1;
     int examined = 0;
-    for (int j = 0; j < walk.FolderCount() && task->Active(); ++j) {
-        progress.Index = j;
-        QString folderPath;
-        walk.Scan(j, [&](const TWalkName& entryName) {
-            if (!task->Active()) return false;
+    const bool complete = walk.Collect(
+        cancelled,
+        [&](int folder) {
+            progress.Index = folder;
+            progress.Max = walk.FolderCount() + walk.PendingFolders() - 1;
+            handOver(false, [&] { return walk.FolderPath(folder); });
+        },
+        [&](int folder, const TWalkName& entryName) {
             if (matcher.Matches(entryName.Bytes, entryName.Length)) {
                 TDirEntry entry;
                 if (walk.ReadEntry(entryName, entry)) {
-                    if (folderPath.isNull()) folderPath = walk.FolderPath(j);
+                    if (folderOfPath != folder) {
+                        folderPath = walk.FolderPath(folder);
+                        folderOfPath = folder;
+                    }
                     std::unique_ptr<TItemData> item = CreateListedItem(entry, folderPath);
                     const TFileData& data = item->ID_FILE_DATA;
                     item->ID_VISIBLE = !((data.FD_HIDDEN && hideHidden) || (data.FD_SYSTEM && hideSystem));
@@ -115,14 +118,13 @@ void Search_Task(TSmartTask* task)
                 handOver(false, [&] { return DecodeFileName(entryName.Bytes, qsizetype(entryName.Length)); });
             return true;
         });
-        handOver(false, [&] { return walk.FolderPath(j); });
-    }
-    if (!task->Active()) {
+    if (!complete || !task->Active()) {
         // Stopped by the user: what was found so far still goes to the holder,
         // which drops it when a newer run has replaced this one.
         handOver(true, [&] { return progress.StatusName; });
         return;
     }
+    progress.Index = progress.Max = walk.FolderCount() - 1;
     handOver(true, [&] { return done; });
 }
 
@@ -250,7 +252,6 @@ void TSearchHolder::StartRun()
         ->SetParam(ParamRun, qint32(runSerial_))
         ->SetParam(ParamPathCount, qint32(data.SD_PATHS.size()))
         ->SetParam(ParamDone, Localized("General", "Done", "Done"))
-        ->SetParam(ParamCalculating, QStringLiteral("Calculating...  "))
         ->SetParam(QStringLiteral("HideHidden"), qint32(bool(browsing.HideHidden)))
         ->SetParam(QStringLiteral("HideSystem"), qint32(bool(browsing.HideSystem)));
     for (int i = 0; i < data.SD_PATHS.size(); ++i) task->SetParam(ParamPath(i), data.SD_PATHS[i]);

@@ -3,12 +3,15 @@
 // folders), the search run in the background at the lowest priority, its
 // progress for the search bar, and the results.
 //
-// A run first collects every folder below the start folders, then scans them
-// one by one for entries whose name contains the text. Results appear while it
-// runs: the worker hands them over in batches, at once for the first and then
-// at most every 100 ms, each appended on the interface thread in one go (see
-// QV_DataHolder.h), together with the progress fields. A run that ends on its
-// own groups the results by folder; a stopped one shows what it found, ungrouped.
+// A run walks every folder below the start folders, depth first, and examines
+// the names of each folder as it reads it: one read of each folder, where a
+// collecting pass and a scanning pass would read every folder twice and show
+// nothing until all were collected. The progress runs over the folders known so
+// far. Results appear while it runs: the worker hands them over in batches, at
+// once for the first and then at most every 100 ms, each appended on the
+// interface thread in one go (see QV_DataHolder.h), together with the progress
+// fields. A run that ends on its own groups the results by folder; a stopped
+// one shows what it found, ungrouped.
 //
 // Threads: everything here runs on the interface thread, the worker apart, and
 // the progress fields are written only by the hand-overs, on that thread too.
@@ -53,13 +56,13 @@ public:
 
     std::unique_ptr<TSearchData> SH_SEARCH_DATA;
     bool SH_SEARCHING = false;
-    // The folder being collected, the entry being examined, or "Done".
+    // The folder being read, the entry being examined, or "Done".
     QString SH_STATUS_NAME;
     // The number of entries found so far, as text.
     QString SH_STATUS_FOUND;
     int SH_SEARCH_POS = 0;  // percent
-    int SH_SEARCH_IDX = 0;  // the folder being scanned
-    int SH_SEARCH_MAX = 0;  // the number of folders to scan - 1
+    int SH_SEARCH_IDX = 0;  // the folder being read
+    int SH_SEARCH_MAX = 0;  // the number of folders known so far - 1
 
     // Called on the interface thread when a run has ended: after its grouping,
     // or once stopped.

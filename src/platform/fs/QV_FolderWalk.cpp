@@ -11,6 +11,7 @@
 #include <sys/syscall.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
@@ -47,14 +48,14 @@ bool IsKernelType(const QString& type)
 // kernel's resolve flags where it has them, one component at a time otherwise.
 int OpenNoLinks(int dirFd, const QByteArray& path)
 {
-    static bool noOpenat2 = false;
-    if (!noOpenat2) {
+    static std::atomic<bool> noOpenat2{false};
+    if (!noOpenat2.load(std::memory_order_relaxed)) {
         open_how how{};
         how.flags = O_RDONLY | O_DIRECTORY | O_CLOEXEC | O_NOFOLLOW;
         how.resolve = RESOLVE_NO_SYMLINKS | RESOLVE_NO_MAGICLINKS | RESOLVE_BENEATH;
         const long fd = ::syscall(SYS_openat2, dirFd, path.constData(), &how, sizeof how);
         if (fd >= 0 || errno != ENOSYS) return int(fd);
-        noOpenat2 = true;
+        noOpenat2.store(true, std::memory_order_relaxed);
     }
     int fd = dirFd;
     for (const QByteArray& part : path.split('/')) {
@@ -97,7 +98,6 @@ TFolderWalk::TFolderWalk(const QStringList& startFolders, const std::vector<TMou
 TFolderWalk::~TFolderWalk()
 {
     scanReader_.reset();
-    if (scanFd_ >= 0) ::close(scanFd_);
     for (const TStart& start : starts_)
         if (start.Fd >= 0) ::close(start.Fd);
 }
@@ -180,10 +180,12 @@ int TFolderWalk::OpenFolder(int folder) const
     return fd;
 }
 
-bool TFolderWalk::Collect(const TCancelCheck& cancelled, const std::function<void(int folder)>& collected)
+bool TFolderWalk::Collect(const TCancelCheck& cancelled, const std::function<void(int folder)>& collected,
+                          const std::function<bool(int folder, const TWalkName& name)>& onName)
 {
     folders_.clear();
     names_.clear();
+    pending_ = qsizetype(starts_.size());
     // A level of the walk: the subfolder names of one folder not yet visited.
     struct TLevel {
         int Folder = 0;
@@ -192,6 +194,7 @@ bool TFolderWalk::Collect(const TCancelCheck& cancelled, const std::function<voi
     };
     QSet<QByteArray> skip(skip_.begin(), skip_.end());
     const auto visit = [&](int folder, std::vector<TLevel>& stack) {
+        --pending_;
         if (collected) collected(folder);
         const int fd = OpenFolder(folder);
         if (fd < 0) return true;
@@ -205,16 +208,29 @@ bool TFolderWalk::Collect(const TCancelCheck& cancelled, const std::function<voi
         const TStart& start = starts_[size_t(folders_[size_t(folder)].Start)];
         const QByteArray base = start.Real + '/' + RelativePath(folder);
         const QByteArray prefix = base.endsWith('/') ? base : base + '/';
+        scanFd_ = ::dirfd(dir);
         bool stopped = false;
+        TWalkName name;
         while (const dirent* d = ::readdir(dir)) {
             if (cancelled && cancelled()) {
                 stopped = true;
                 break;
             }
-            if (IsDotOrDotDot(d->d_name) || !IsFolderEntry(::dirfd(dir), d)) continue;
+            if (IsDotOrDotDot(d->d_name)) continue;
+            name.Bytes = d->d_name;
+            name.Length = std::strlen(d->d_name);
+            name.Type = d->d_type;
+            if (onName && !onName(folder, name)) {
+                stopped = true;
+                break;
+            }
+            if (!IsFolderEntry(scanFd_, d)) continue;
             if (!skip.isEmpty() && skip.contains(prefix + d->d_name)) continue;
-            level.Names.append(d->d_name, qsizetype(std::strlen(d->d_name)) + 1);
+            level.Names.append(d->d_name, qsizetype(name.Length) + 1);
+            ++pending_;
         }
+        scanReader_.reset();
+        scanFd_ = -1;
         ::closedir(dir);
         if (!level.Names.isEmpty()) stack.push_back(std::move(level));
         return !stopped;

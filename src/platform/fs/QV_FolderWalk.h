@@ -1,8 +1,8 @@
 #pragma once
-// The walk of a name search: first every folder below the start folders, depth
-// first, then the names of one folder at a time, each read straight from the
-// directory without a status call; the full entry is read only for a name the
-// caller keeps.
+// The walk of a name search: every folder below the start folders, depth first,
+// each read once, its names handed over as the directory gives them, without a
+// status call; the full entry is read only for a name the caller keeps. A folder
+// collected can be listed again by its index.
 //
 // The walk never follows a symbolic link to a folder, never enters /proc, /sys,
 // /dev, the kernel's own file systems or a network or FUSE mount (any of which
@@ -48,17 +48,23 @@ public:
     // Pass one: every start folder (even one that does not exist or is no folder,
     // which then lists nothing) and every folder below it, depth first, in the
     // order the directories give their entries. collected gets the index of each
-    // folder added. Answers false when cancelled.
-    bool Collect(const TCancelCheck& cancelled, const std::function<void(int folder)>& collected = {});
+    // folder added, before it is read; onName, when given, every name of each
+    // folder read (ReadEntry works inside it) and answers false to stop, so a
+    // search can look at every name while reading each folder only once.
+    // Answers false when cancelled or stopped.
+    bool Collect(const TCancelCheck& cancelled, const std::function<void(int folder)>& collected = {},
+                 const std::function<bool(int folder, const TWalkName& name)>& onName = {});
     int FolderCount() const { return int(folders_.size()); }
+    // During Collect: the folders found so far that have not been read yet.
+    int PendingFolders() const { return int(pending_); }
     // The folder's path as the start folder was given, with a trailing "/".
     QString FolderPath(int folder) const;
 
-    // Pass two: each name of the folder goes to onName, which answers false to
+    // Lists a collected folder again: each name goes to onName, which answers false to
     // stop. Answers false when the folder could not be opened.
     bool Scan(int folder, const std::function<bool(const TWalkName& name)>& onName);
-    // Inside onName: the entry of that name as a listing reads it; false when it
-    // has vanished meanwhile.
+    // Inside either onName: the entry of that name as a listing reads it; false
+    // when it has vanished meanwhile.
     bool ReadEntry(const TWalkName& name, TDirEntry& entry);
 
     // The folders a walk does not enter from above: /proc, /sys, /dev and the
@@ -88,6 +94,8 @@ private:
     QByteArray names_;
     // Resolved paths the walk does not enter: barriers and other start folders.
     std::vector<QByteArray> skip_;
+    qsizetype pending_ = 0;
+    // The folder being read, for ReadEntry.
     int scanFd_ = -1;
     std::unique_ptr<TFolderEntryReader> scanReader_;
 };
