@@ -34,7 +34,7 @@ void OnEdit(TSmartCtrl* parent, F&& f)
 QV_LEFT_ACTION(TBItemProperties, host.ShowPropDialog())
 QV_LEFT_ACTION(TBItemCopy, host.ClipboardCopy())
 QV_LEFT_ACTION(TBItemCut, host.ClipboardCut())
-QV_LEFT_ACTION(TBItemDelete, host.FilesDelete())
+QV_LEFT_ACTION(TBItemDelete, host.FilesDelete(false))
 QV_LEFT_ACTION(TBItemPaste, host.ClipboardPaste())
 QV_LEFT_ACTION(TBItemSysMenu, host.SystemMenu(QPoint(X, Y)))
 QV_LEFT_ACTION(TBItemGroupName, host.GroupItems(QStringLiteral("Name")))
@@ -63,7 +63,7 @@ TSmartCtrl* TBRecycleEmpty::On_MouseUp(TMouseButton Button, TShiftState Shift, i
 {
     TSmartCtrl* taken = TActionButton::On_MouseUp(Button, Shift, X, Y);
     if (!taken) return nullptr;
-    if (Button == mbLeft) OnHost([](THolderHost& host) { host.EmptyRecycleBin(); });
+    if (Button == mbLeft) OnHost([](THolderHost& host) { host.RecycleBinEmpty(true); });
     // Whatever happened, the trash buttons count again.
     if (TCtrlManager* manager = CtrlManager()) {
         manager->Control_Update();

@@ -6,7 +6,7 @@
 #include "platform/QV_Report.h"
 #include "platform/QV_Threads.h"
 #include "platform/fs/QV_FileSystem.h"
-#include "platform/fs/QV_Trash.h"
+#include "platform/fs/QV_TrashUsage.h"
 #include "platform/image/QV_ImageFile.h"
 #include "platform/ini/QV_IniFile.h"
 #include "tasks/QV_SmartTask.h"
@@ -114,7 +114,7 @@ TSmartCtrl* TBGoToRecycleBin::On_MouseUp(TMouseButton Button, TShiftState Shift,
     TSmartCtrl* taken = TActionButton::On_MouseUp(Button, Shift, X, Y);
     if (!taken) return nullptr;
     if (THolderHost* host = HolderHost()) {
-        if (Button == mbLeft) host->OpenRecycleBin();
+        if (Button == mbLeft) host->RecycleBinOpen();
         if (Button == mbRight) host->PopUpButtonMenu(this, {QStringLiteral("RecycleBin")});
     }
     return taken;

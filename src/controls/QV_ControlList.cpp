@@ -81,6 +81,14 @@ void TControlList::Delete(int IDX)
     items_.erase(items_.begin() + IDX);
 }
 
+std::unique_ptr<TSmartCtrl> TControlList::Take(int IDX)
+{
+    if (IDX < 0 || IDX >= Count()) return nullptr;
+    std::unique_ptr<TSmartCtrl> taken = std::move(items_[size_t(IDX)]);
+    items_.erase(items_.begin() + IDX);
+    return taken;
+}
+
 void TControlList::Clear()
 {
     if (OffMainThread()) {

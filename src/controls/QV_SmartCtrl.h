@@ -252,6 +252,8 @@ public:
     bool ControlExists(const QString& ID) const;
     // Destroys entry IDX (nothing outside the list) or every entry.
     void Delete(int IDX);
+    // Hands entry IDX over to the caller, unlisted; nil outside the list.
+    std::unique_ptr<TSmartCtrl> Take(int IDX);
     void Clear();
 
     // The same-named operation on every visible entry, in index order.

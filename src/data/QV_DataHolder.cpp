@@ -5,8 +5,10 @@
 #include "controls/QV_Repaint.h"
 #include "data/QV_HolderHost.h"
 #include "data/QV_ItemDisposal.h"
+#include "data/QV_ShellBridge.h"
 #include "foundation/QV_Settings.h"
 #include "platform/QV_Threads.h"
+#include "platform/desktop/QV_Clipboard.h"
 #include "platform/desktop/QV_Launch.h"
 #include "platform/desktop/QV_TextDraw.h"
 #include "platform/fs/QV_FileSystem.h"
@@ -202,18 +204,69 @@ void TDataHolder::CalcScroll()
 
 void TDataHolder::QuickFilter(const QString& Text)
 {
-    if (DH_ITEMS.empty()) return;
+    // A longer text that contains the old one can only hide more: the items
+    // hidden already stay hidden untested.
+    const bool narrowing = !DH_TEXT_QFILTER.isEmpty() && Text.contains(DH_TEXT_QFILTER, Qt::CaseInsensitive);
+    // Kept even for an empty folder, so the field shows what was typed.
     DH_TEXT_QFILTER = Text;
+    if (DH_ITEMS.empty()) return;
+    const QString needle = Text.toLower();
     for (const auto& item : DH_ITEMS) {
         if (item->IsGroup() || Suppressed(item->ID_FILE_DATA)) continue;
-        item->ID_VISIBLE = PassesFilter(*item);
+        if (narrowing && !item->ID_VISIBLE) continue;
+        item->ID_VISIBLE = needle.isEmpty() || item->ID_FILE_DATA.FD_NAME.contains(needle, Qt::CaseInsensitive);
     }
     Arrange();
 }
 
+bool TDataHolder::SelectAndShow(const QString& Name)
+{
+    for (const auto& item : DH_ITEMS) {
+        if (!item->ID_VISIBLE || item->IsGroup() || item->ID_FILE_DATA.FD_NAME != Name) continue;
+        DeselectAll();
+        item->Select();
+        const int margin = Margins().Top;
+        if (item->ID_POS.y() - DH_SCROLL_POS < margin || item->ID_POS.y() + item->ID_HEIGHT - DH_SCROLL_POS > DH_HEIGHT)
+            ScrollBy(item->ID_POS.y() - margin - DH_SCROLL_POS);
+        return true;
+    }
+    return false;
+}
+
+bool TDataHolder::RenameSelected(bool FromClipboard)
+{
+    TItemData* target = nullptr;
+    for (const auto& item : DH_ITEMS)
+        if (item->ID_VISIBLE && !item->IsGroup() && item->Selected()) {
+            target = item.get();
+            break;
+        }
+    if (!target && DH_ITEM_ACTIVE && !DH_ITEM_ACTIVE->IsGroup()) target = DH_ITEM_ACTIVE;
+    TRenameEditApi* edit = RenameEdit();
+    if (!target || !edit) return false;
+    const QRect rect = target->ItemRect(this);
+    // Over the caption, where the name is drawn.
+    const int x = rect.left() + Settings().Browsing.ItemHeight;
+    const int y = rect.top() + (rect.height() - 22) / 2;
+    // Only the first line: a name never holds a line break.
+    const QString text = FromClipboard ? ClipboardText().section(QLatin1Char('\n'), 0, 0).trimmed() : QString();
+    if (text.isEmpty()) edit->PopUp(x, y, target);
+    else edit->PopUp(x, y, target, text);
+    return true;
+}
+
+void TDataHolder::ScrollBy(int Delta)
+{
+    const int pos = std::clamp(DH_SCROLL_POS + Delta, 0, std::max(DH_SCROLL_MAX, 0));
+    if (pos == DH_SCROLL_POS) return;
+    DH_SCROLL_POS = pos;
+    NotifyControls();
+    RequestRepaint();
+}
+
 bool TDataHolder::PassesFilter(const TItemData& Item) const
 {
-    return DH_TEXT_QFILTER.isEmpty() || Item.ID_FILE_DATA.FD_NAME.toLower().contains(DH_TEXT_QFILTER.toLower());
+    return DH_TEXT_QFILTER.isEmpty() || Item.ID_FILE_DATA.FD_NAME.contains(DH_TEXT_QFILTER, Qt::CaseInsensitive);
 }
 
 bool TDataHolder::Shows(const TItemData& Item) const { return !Suppressed(Item.ID_FILE_DATA) && PassesFilter(Item); }
@@ -630,6 +683,11 @@ void TDataHolder::On_KeyPress(QChar& Key)
 
 void TDataHolder::On_KeyDown(TKeyCode& Key, TShiftState Shift)
 {
+    if (Key == VK_APPS || (Key == VK_F10 && (Shift & ssShift) && !(Shift & (ssCtrl | ssAlt)))) {
+        PopUpMenuByKey();
+        Key = 0;
+        return;
+    }
     // Alt chords belong to the file holder's navigation and to the release.
     if (Shift & ssAlt) return;
     const bool ctrl = Shift & ssCtrl;
@@ -638,8 +696,11 @@ void TDataHolder::On_KeyDown(TKeyCode& Key, TShiftState Shift)
         const int page = std::max(DH_HEIGHT - Margins().Top - Margins().BottomReserve, 1);
         const int to = NavigateItems(DH_ITEMS, FocusIndex(), *move, page);
         if (to >= 0) MoveFocus(to, Shift);
+        else ScrollByKey(Key, page);
     } else if (Key == VK_RETURN && plain) {
         OpenFocusItem();
+    } else if (Key == VK_F2 && !ctrl) {
+        RenameSelected();
     } else if (Key == VK_SPACE && ctrl && focus_) {
         if (focus_->Selected()) focus_->DeSelect();
         else focus_->Select();
@@ -660,6 +721,20 @@ void TDataHolder::On_KeyDown(TKeyCode& Key, TShiftState Shift)
         return;
     }
     Key = 0;
+}
+
+void TDataHolder::ScrollByKey(TKeyCode Key, int Page)
+{
+    const int line = std::max(int(Settings().Browsing.ItemHeight), 10);
+    switch (Key) {
+    case VK_PRIOR: ScrollBy(-Page); break;
+    case VK_NEXT: ScrollBy(Page); break;
+    case VK_HOME: ScrollBy(-DH_SCROLL_POS); break;
+    case VK_END: ScrollBy(DH_SCROLL_MAX - DH_SCROLL_POS); break;
+    case VK_UP: ScrollBy(-line); break;
+    case VK_DOWN: ScrollBy(line); break;
+    default: break;
+    }
 }
 
 int TDataHolder::FocusIndex() const
@@ -720,6 +795,21 @@ void TDataHolder::OpenFocusItem()
     item->On_MouseDouble(this, mbLeft, 0, rect.center().x(), rect.center().y());
 }
 
+void TDataHolder::PopUpMenuByKey()
+{
+    THolderHost* host = HolderHost();
+    if (!host) return;
+    // The menu opens over the first selected item, or at the top left of the
+    // items without a selection, as the right click there would show it.
+    for (const auto& item : DH_ITEMS) {
+        if (item->IsGroup() || !item->Selected() || !Shows(*item)) continue;
+        const QRect rect = item->ItemRect(this);
+        host->PopUpTypeMenu(rect.center().x(), rect.center().y(), BuildMenu());
+        return;
+    }
+    if (!HolderMenuName().isEmpty()) host->PopUpMenu(Margins().Left, Margins().Top, {HolderMenuName()});
+}
+
 void TDataHolder::On_KeyUp(TKeyCode& Key, TShiftState Shift)
 {
     THolderHost* host = HolderHost();
@@ -729,7 +819,7 @@ void TDataHolder::On_KeyUp(TKeyCode& Key, TShiftState Shift)
     else if (Key == '1' && ctrl) host->AddFileTab(QDrivePath, true);
     else if (Key == '2' && ctrl) host->AddSearchTab(QDrivePath, true);
     else if (Key == '3' && ctrl) host->RemHolder(DH_ID);
-    else if (Key == VK_DELETE) host->FilesDelete();
+    else if (Key == VK_DELETE) host->FilesDelete(Shift & ssShift);
 }
 
 // --- The remaining slots ---
@@ -807,7 +897,60 @@ void TDataHolder::EndUpdate()
 }
 
 void TDataHolder::ThemeLoad() {}
-void TDataHolder::CopyToClipboard() {}
+
+QStringList TDataHolder::SelectedPaths(bool Drives) const
+{
+    QStringList paths;
+    for (const auto& item : DH_ITEMS) {
+        if (!item->Selected() || item->IsGroup()) continue;
+        const QString& path = item->ID_FILE_DATA.FD_PATH;
+        if (IsDriveRoot(path) ? Drives : ItemExists(path)) paths.append(path);
+    }
+    return paths;
+}
+
+void TDataHolder::CopyToClipboard()
+{
+    const QStringList paths = SelectedPaths(true);
+    if (TShellBridge* shell = ShellBridge(); shell && !paths.isEmpty()) shell->CopyItems(paths);
+}
+
+void TDataHolder::CutToClipboard()
+{
+    const QStringList paths = SelectedPaths(false);
+    if (TShellBridge* shell = ShellBridge(); shell && !paths.isEmpty()) shell->CutItems(paths);
+}
+
+void TDataHolder::DeleteSelFiles(bool Permanently)
+{
+    const QStringList paths = SelectedPaths(false);
+    if (TShellBridge* shell = ShellBridge(); shell && !paths.isEmpty()) shell->DeleteItems(paths, Permanently);
+}
+
+void TDataHolder::DisplayProperties()
+{
+    const QStringList paths = SelectedPaths(true);
+    if (TShellBridge* shell = ShellBridge(); shell && !paths.isEmpty()) shell->Properties(paths);
+}
+
+void TDataHolder::DisplayOpenWith()
+{
+    QString path = DH_ITEM_ACTIVE && !DH_ITEM_ACTIVE->IsGroup() ? DH_ITEM_ACTIVE->ID_FILE_DATA.FD_PATH : QString();
+    if (path.isEmpty() || !ItemExists(path)) {
+        const QStringList selected = SelectedPaths(false);
+        path = selected.isEmpty() ? QString() : selected.first();
+    }
+    if (TShellBridge* shell = ShellBridge(); shell && !path.isEmpty()) shell->OpenWith(path);
+}
+
+void TDataHolder::OpenInExplorer()
+{
+    TShellBridge* shell = ShellBridge();
+    if (!shell) return;
+    const QStringList selected = SelectedPaths(true);
+    if (!selected.isEmpty()) shell->Reveal(selected.first(), true);
+    else if (const QString folder = CurrentFolder(); !folder.isEmpty()) shell->Reveal(folder, false);
+}
 
 void TDataHolder::OpenFolder(const QString& Path)
 {
@@ -815,7 +958,16 @@ void TDataHolder::OpenFolder(const QString& Path)
 }
 
 void TDataHolder::OpenDrive(const QString&) {}
-void TDataHolder::ShowContextMenu(QPoint) {}
+void TDataHolder::ShowContextMenu(QPoint Pos)
+{
+    TShellBridge* shell = ShellBridge();
+    if (!shell) return;
+    // The files' menu first, then the drives' menu at the same point.
+    QStringList files, drives;
+    for (const QString& path : SelectedPaths(true)) (IsDriveRoot(path) ? drives : files).append(path);
+    if (!files.isEmpty()) shell->ItemsMenu(files, CurrentFolder(), Pos);
+    if (!drives.isEmpty()) shell->ItemsMenu(drives, CurrentFolder(), Pos);
+}
 
 TSmartTask* TDataHolder::IconTask(TIconTask which)
 {

@@ -121,6 +121,7 @@ public:
     virtual void CopyToClipboard();
     // The menu keys of the selection: ID_MENU, else FD_EXT, each once.
     virtual TStringArray BuildMenu();
+    void PopUpMenuByKey();
 
     bool Selecting() const override { return DH_SELECTING; }
     void PointerLeft() override;
@@ -145,8 +146,24 @@ public:
     // The short text drawn in the middle of a view that shows no item (and no
     // quick filter hides them); none here.
     virtual QString EmptyText() const { return QString(); }
-    // Ctrl + right click: the shell's context menu of the selection; nothing here.
+    // Ctrl + right click: the desktop's context menu of the selection at Pos
+    // (view coordinates), through the shell bridge.
     virtual void ShowContextMenu(QPoint Pos);
+
+    // --- File operations on the selection, through the shell bridge ---
+    // Existing selected entries, in list order; drive roots only when asked.
+    QStringList SelectedPaths(bool Drives) const;
+    void CutToClipboard();
+    // To the trash, or deleted for good after a confirmation that says so.
+    void DeleteSelFiles(bool Permanently = false);
+    void DisplayProperties();
+    // For the hot item, else the first selected one.
+    void DisplayOpenWith();
+    // The first selected item shown in the system's file browser; without a
+    // selection the place shown.
+    void OpenInExplorer();
+    // The folder a file operation without a selected folder works in; empty here.
+    virtual QString CurrentFolder() const { return QString(); }
 
     // --- Items (interface thread) ---
     const TItemList& Items() const { return DH_ITEMS; }
@@ -192,7 +209,20 @@ public:
     void CalcScroll();
     void Arrange();
     void UpdateBackground();
+    // Shows only the items whose names contain Text (any letter case). When
+    // Text extends the previous filter only the items shown so far are tested.
     void QuickFilter(const QString& Text);
+    // Selects the visible item of that name alone and scrolls it into view;
+    // false when there is none.
+    bool SelectAndShow(const QString& Name);
+    // Opens the rename editor over the first selected item, else the hot one;
+    // false when there is neither or no editor.
+    // FromClipboard: the editor starts with the clipboard's text, when it holds any.
+    bool RenameSelected(bool FromClipboard = false);
+    // Without an item to move the focus to, the navigation keys scroll the view.
+    void ScrollByKey(TKeyCode Key, int Page);
+    // The view scrolled by Delta pixels, kept within 0 .. DH_SCROLL_MAX.
+    void ScrollBy(int Delta);
     // Whether the hide settings and the quick filter let the item show; what
     // an opened group header shows of its members.
     bool Shows(const TItemData& Item) const;

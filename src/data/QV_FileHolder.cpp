@@ -4,6 +4,7 @@
 #include "controls/QV_Repaint.h"
 #include "data/QV_FolderMonitor.h"
 #include "data/QV_HolderHost.h"
+#include "data/QV_ShellBridge.h"
 #include "foundation/QV_Settings.h"
 #include "locale/QV_LocaleManager.h"
 #include "platform/desktop/QV_Sound.h"
@@ -275,6 +276,7 @@ void TFileHolder::ListingDone(bool Folder)
     RestoreHotItem();
     SelectNamed(std::exchange(selectWhenListed_, {}));
     if (const std::function<void()> selected = std::exchange(selectedWhenListed_, {})) selected();
+    if (!DH_SELECT_NAME.isEmpty()) SelectAndShow(std::exchange(DH_SELECT_NAME, QString()));
     StartIconTasks();
     if (OnListed) OnListed(this);
     if (std::exchange(refreshAfterListing_, false)) On_FolderChanged(DH_MONITOR.get());
@@ -324,6 +326,26 @@ void TFileHolder::On_KeyUp(TKeyCode& Key, TShiftState Shift)
 {
     TDataHolder::On_KeyUp(Key, Shift);
     if (Key == 'C' && (Shift & ssCtrl)) CopyToClipboard();
+    else if (Key == 'X' && (Shift & ssCtrl)) CutToClipboard();
+    else if (Key == 'V' && (Shift & ssCtrl)) PasteFromClipboard();
+}
+
+QString TFileHolder::CurrentFolder() const
+{
+    const TPathData* current = Path_Curr();
+    if (!current || current->PD_TYPE == ptQDrive || IsQDrive(current->PD_PATH)) return QString();
+    return current->PD_PATH;
+}
+
+void TFileHolder::PasteFromClipboard()
+{
+    TShellBridge* shell = ShellBridge();
+    if (!shell || !shell->CanPaste()) return;
+    QString target = CurrentFolder();
+    if (SelCount() == 1)
+        for (const auto& item : Items())
+            if (item->Selected() && item->Directory()) target = item->ID_FILE_DATA.FD_PATH;
+    if (!target.isEmpty()) shell->Paste(target);
 }
 
 void TFileHolder::On_Activate()

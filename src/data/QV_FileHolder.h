@@ -35,6 +35,9 @@ public:
     // arranged (not for a stopped one); for the quick-drive view once it has
     // also been grouped.
     std::function<void(TFileHolder* Sender)> OnListed;
+    // The name of an item to select, and scroll to, once the next listing is
+    // in (the path field names a file); cleared by that listing.
+    QString DH_SELECT_NAME;
 
     // Once the next listing of a folder is in, the items of these names are
     // selected and the first is scrolled into view (a file revealed by another
@@ -93,6 +96,9 @@ public:
     // entries move into it, never replacing anything. Answers the new folder's
     // path, or empty when none was made.
     QString CreateFolder();
+    // The clipboard's files into the one selected folder, else into the folder shown.
+    void PasteFromClipboard();
+    QString CurrentFolder() const override;
 
     // --- Slots ---
     // On the press, so the modifiers count as they are then and a held key

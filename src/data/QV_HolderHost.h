@@ -25,6 +25,7 @@ struct TRunAnswer {
     TRunChoice Choice = TRunChoice::rcCancel;
     bool Remember = false; // the user asked to be asked no more
 };
+class TItemData;
 class TSkinBuffer;
 class TSmartCtrl;
 
@@ -39,7 +40,23 @@ public:
     virtual TDataHolder* AddSearchTab(const QString& Path, bool Active) = 0;
     virtual bool RemHolder(const QString& ID) = 0;
     virtual void ShowPropDialog() = 0;
-    virtual void FilesDelete() = 0;
+    // To the trash; Permanently (Shift+Delete) deletes after a confirmation.
+    virtual void FilesDelete(bool Permanently = false) = 0;
+    // The file operations of the view on the active holder; nothing by default.
+    virtual void ClipboardCopy() {}
+    virtual void ClipboardCut() {}
+    virtual void ClipboardPaste() {}
+    // FromClipboard: the new names come from the clipboard's text.
+    virtual void FilesRename(bool FromClipboard) { (void)FromClipboard; }
+    virtual void DialogOpenWith() {}
+    // The desktop's own actions on the selection, at the point.
+    virtual void SystemMenu(QPoint Pos) { (void)Pos; }
+    virtual void OpenInExplorer() {}
+    // The trash as a place of its own, and emptying it (after asking when Confirm).
+    virtual void RecycleBinOpen() {}
+    virtual void RecycleBinEmpty(bool Confirm) { (void)Confirm; }
+    virtual qint64 RecycleBinCount() { return 0; }
+    virtual qint64 RecycleBinSize() { return 0; }
     virtual void SwitchMode(const QString& Mode) = 0;
     // A message box with the text.
     virtual void ShowMessage(const QString& Text) = 0;
@@ -68,31 +85,19 @@ public:
     virtual void OpenInNewTab() {}
     // The holder with that ID, else the active one.
     virtual void DuplicateHolder(const QString&) {}
-    virtual void ClipboardCopy() {}
-    virtual void ClipboardCut() {}
-    virtual void ClipboardPaste() {}
-    // FromClipboard: the new names come from the clipboard's text.
-    virtual void FilesRename(bool) {}
     virtual void FilesSelectAll() {}
     virtual void CreateFolder() {}
     // "Name", "Ext" or "Path".
     virtual void GroupItems(const QString&) {}
-    // The desktop's own actions on the selection, at the point.
-    virtual void SystemMenu(QPoint) {}
-    virtual void OpenInExplorer() {}
     // The selected files opened with the program; false when none was opened.
     virtual bool OpenSelected(const QString&, const QString&) { return false; }
     virtual void ToggleSearch() {}
     virtual void DialogFolder() {}
-    virtual void DialogOpenWith() {}
     virtual void DialogSearchFolder() {}
     virtual void ShowSettings() {}
     virtual void ShowAboutDialog() {}
     // The control items editor with the items of the control of that identifier.
     virtual void ShowControlItems(const QString&) {}
-    // The trash as a place of its own, and emptying it after asking.
-    virtual void OpenRecycleBin() {}
-    virtual void EmptyRecycleBin() {}
     // The program's menus of those names for a control, which the menu items
     // act on (a tab's menu closes that tab). Without a menu nothing shows.
     virtual void PopUpButtonMenu(TSmartCtrl*, const TStringArray&) {}
@@ -114,10 +119,14 @@ public:
     virtual void PopDown() = 0;
 };
 
-// The rename edit: carries out a rename the user has typed but not confirmed.
+// The rename edit: opens over an item at (X, Y) of the view with its name,
+// and carries out a rename the user has typed but not confirmed.
 class TRenameEditApi {
 public:
     virtual ~TRenameEditApi() = default;
+    virtual void PopUp(int X, int Y, TItemData* Item) = 0;
+    // Starting with Text instead of the item's name.
+    virtual void PopUp(int X, int Y, TItemData* Item, const QString& Text) = 0;
     virtual void ApplyRename() = 0;
 };
 
@@ -137,3 +146,4 @@ TSmartTabApi* SmartTab();
 TSelectTipApi* SelectTip();
 // Only while the control is visible.
 TRenameEditApi* VisibleRenameEdit();
+TRenameEditApi* RenameEdit();

@@ -5,17 +5,28 @@
 #include "controls/QV_Repaint.h"
 #include "controls/QV_ViewHolder.h"
 #include "data/QV_DataCore.h"
+#include "dialogs/QV_ShellDialogs.h"
 #include "foundation/QV_Context.h"
 #include "foundation/QV_Settings.h"
 #include "icons/QV_IconManager.h"
 #include "locale/QV_LocaleManager.h"
+#include "menus/QV_ExtManager.h"
+#include "menus/QV_MenuManager.h"
+#include "menus/QV_SmartMenu.h"
 #include "platform/QV_Report.h"
 #include "platform/QV_Threads.h"
 #include "platform/fs/QV_FileNames.h"
 #include "theme/QV_SkinBuffer.h"
 #include "view/QV_KeyMap.h"
 #include "view/QV_RepaintServer.h"
+#include "widgets/QV_BlinkTimer.h"
+#include "widgets/QV_SelectTip.h"
+#include "widgets/QV_SmartEdit.h"
+#include "widgets/QV_SmartScroll.h"
+#include "widgets/QV_SmartTip.h"
+#include "widgets/QV_WidgetControls.h"
 
+#include <QInputMethodEvent>
 #include <QKeyEvent>
 #include <QApplication>
 #include <QCheckBox>
@@ -63,6 +74,7 @@ TQorView::TQorView(QWidget* mainForm) : QWidget(mainForm)
     setAttribute(Qt::WA_NoSystemBackground);
     setMouseTracking(true);
     setFocusPolicy(Qt::StrongFocus);
+    setAttribute(Qt::WA_InputMethodEnabled);
     QV_RESTORING = false;
 
     LoadSettings();
@@ -71,6 +83,8 @@ TQorView::TQorView(QWidget* mainForm) : QWidget(mainForm)
     localeManager_ = std::make_unique<TLocaleManager>();
     SetLocaleManager(localeManager_.get());
     buttonManager_ = std::make_unique<TButtonManager>();
+    extManager_ = std::make_unique<TExtManager>();
+    menuManager_ = std::make_unique<TMenuManager>();
     ctrlManager_ = std::make_unique<TCtrlManager>();
     ctrlManager_->CM_PARENT = this;
     RegisterCommandControls(*ctrlManager_, *buttonManager_);
@@ -89,10 +103,21 @@ TQorView::TQorView(QWidget* mainForm) : QWidget(mainForm)
     QV_TIMER_CLICK->setTimerType(Qt::PreciseTimer);  // the window is short; coarse timers drift by 5%
     QV_TIMER_CLICK->setInterval(int(Settings().Mouse.ClickDelay));
 
+    QV_TIMER_BLINK = new QTimer(this);
+    QV_TIMER_BLINK->setInterval(TBlinkTimer::Interval);
+    connect(QV_TIMER_BLINK, &QTimer::timeout, this, [] { TickBlinkTimers(); });
+    QV_TIMER_BLINK->start();
+
     QV_CANVAS = TBitmap32();
+
+    RegisterWidgetControls(*ctrlManager_);
+    CreateControls();
 
     QvContext().View.store(this);
     SetHolderHost(this);
+    shellUi_ = std::make_unique<TDesktopShellUi>(this);
+    shell_ = std::make_unique<TShell>(shellUi_.get());
+    SetShellBridge(shell_.get());
     SetRepaintHandler([this] { InvalidateGL(); });
     // Failures the user must hear of reach the window's message box on the
     // interface thread, through whichever view is alive when the message runs.
@@ -106,6 +131,12 @@ TQorView::TQorView(QWidget* mainForm) : QWidget(mainForm)
                                         this);
     repaintServer_->SetSelectionSource([this] { return SelectionReport(); });
 
+    smartMenu_ = static_cast<TSmartMenu*>(ctrlManager_->AddControl(QStringLiteral("SmartMenu"), new TSmartMenu));
+    if (smartMenu_) {
+        smartMenu_->OpenMenu = [this](TSmartCtrl* sender, const QString& id) { PopUpButtonMenu(sender, {id}); };
+        TryPopDown = [this](int X, int Y) { smartMenu_->TryPopDown(X, Y); };
+    }
+
     ctrlManager_->EventNotify(QStringLiteral("FolderChanged"));
 }
 
@@ -114,6 +145,10 @@ TQorView::~TQorView()
     // The holders' tasks and monitors end before the managers they use go.
     dataCore_->StopThreads();
     dataCore_->Clear();
+    // Running file operations are cancelled and waited for; their partial output goes.
+    if (ShellBridge() == shell_.get()) SetShellBridge(nullptr);
+    shell_.reset();
+    shellUi_.reset();
     if (HolderHost() == this) SetHolderHost(nullptr);
     SetRepaintHandler(nullptr);
     SetFailureHook(std::move(previousFailureHook_));
@@ -132,15 +167,28 @@ TQorView::~TQorView()
 
     SetLocaleManager(nullptr);
     localeManager_.reset();
+    TryPopDown = nullptr;
+    smartMenu_ = nullptr;
     SetCtrlManager(nullptr);
     ctrlManager_.reset();
+    menuManager_.reset();
+    extManager_.reset();
     delete QV_TIMER_CLICK;
+    delete QV_TIMER_BLINK;
     QV_CANVAS = TBitmap32();
     SetDataCore(nullptr);
     dataCore_.reset();
     SetIconManager(nullptr);
     iconManager_.reset();
     QV_SKIN.reset();
+}
+
+void TQorView::CreateControls()
+{
+    ctrlManager_->AddControl(QStringLiteral("SmartScroll"), new TSmartScroll());
+    ctrlManager_->AddControl(QStringLiteral("RenameEdit"), new TRenameEdit());
+    ctrlManager_->AddControl(QStringLiteral("SelectTip"), new TSelectTip());
+    ctrlManager_->AddControl(QStringLiteral("SmartTip"), new TSmartTip());
 }
 
 void TQorView::ApplyWindowPlacement(QWidget* mainForm)
@@ -251,6 +299,38 @@ void TQorView::AskRun(const QString& Path, std::function<void(TRunAnswer)> Answe
         Answer(answer);
     });
     box->open();
+}
+
+// --- Menus ---
+
+void TQorView::PopUpMenu(int X, int Y, const TStringArray& MenuIDs)
+{
+    menuManager_->PopUpMenu(smartMenu_, X, Y, MenuIDs);
+}
+
+void TQorView::PopUpTypeMenu(int X, int Y, const TStringArray& TypeKeys)
+{
+    extManager_->PopUpMenu(smartMenu_, X, Y, TypeKeys);
+}
+
+void TQorView::PopUpButtonMenu(TSmartCtrl* Sender, const TStringArray& MenuIDs)
+{
+    menuManager_->PopUpMenu(Sender, smartMenu_, MenuIDs);
+}
+
+void TQorView::PopUpMenuItems(TSmartCtrl* Sender, const QString& Caption, std::unique_ptr<TControlList> Items, int)
+{
+    if (!smartMenu_ || !Items || Items->Count() == 0) return;
+    auto* holder = new TMenuHolder;
+    holder->MH_CAPTION = Caption;
+    holder->SC_ID = Caption;
+    while (Items->Count() > 0) holder->MH_LIST->AddControl(Items->Take(0).release());
+    smartMenu_->PopUp(Sender, holder);
+}
+
+void TQorView::PopDownMenu()
+{
+    if (smartMenu_ && smartMenu_->SM_SHOWING) smartMenu_->PopDown();
 }
 
 // --- Painting ---
@@ -364,10 +444,32 @@ void TQorView::wheelEvent(QWheelEvent* event)
 
 // --- Keys ---
 
+bool TQorView::FocusQuickFilter(const QKeyEvent* event)
+{
+    const bool ctrlF = event->key() == Qt::Key_F && (event->modifiers() & Qt::ControlModifier) &&
+                       !(event->modifiers() & (Qt::AltModifier | Qt::ShiftModifier));
+    const bool slash = event->text() == QLatin1String("/") && !(event->modifiers() & Qt::ControlModifier);
+    if ((!ctrlF && !slash) || FocusedEdit(*ctrlManager_)) return false;
+    TFilterEdit* filter = FindQuickFilter(*ctrlManager_);
+    if (!filter) return false;
+    FocusControl(*ctrlManager_, filter);
+    InvalidateGL();
+    return true;
+}
+
 void TQorView::keyPressEvent(QKeyEvent* event)
 {
+    if (FocusQuickFilter(event)) return;
     const TShiftState shift = ShiftStateOf(event->modifiers(), Qt::NoButton);
     if (!event->isAutoRepeat()) pressedShift_.insert(event->key(), shift);
+    // An open menu takes the keys, whoever has the focus.
+    if (smartMenu_ && smartMenu_->SM_SHOWING) {
+        menuKeys_.insert(event->key());
+        if (TKeyCode code = KeyCodeOf(event->key())) smartMenu_->On_KeyDown(code, shift);
+        for (QChar typed : TypedText(event->key(), event->modifiers(), event->text())) smartMenu_->On_KeyPress(typed);
+        InvalidateGL();
+        return;
+    }
     if (TKeyCode code = KeyCodeOf(event->key())) {
         if (TSmartCtrl* control = ctrlManager_->FocusedControl()) control->On_KeyDown(code, shift);
         else if (TViewHolder* holder = ActiveHolder()) holder->On_KeyDown(code, shift);
@@ -386,10 +488,37 @@ void TQorView::keyReleaseEvent(QKeyEvent* event)
     const TShiftState shift =
         pressed != pressedShift_.cend() ? *pressed : ShiftStateOf(event->modifiers(), Qt::NoButton);
     pressedShift_.remove(event->key());
+    // The release of a key the menu took is the menu's too: a Delete pressed
+    // in a menu must not delete the selection.
+    if (menuKeys_.remove(event->key())) return;
     TKeyCode code = KeyCodeOf(event->key());
     if (!code) return;
     if (TSmartCtrl* control = ctrlManager_->FocusedControl()) control->On_KeyUp(code, shift);
     else if (TViewHolder* holder = ActiveHolder()) holder->On_KeyUp(code, shift);
+}
+
+void TQorView::inputMethodEvent(QInputMethodEvent* event)
+{
+    // Only the finished text is taken; the text being composed is not drawn.
+    if (TSmartEdit* edit = FocusedEdit(*ctrlManager_); edit && !event->commitString().isEmpty()) {
+        edit->InsertComposed(event->commitString());
+        ctrlManager_->Control_Update();
+        InvalidateGL();
+    }
+    event->accept();
+}
+
+QVariant TQorView::inputMethodQuery(Qt::InputMethodQuery query) const
+{
+    TSmartEdit* edit = FocusedEdit(*ctrlManager_);
+    switch (query) {
+    // Always on: the method may only learn of a newly focused field at its next key.
+    case Qt::ImEnabled: return true;
+    case Qt::ImCursorRectangle: return edit ? QVariant(edit->CaretRect()) : QVariant(QRect());
+    case Qt::ImSurroundingText: return edit ? QVariant(edit->SE_TEXT) : QVariant(QString());
+    case Qt::ImCursorPosition: return edit ? QVariant(edit->Model().Caret()) : QVariant(0);
+    default: return QWidget::inputMethodQuery(query);
+    }
 }
 
 void TQorView::enterEvent(QEnterEvent*)

@@ -11,11 +11,12 @@
 
 #include "data/QV_FileHolder.h"
 #include "data/QV_HolderHost.h"
-#include "view/QV_OpenRequests.h"
 #include "platform/QV_Report.h"
 #include "platform/image/QV_Bitmap32.h"
+#include "view/QV_OpenRequests.h"
 
 #include <QHash>
+#include <QSet>
 #include <QWidget>
 
 #include <atomic>
@@ -27,8 +28,13 @@ class TButtonManager;
 class TCtrlManager;
 class TDataCore;
 class TIconManager;
+class TExtManager;
 class TLocaleManager;
+class TMenuManager;
+class TSmartMenu;
 class TRepaintServer;
+class TShell;
+class TShellUi;
 class TSkinBuffer;
 class TViewHolder;
 
@@ -47,6 +53,7 @@ public:
     ~TQorView() override;
 
     QTimer* QV_TIMER_CLICK;  // running while the double-click window is open
+    QTimer* QV_TIMER_BLINK;  // the edit fields' caret blink
     // Set from a repaint request until the paint begins; requests meanwhile
     // fold into that paint.
     std::atomic<bool> QV_INVALIDATING{false};
@@ -70,6 +77,10 @@ public:
     TCtrlManager* CtrlManager() const { return ctrlManager_.get(); }
     TLocaleManager* LocaleManager() const { return localeManager_.get(); }
     TIconManager* IconManager() const { return iconManager_.get(); }
+    TMenuManager* MenuManager() const { return menuManager_.get(); }
+    TExtManager* ExtManager() const { return extManager_.get(); }
+    // The registered "SmartMenu" control.
+    TSmartMenu* SmartMenu() const { return smartMenu_; }
 
     TDataCore* DataCore() const { return dataCore_.get(); }
 
@@ -86,11 +97,12 @@ public:
     // A window-modal question that does not block the event loop: Run, Open
     // (as a document), Cancel, and a box to remember the choice.
     void AskRun(const QString& Path, std::function<void(TRunAnswer)> Answer) override;
-    // The dialogs, the shell bridge and the smart menu complete these.
-    void ShowPropDialog() override {}
-    void FilesDelete() override {}
-    void PopUpMenu(int, int, const TStringArray&) override {}
-    void PopUpTypeMenu(int, int, const TStringArray&) override {}
+    void PopUpMenu(int X, int Y, const TStringArray& MenuIDs) override;
+    void PopUpTypeMenu(int X, int Y, const TStringArray& TypeKeys) override;
+    void PopUpButtonMenu(TSmartCtrl* Sender, const TStringArray& MenuIDs) override;
+    void PopUpMenuItems(TSmartCtrl* Sender, const QString& Caption, std::unique_ptr<TControlList> Items,
+                        int Width) override;
+    void PopDownMenu() override;
 
     // --- Tabs ---
     // None when Path (aliases resolved) is neither "QDrive:\" nor existing.
@@ -118,22 +130,27 @@ public:
     void ClipboardCopy() override;
     void FilesSelectAll() override;
     void CreateFolder() override;
+    // --- File operations through the shell bridge ---
+    void ClipboardCut() override;
+    void ClipboardPaste() override;
+    void FilesDelete(bool Permanently = false) override;
+    void ShowPropDialog() override;
+    void DialogOpenWith() override;
+    void SystemMenu(QPoint Pos) override;
+    void OpenInExplorer() override;
+    void RecycleBinOpen() override;
+    void RecycleBinEmpty(bool Confirm) override;
+    qint64 RecycleBinCount() override;
+    qint64 RecycleBinSize() override;
+    TShell* Shell() const { return shell_.get(); }
     // "Name", "Ext" or "Path"; anything else shows the items ungrouped.
     void GroupItems(const QString& By) override;
     void ReloadTheme();
     bool OpenSelected(const QString& AppPath, const QString& Param1) override;
-    void SystemMenu(QPoint Pos) override;
-    // The shell bridge completes these: until then they do nothing.
-    void ClipboardCut() override {}
-    void ClipboardPaste() override {}
-    void FilesRename(bool) override {}
-    void OpenInExplorer() override {}
-    void OpenRecycleBin() override {}
-    void EmptyRecycleBin() override {}
+    void FilesRename(bool FromClipboard) override;
     // The search holders and the dialogs complete these.
     void ToggleSearch() override {}
     void DialogFolder() override {}
-    void DialogOpenWith() override {}
     void DialogSearchFolder() override {}
     void ShowSettings() override {}
     void ShowAboutDialog() override {}
@@ -169,6 +186,10 @@ protected:
     void wheelEvent(QWheelEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void keyReleaseEvent(QKeyEvent* event) override;
+    // Text composed by an input method (dead keys, compose, CJK) goes to the
+    // focused edit field like typed text.
+    void inputMethodEvent(QInputMethodEvent* event) override;
+    QVariant inputMethodQuery(Qt::InputMethodQuery query) const override;
     void enterEvent(QEnterEvent* event) override;
     // The hot item and the hot control lose their highlight.
     void leaveEvent(QEvent* event) override;
@@ -178,10 +199,18 @@ private:
     TFailureHook previousFailureHook_;
     void ApplyWindowPlacement(QWidget* mainForm);
     void UpdateWindowTitle();
+    // The widgets the view registers itself, in their place of the paint order.
+    void CreateControls();
+    // Ctrl+F and "/" outside an edit field: the keyboard goes to the quick filter.
+    bool FocusQuickFilter(const QKeyEvent* event);
     void MouseDown(QMouseEvent* event);
 
     std::unique_ptr<TLocaleManager> localeManager_;
     std::unique_ptr<TButtonManager> buttonManager_;
+    std::unique_ptr<TExtManager> extManager_;
+    std::unique_ptr<TMenuManager> menuManager_;
+    TSmartMenu* smartMenu_ = nullptr;  // owned by the control manager
+    QSet<int> menuKeys_;               // pressed while the menu was open
     std::unique_ptr<TCtrlManager> ctrlManager_;
     std::unique_ptr<TIconManager> iconManager_;
     TRepaintServer* repaintServer_ = nullptr;
@@ -192,6 +221,8 @@ private:
     // The modifiers held when each key still down was pressed: its release
     // acts with them, whichever was let go first.
     QHash<int, TShiftState> pressedShift_;
+    std::unique_ptr<TShellUi> shellUi_;
+    std::unique_ptr<TShell> shell_;
 };
 
 // The process-wide view, set for its lifetime; nil before and after.

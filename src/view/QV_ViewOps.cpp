@@ -10,6 +10,7 @@
 #include "platform/QV_Report.h"
 #include "platform/fs/QV_FileNames.h"
 #include "platform/ini/QV_IniFile.h"
+#include "shell/QV_Shell.h"
 
 #include <QCoreApplication>
 
@@ -160,6 +161,51 @@ void TQorView::ClipboardCopy()
     if (TDataHolder* holder = dataCore_->DC_HOLDER) holder->CopyToClipboard();
 }
 
+void TQorView::ClipboardCut()
+{
+    if (TDataHolder* holder = dataCore_->DC_HOLDER) holder->CutToClipboard();
+}
+
+void TQorView::ClipboardPaste()
+{
+    if (TFileHolder* holder = FileHolder()) holder->PasteFromClipboard();
+}
+
+void TQorView::FilesDelete(bool Permanently)
+{
+    if (TDataHolder* holder = dataCore_->DC_HOLDER) holder->DeleteSelFiles(Permanently);
+}
+
+void TQorView::ShowPropDialog()
+{
+    if (TDataHolder* holder = dataCore_->DC_HOLDER) holder->DisplayProperties();
+}
+
+void TQorView::DialogOpenWith()
+{
+    if (TDataHolder* holder = dataCore_->DC_HOLDER) holder->DisplayOpenWith();
+}
+
+void TQorView::SystemMenu(QPoint Pos)
+{
+    if (TFileHolder* holder = FileHolder()) holder->ShowContextMenu(Pos);
+}
+
+void TQorView::OpenInExplorer()
+{
+    if (TDataHolder* holder = dataCore_->DC_HOLDER) holder->OpenInExplorer();
+}
+
+void TQorView::RecycleBinOpen() { shell_->OpenTrash(); }
+void TQorView::RecycleBinEmpty(bool Confirm) { shell_->EmptyTrash(Confirm); }
+qint64 TQorView::RecycleBinCount() { return shell_->TrashCount(); }
+qint64 TQorView::RecycleBinSize() { return shell_->TrashSize(); }
+
+void TQorView::FilesRename(bool FromClipboard)
+{
+    if (TDataHolder* holder = dataCore_->DC_HOLDER) holder->RenameSelected(FromClipboard);
+}
+
 void TQorView::FilesSelectAll()
 {
     if (TDataHolder* holder = dataCore_->DC_HOLDER) holder->SelectAll();
@@ -181,11 +227,6 @@ void TQorView::ReloadTheme()
         holder->DH_FOLDER_THEME->FT_PATH.clear();
         holder->ThemeLoad();
     }
-}
-
-void TQorView::SystemMenu(QPoint Pos)
-{
-    if (TFileHolder* holder = FileHolder()) holder->ShowContextMenu(Pos);
 }
 
 bool TQorView::OpenSelected(const QString& AppPath, const QString& Param1)

@@ -81,8 +81,8 @@ TEST_F(CommandButtons, LeftClickCallsTheViewOperation)
         {"Qorvel.Settings", {"ShowSettings"}},
         {"Qorvel.About", {"ShowAboutDialog"}},
         {"Customize.Folder", {"DialogFolder"}},
-        {"Places.RecycleBin", {"OpenRecycleBin"}},
-        {"RecycleBin.Empty", {"EmptyRecycleBin"}},
+        {"Places.RecycleBin", {"RecycleBinOpen"}},
+        {"RecycleBin.Empty", {"RecycleBinEmpty"}},
         {"Text.Copy", {}},  // not in an edit field
     };
     for (const auto& [command, calls] : cases)

@@ -50,7 +50,7 @@ public:
         return true;
     }
     void ShowPropDialog() override { Record("ShowPropDialog"); }
-    void FilesDelete() override { Record("FilesDelete"); }
+    void FilesDelete(bool) override { Record("FilesDelete"); }
     void SwitchMode(const QString& Mode) override { Record("SwitchMode(" + Mode + ")"); }
     void ShowMessage(const QString& Text) override { Record("ShowMessage(" + Text + ")"); }
     void PopUpMenu(int, int, const TStringArray& Menus) override { Record("PopUpMenu(" + Menus.join(',') + ")"); }
@@ -94,8 +94,8 @@ public:
     void ShowSettings() override { Record("ShowSettings"); }
     void ShowAboutDialog() override { Record("ShowAboutDialog"); }
     void ShowControlItems(const QString& ID) override { Record("ShowControlItems(" + ID + ")"); }
-    void OpenRecycleBin() override { Record("OpenRecycleBin"); }
-    void EmptyRecycleBin() override { Record("EmptyRecycleBin"); }
+    void RecycleBinOpen() override { Record("RecycleBinOpen"); }
+    void RecycleBinEmpty(bool) override { Record("RecycleBinEmpty"); }
     void PopUpButtonMenu(TSmartCtrl* Sender, const TStringArray& Menus) override
     {
         MenuSender = Sender;

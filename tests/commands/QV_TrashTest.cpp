@@ -1,4 +1,5 @@
 #include "platform/fs/QV_Trash.h"
+#include "platform/fs/QV_TrashUsage.h"
 
 #include "QV_CommandTestSupport.h"
 #include "commands/QV_ButtonManager.h"
@@ -50,8 +51,8 @@ protected:
 
 TEST_F(Trash, CountsEntriesAndBytesOfTheHomeTrash)
 {
-    ASSERT_FALSE(TrashFolders().isEmpty());
-    EXPECT_EQ(TrashFolders().first(), trash_);
+    ASSERT_FALSE(TrashFolders().empty());
+    EXPECT_EQ(TrashFolders().front(), trash_);
     const TFsResult<TTrashUsage> usage = MeasureTrash({trash_});
     ASSERT_TRUE(usage);
     EXPECT_EQ(usage.Value().Count, 3);

@@ -11,7 +11,13 @@
 #include "controls/QV_CtrlManager.h"
 #include "controls/QV_SmartCtrl.h"
 #include "foundation/QV_Context.h"
+#include "menus/QV_SmartMenu.h"
 #include "support/QV_TestSupport.h"
+#include "widgets/QV_SelectTip.h"
+#include "widgets/QV_SmartEdit.h"
+#include "widgets/QV_SmartProgress.h"
+#include "widgets/QV_SmartScroll.h"
+#include "widgets/QV_SmartTip.h"
 
 #include <gtest/gtest.h>
 
@@ -24,9 +30,48 @@ struct TMaker {
     static std::unique_ptr<T> Make() { return std::make_unique<T>(); }
 };
 
+// The menu is hidden until it pops up; the contract is about a shown one.
+template <>
+struct TMaker<TSmartMenu> {
+    static std::unique_ptr<TSmartMenu> Make()
+    {
+        auto menu = std::make_unique<TSmartMenu>();
+        menu->SC_VISIBLE = true;
+        return menu;
+    }
+};
+
+// The controls that start hidden are shown, as their owners show them.
+template <typename T>
+struct TShownMaker {
+    static std::unique_ptr<T> Make()
+    {
+        auto control = std::make_unique<T>();
+        control->SetVisible(true);
+        return control;
+    }
+};
+template <>
+struct TMaker<TRenameEdit> : TShownMaker<TRenameEdit> {};
+template <>
+struct TMaker<TSmartTip> : TShownMaker<TSmartTip> {};
+// The scroll bar is hit only while its holder can scroll.
+template <>
+struct TMaker<TSmartScroll> {
+    static std::unique_ptr<TSmartScroll> Make()
+    {
+        auto control = std::make_unique<TSmartScroll>();
+        control->SC_ENABLED = true;
+        return control;
+    }
+};
+template <>
+struct TMaker<TSelectTip> : TShownMaker<TSelectTip> {};
+
 using TControlTypes = ::testing::Types<TSmartCtrl, TActionButton, TExecButton, TBGoToMyPc, TBGoToMyDocs,
                                        TBGoToRecycleBin, TBRecentTabItem, TBItemGroup, TBControlSettings,
-                                       TBTabClose>;
+                                       TBTabClose, TMenuHolder, TSmartMenu, TSmartEdit, TFilterEdit, TRenameEdit,
+                                       TPathEdit, TSmartScroll, TSmartTip, TSelectTip, TSmartProgress>;
 
 // The control under test at (0, 0, 200, 40), with two probe children side by side.
 template <typename T>

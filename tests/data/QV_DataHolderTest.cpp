@@ -444,6 +444,71 @@ TEST_F(DataHolder, MenuKeysOfTheSelectionEachOnce)
     EXPECT_EQ(holder_.BuildMenu(), (TStringArray{".txt", "FOLDER"}));
 }
 
+// Records the menus the holder asks for.
+class TMenuHost : public THolderHost {
+public:
+    TSkinBuffer* ItemSkin() override { return nullptr; }
+    TDataHolder* AddFileTab(const QString&, bool) override { return nullptr; }
+    TDataHolder* AddSearchTab(const QString&, bool) override { return nullptr; }
+    bool RemHolder(const QString&) override { return false; }
+    void ShowPropDialog() override {}
+    void FilesDelete(bool) override {}
+    void SwitchMode(const QString&) override {}
+    void ShowMessage(const QString&) override {}
+    void PopUpMenu(int X, int Y, const TStringArray& ids) override
+    {
+        Asked << QString("menu %1,%2 %3").arg(X).arg(Y).arg(ids.join('+'));
+    }
+    void PopUpTypeMenu(int X, int Y, const TStringArray& keys) override
+    {
+        Asked << QString("types %1,%2 %3").arg(X).arg(Y).arg(keys.join('+'));
+    }
+    QStringList Asked;
+};
+
+class TMenuHolderProbe : public TDataHolder {
+public:
+    QString HolderMenuName() const override { return QStringLiteral("FileHolderMenu"); }
+};
+
+TEST(DataHolderMenus, MenuKeyAndShiftF10OpenWhatARightClickWould)
+{
+    TMenuHost host;
+    TQvContextScope context({.HolderHost = &host});
+    TMenuHolderProbe holder;
+    TItemList items;
+    for (const char* ext : {".txt", ".png", ".txt"}) {
+        items.push_back(std::make_unique<TFileItem>());
+        items.back()->ID_FILE_DATA.FD_EXT = ext;
+    }
+    holder.HandOverItems(std::move(items));
+    holder.On_Resize(1000, 600);
+    struct Case {
+        TKeyCode Key;
+        TShiftState Shift;
+        bool Opens;
+    } cases[] = {{VK_APPS, 0, true}, {VK_F10, ssShift, true}, {VK_F10, 0, false}, {VK_F10, ssShift | ssCtrl, false}};
+    for (const Case& c : cases) {
+        host.Asked.clear();
+        TKeyCode key = c.Key;
+        holder.On_KeyDown(key, c.Shift);
+        EXPECT_EQ(host.Asked.size(), c.Opens ? 1 : 0) << c.Key << " " << c.Shift;
+    }
+    TKeyCode key = VK_APPS;
+    host.Asked.clear();
+    holder.On_KeyDown(key, 0);
+    const TLayoutMargins& margins = TDataHolder::Margins();
+    EXPECT_EQ(host.Asked, QStringList{QString("menu %1,%2 FileHolderMenu").arg(margins.Left).arg(margins.Top)});
+
+    holder.Item_Get(1)->Select();
+    holder.Item_Get(2)->Select();
+    host.Asked.clear();
+    key = VK_APPS; // a key taken comes back as 0
+    holder.On_KeyDown(key, 0);
+    const QPoint at = holder.Item_Get(1)->ItemRect(&holder).center();
+    EXPECT_EQ(host.Asked, QStringList{QString("types %1,%2 .png+.txt").arg(at.x()).arg(at.y())});
+}
+
 TEST_F(DataHolder, BarsSetTheMarginsAndTheSelectTipFollowsTheSelection)
 {
     const TLayoutMargins saved = TDataHolder::Margins();

@@ -37,7 +37,7 @@ public:
     TDataHolder* AddSearchTab(const QString&, bool) override { return nullptr; }
     bool RemHolder(const QString&) override { return false; }
     void ShowPropDialog() override {}
-    void FilesDelete() override {}
+    void FilesDelete(bool) override {}
     void SwitchMode(const QString& Mode) override { Modes << Mode; }
     void ShowMessage(const QString& Text) override { Messages << Text; }
     void PopUpMenu(int, int, const TStringArray&) override {}

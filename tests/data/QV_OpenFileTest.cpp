@@ -31,7 +31,7 @@ public:
     TDataHolder* AddSearchTab(const QString&, bool) override { return nullptr; }
     bool RemHolder(const QString&) override { return false; }
     void ShowPropDialog() override {}
-    void FilesDelete() override {}
+    void FilesDelete(bool) override {}
     void SwitchMode(const QString&) override {}
     void ShowMessage(const QString&) override {}
     void PopUpMenu(int, int, const TStringArray&) override {}

@@ -5,10 +5,12 @@
 #include <QFontDatabase>
 #include <QFontMetrics>
 #include <QStringList>
+#include <QTextLayout>
 
 #include <unistd.h>
 
 #include <algorithm>
+#include <cmath>
 #include <mutex>
 
 namespace {
@@ -50,6 +52,28 @@ int MeasureTextWidth(const TFont& font, const QString& text)
     int width = 0;
     for (const QString& line : SplitLines(text)) width = std::max(width, metrics.horizontalAdvance(line));
     return width;
+}
+
+std::vector<int> MeasureCaretPlaces(const TFont& font, const QString& text)
+{
+    std::vector<int> places(size_t(text.size()) + 1, 0);
+    if (text.isEmpty()) return places;
+    // One layout answers every place; measuring each prefix anew would cost
+    // the square of the length.
+    QTextLayout layout(text, font.ToQFont());
+    QTextOption option;
+    option.setWrapMode(QTextOption::NoWrap);
+    layout.setTextOption(option);
+    layout.beginLayout();
+    QTextLine line = layout.createLine();
+    layout.endLayout();
+    if (!line.isValid()) return places;
+    int last = 0;
+    for (qsizetype i = 1; i <= text.size(); ++i) {
+        last = std::max(last, int(std::lround(line.cursorToX(int(i)))));
+        places[size_t(i)] = last;
+    }
+    return places;
 }
 
 int MeasureTextHeight(const TFont& font, const QString& text)

@@ -9,6 +9,8 @@
 #include <QFont>
 #include <QString>
 
+#include <vector>
+
 class TFont {
 public:
     // A fresh font: the face, size and colour every theme falls back on.
@@ -32,6 +34,12 @@ public:
 // the line height. An empty text is one line high and 0 wide.
 int MeasureTextWidth(const TFont& font, const QString& text);
 int MeasureTextHeight(const TFont& font, const QString& text);
+
+// The x of every caret place of one line of text, from the line's start: entry
+// i is the width of the first i code units (a place inside a surrogate pair
+// repeats its neighbour's). text.size() + 1 entries, rising; line breaks are
+// measured as they come, so pass one line.
+std::vector<int> MeasureCaretPlaces(const TFont& font, const QString& text);
 
 // Makes the faces the themes name available where fontconfig does not see them
 // (the Tahoma files that sit outside its path). Safe to call more than once;

@@ -140,6 +140,8 @@ TFsStatus OpenDocument(const QString& path)
     const QByteArray name = EncodeFileName(path);
     const QString shown = DisplayFileName(path);
     if (IsLauncher(path)) return OpenWithDefaultFor("text/plain", name, shown);
+    struct stat st {};
+    if (::stat(name.constData(), &st) == 0 && S_ISDIR(st.st_mode)) return OpenWithDefaultFor("inode/directory", name, shown);
     // The name and the first bytes decide, as the desktop decides.
     QByteArray head(4096, Qt::Uninitialized);
     const int fd = ::open(name.constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);

@@ -40,3 +40,11 @@ void PlaySoundFileAsync(const QString& path)
     std::lock_guard<std::mutex> lock(PlayMutex());
     ca_context_play(context, 0, CA_PROP_MEDIA_FILENAME, file.constData(), nullptr);
 }
+
+void PlayAlertSound()
+{
+    ca_context* context = SoundContext();
+    if (!context) return;
+    std::lock_guard<std::mutex> lock(PlayMutex());
+    ca_context_play(context, 0, CA_PROP_EVENT_ID, "bell-window-system", nullptr);
+}

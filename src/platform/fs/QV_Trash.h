@@ -1,36 +1,62 @@
 #pragma once
-// How much lies in the desktop's trash: the home trash ($XDG_DATA_HOME/Trash)
-// and the trash folders of the mounted volumes the user sees (".Trash/<uid>"
-// in a sticky, non-link ".Trash" folder, and ".Trash-<uid>"), as the
-// freedesktop trash layout places them.
-//
-// Threads: any; the walk can take a while on a large trash, so callers run it
-// off the interface thread. It never follows a symbolic link and never opens a
-// FIFO or a device.
+// The desktop's trash, as every Linux file manager shares it: the home trash
+// ($XDG_DATA_HOME/Trash) for files on the home folder's file system, and on
+// other volumes "$topdir/.Trash/$uid" (when the administrator made a sticky,
+// non-link ".Trash") or else "$topdir/.Trash-$uid". Each trashed entry lives in
+// files/ with a "<name>.trashinfo" in info/ giving its original path (percent
+// encoded) and deletion date. Nothing is ever copied across devices: a volume
+// without a usable trash answers ENOTSUP and the caller decides.
 
 #include "platform/fs/QV_FsResult.h"
 
 #include <QString>
-#include <QStringList>
 
 #include <functional>
+#include <vector>
 
-struct TTrashUsage {
-    qint64 Count = 0; // trashed entries (top-level names in the "files" folders)
-    qint64 Size = 0;  // bytes of everything below them, links counted as themselves
+// The home trash folder ($XDG_DATA_HOME/Trash, default ~/.local/share/Trash).
+QString HomeTrashFolder();
+
+// Moves path to the trash of its volume; answers the entry's name in files/.
+// ENOTSUP: the volume has no trash we may use.
+TFsResult<QString> MoveToTrash(const QString& path);
+
+struct TTrashEntry {
+    QString TrashFolder;   // the trash folder that holds it
+    QString Name;          // its name in files/ (and info/<Name>.trashinfo)
+    // Where it came from; empty when its information file is garbage or points
+    // outside its volume (it can then only be deleted).
+    QString OriginalPath;
+    qint64 DeletedMs = 0;  // local time of the deletion, as milliseconds since the epoch
+    bool Folder = false;
+
+    QString FilesPath() const;
+    QString InfoPath() const;
 };
 
-// The trash folders that exist for this user: the home trash first, then the
-// volumes' ones in mount-point order. Network and FUSE volumes, which can
-// hang, are left out.
-QStringList TrashFolders();
+// Every entry of every trash: the home trash and the trashes of the mounted
+// volumes (mounts that can hang, such as network file systems, are left out).
+std::vector<TTrashEntry> ListTrash();
 
-// The entries and bytes of the given trash folders (each holding "files/").
-// A missing folder counts nothing; a folder that cannot be read is an error.
-// keepGoing is polled between entries; when it answers false the walk stops
-// and the partial figures are returned.
-TFsResult<TTrashUsage> MeasureTrash(const QStringList& trashFolders,
-                                    const std::function<bool()>& keepGoing = {});
+// The trash folders in use (the home one always, others when they exist).
+std::vector<QString> TrashFolders();
 
-// MeasureTrash(TrashFolders(), keepGoing).
-TFsResult<TTrashUsage> QueryTrashUsage(const std::function<bool()>& keepGoing = {});
+// Puts the entry back at target (its original path when empty), creating the
+// folders above it; never replaces (EEXIST, and nothing moves).
+TFsStatus RestoreFromTrash(const TTrashEntry& entry, const QString& target = QString());
+
+// Deletes the entry for good.
+TFsStatus DeleteFromTrash(const TTrashEntry& entry);
+
+// The number of entries and their total size (folders counted whole).
+qint64 TrashCount();
+qint64 TrashSize();
+
+// Percent-encoding of a path's bytes as the trash information files hold it,
+// and back; Decode answers false for malformed escapes.
+QByteArray EncodeTrashPath(const QByteArray& bytes);
+bool DecodeTrashPath(const QByteArray& text, QByteArray& bytes);
+
+// Reads a ".trashinfo" text; false when it is not one. Relative paths are
+// returned as they are.
+bool ParseTrashInfo(const QByteArray& text, QByteArray& path, QByteArray& date);

@@ -1,0 +1,259 @@
+#include "shell/QV_Shell.h"
+
+#include "controls/QV_Repaint.h"
+#include "data/QV_HolderHost.h"
+#include "data/QV_OpenFile.h"
+#include "foundation/QV_System.h"
+#include "platform/desktop/QV_Apps.h"
+#include "platform/desktop/QV_Clipboard.h"
+#include "platform/desktop/QV_Launch.h"
+#include "platform/fs/QV_FileNames.h"
+#include "platform/fs/QV_Trash.h"
+#include "shell/QV_ClipboardFormats.h"
+#include "tasks/QV_SmartTask.h"
+
+#include <QCoreApplication>
+
+#include <atomic>
+
+namespace {
+
+QString Tr(const char* text) { return QCoreApplication::translate("Shell", text); }
+
+QString Shown(const QString& path) { return DisplayFileName(path); }
+
+// "notes.txt" or "3 items", for questions.
+QString Subject(const QStringList& paths)
+{
+    if (paths.size() == 1) return QStringLiteral("\"%1\"").arg(Shown(paths.first().section(QLatin1Char('/'), -1)));
+    return Tr("%1 items").arg(paths.size());
+}
+
+QString ResultText(const TFileOpResult& result)
+{
+    QStringList lines = result.Failures.mid(0, 20);
+    if (result.Failures.size() > 20) lines.append(Tr("... and %1 more.").arg(result.Failures.size() - 20));
+    return lines.join(QLatin1Char('\n'));
+}
+
+}  // namespace
+
+TShell::TShell(TShellUi* Ui) : ui_(Ui) {}
+
+TShell::~TShell()
+{
+    // Each job cancels and waits for its worker; nothing half-done stays behind.
+    jobs_.clear();
+    trashTask_.reset();
+}
+
+bool TShell::CopyItems(const QStringList& Paths)
+{
+    if (Paths.isEmpty()) return false;
+    SetClipboardFormats(EncodeClipFiles({false, Paths}));
+    return true;
+}
+
+bool TShell::CutItems(const QStringList& Paths)
+{
+    if (Paths.isEmpty()) return false;
+    SetClipboardFormats(EncodeClipFiles({true, Paths}));
+    return true;
+}
+
+bool TShell::CanPaste() { return !DecodeClipFiles(ClipboardFormats(FileClipFormatNames())).Paths.isEmpty(); }
+
+bool TShell::Paste(const QString& Folder)
+{
+    const TClipFiles files = DecodeClipFiles(ClipboardFormats(FileClipFormatNames()));
+    if (files.Paths.isEmpty() || Folder.isEmpty()) return false;
+    const bool cut = files.Cut;
+    StartJob(cut ? TFileOpKind::foMove : TFileOpKind::foCopy, files.Paths, Folder, [cut](const TFileOpResult& result) {
+        // Moved files are no longer where the clipboard says.
+        if (cut && result.Done > 0) ClearClipboard();
+    });
+    return true;
+}
+
+TFileJob* TShell::Transfer(const QStringList& Paths, const QString& Folder, bool Move)
+{
+    return StartJob(Move ? TFileOpKind::foMove : TFileOpKind::foCopy, Paths, Folder);
+}
+
+bool TShell::DeleteItems(const QStringList& Paths, bool Permanently)
+{
+    if (Paths.isEmpty() || !ui_) return false;
+    if (Permanently) {
+        if (!ui_->Confirm(Tr("Delete %1 permanently? This cannot be undone.").arg(Subject(Paths)), Tr("&Delete")))
+            return false;
+        StartJob(TFileOpKind::foDelete, Paths, QString());
+        return true;
+    }
+    if (!ui_->Confirm(Tr("Move %1 to the trash?").arg(Subject(Paths)), Tr("Move to &Trash"))) return false;
+    StartJob(TFileOpKind::foTrash, Paths, QString(), [this](const TFileOpResult& result) {
+        if (result.NoTrash.isEmpty() || !ui_) return;
+        // Never a silent copy to another volume: their volume has no trash, so ask.
+        if (ui_->Confirm(Tr("%1 cannot be moved to the trash: the volume has none. Delete permanently?")
+                             .arg(Subject(result.NoTrash)),
+                         Tr("&Delete")))
+            StartJob(TFileOpKind::foDelete, result.NoTrash, QString());
+    });
+    return true;
+}
+
+bool TShell::ItemsMenu(const QStringList& Paths, const QString& Folder, QPoint ViewPoint)
+{
+    if (Paths.isEmpty() || !ui_) return false;
+    TShellMenuSubject subject;
+    subject.Count = int(Paths.size());
+    subject.Drives = IsDriveRoot(Paths.first());
+    subject.SingleFolder = Paths.size() == 1 && PathExists(Paths.first(), emFolder);
+    subject.CanPaste = CanPaste();
+    subject.Writable = Folder.isEmpty() || PathExists(Folder, emFolder);
+    if (subject.Drives) {
+        const TMountAbilities abilities = MountAbilities(Paths.first());
+        subject.CanUnmount = abilities.CanUnmount;
+        subject.CanEject = abilities.CanEject;
+    } else if (Paths.size() == 1 && !subject.SingleFolder) {
+        for (const TAppEntry& app : AppsForType(ContentTypeOf(Paths.first())))
+            if (app.Recommended) subject.Apps.push_back({app.Id, app.Name});
+    }
+    const TShellMenuEntry chosen = ui_->ChooseFromMenu(BuildShellMenu(subject), ViewPoint);
+    return RunCommand(chosen, Paths);
+}
+
+bool TShell::RunCommand(const TShellMenuEntry& Entry, const QStringList& Paths)
+{
+    if (Paths.isEmpty()) return false;
+    THolderHost* host = HolderHost();
+    switch (Entry.Command) {
+    case TShellCommand::scNone: return false;
+    case TShellCommand::scOpen:
+        for (const QString& path : Paths) {
+            if (PathExists(path, emFolder) && host) host->AddFileTab(path, Paths.size() > 1 ? false : true);
+            else OpenFileItem(path);
+        }
+        return true;
+    case TShellCommand::scOpenWithApp: return LaunchAppWith(Entry.AppId, Paths);
+    case TShellCommand::scOpenWithOther: OpenWith(Paths.first()); return true;
+    case TShellCommand::scCut: return CutItems(Paths);
+    case TShellCommand::scCopy: return CopyItems(Paths);
+    case TShellCommand::scPaste: return Paste(Paths.first());
+    case TShellCommand::scRename:
+        if (host) host->FilesRename(false);
+        return host != nullptr;
+    case TShellCommand::scTrash: return DeleteItems(Paths, false);
+    case TShellCommand::scDelete: return DeleteItems(Paths, true);
+    case TShellCommand::scCopyPath: {
+        QStringList shown;
+        for (const QString& path : Paths) shown.append(path);
+        SetClipboardFormats({{QStringLiteral("text/plain;charset=utf-8"), EncodeFileName(shown.join(QLatin1Char('\n')))},
+                             {QStringLiteral("text/plain"), EncodeFileName(shown.join(QLatin1Char('\n')))}});
+        return true;
+    }
+    case TShellCommand::scProperties: Properties(Paths); return true;
+    case TShellCommand::scUnmount:
+    case TShellCommand::scEject: {
+        const bool eject = Entry.Command == TShellCommand::scEject;
+        UnmountVolume(Paths.first(), eject, [this, eject](TFsStatus status) {
+            if (status || !ui_) return;
+            ui_->ShowMessage(status.Code() == EBUSY
+                                 ? Tr("The volume is in use. Close the files and programs that use it, then try again.")
+                                 : status.Error().Message());
+            (void)eject;
+        });
+        return true;
+    }
+    }
+    return false;
+}
+
+void TShell::Properties(const QStringList& Paths)
+{
+    if (ui_ && !Paths.isEmpty()) ui_->ShowProperties(Paths);
+}
+
+void TShell::OpenWith(const QString& Path)
+{
+    if (ui_ && !Path.isEmpty()) ui_->ShowOpenWith(Path);
+}
+
+void TShell::Reveal(const QString& Path, bool Select) { RevealInFileManager(Path, Select); }
+
+QString TShell::ClipboardText() { return ::ClipboardText(); }
+
+TFileJob* TShell::StartJob(TFileOpKind Kind, const QStringList& Sources, const QString& Target,
+                           std::function<void(const TFileOpResult&)> After)
+{
+    // Ended jobs go now: their own end callbacks are over.
+    std::erase_if(jobs_, [](const std::unique_ptr<TFileJob>& job) { return job->Finished(); });
+    auto job = std::make_unique<TFileJob>(Kind, Sources, Target);
+    TFileJob* raw = job.get();
+    raw->OnConflict = [this](const TConflictInfo& conflict) {
+        return ui_ ? ui_->AskConflict(conflict) : TConflictAnswer{};
+    };
+    raw->OnFinished = [this, After](TFileJob& done, const TFileOpResult& result) {
+        if (ui_) ui_->JobEnded(done);
+        if (!result.Failures.isEmpty() && ui_) ui_->ShowMessage(ResultText(result));
+        if (After) After(result);
+        if (done.Kind() == TFileOpKind::foTrash || done.Kind() == TFileOpKind::foDelete ||
+            done.Kind() == TFileOpKind::foDeleteTrashed)
+            RefreshTrashFigures();
+    };
+    jobs_.push_back(std::move(job));
+    if (ui_) ui_->JobStarted(*raw);
+    raw->Start();
+    return raw;
+}
+
+int TShell::RunningJobs() const
+{
+    int running = 0;
+    for (const auto& job : jobs_) running += job->Finished() ? 0 : 1;
+    return running;
+}
+
+void TShell::EmptyTrash(bool Confirm)
+{
+    if (Confirm && ui_ && !ui_->Confirm(Tr("Empty the trash? Its items are deleted permanently."), Tr("&Empty Trash")))
+        return;
+    // Listing the trashes touches every volume: done by the job's worker.
+    QStringList trashes;
+    for (const QString& trash : TrashFolders()) trashes.append(trash);
+    StartJob(TFileOpKind::foDeleteTrashed, trashes, QString());
+}
+
+qint64 TShell::TrashCount()
+{
+    RefreshTrashFigures();
+    return trashCount_;
+}
+
+qint64 TShell::TrashSize()
+{
+    RefreshTrashFigures();
+    return trashSize_;
+}
+
+void TShell::RefreshTrashFigures()
+{
+    if (!trashTask_) {
+        trashTask_ = std::make_unique<TSmartTask>();
+        trashTask_->ID(QStringLiteral("TrashFigures"));
+    }
+    if (trashTask_->Active()) return;
+    auto figures = std::make_shared<std::pair<std::atomic<qint64>, std::atomic<qint64>>>();
+    trashTask_->OnExecuteEvent([figures](TSmartTask*) {
+        figures->first = ::TrashCount();
+        figures->second = ::TrashSize();
+    });
+    trashTask_->OnTerminatedEvent([this, figures](TTaskThread*) {
+        const bool changed = trashCount_ != figures->first || trashSize_ != figures->second;
+        trashCount_ = figures->first;
+        trashSize_ = figures->second;
+        if (changed) RequestRepaint();
+    });
+    trashTask_->Start();
+}
+
+void TShell::OpenTrash() { LaunchProgram(QStringLiteral("gio"), {QStringLiteral("open"), QStringLiteral("trash:///")}); }
