@@ -1,6 +1,7 @@
 #include "data/QV_SearchHolder.h"
 
 #include "data/QV_DataCore.h"
+#include "data/QV_ShellBridge.h"
 #include "foundation/QV_Context.h"
 #include "foundation/QV_Settings.h"
 #include "platform/fs/QV_FileNames.h"
@@ -161,6 +162,52 @@ TEST_F(SearchHolder, FindsEveryEntryContainingTheTextGroupedByFolder)
     }
     ::unlink((EncodeFileName(dir_.Path()) + "/bytes\xff-e").constData());
     EXPECT_TRUE(holder_->DH_CANDRAW.load());
+}
+
+// Records what the holder hands to the desktop's file operations.
+class TRecordingBridge : public TShellBridge {
+public:
+    bool CopyItems(const QStringList& Paths) override { return Record("copy", Paths); }
+    bool CutItems(const QStringList& Paths) override { return Record("cut", Paths); }
+    bool CanPaste() override { return false; }
+    bool Paste(const QString&) override { return false; }
+    bool DeleteItems(const QStringList& Paths, bool) override { return Record("delete", Paths); }
+    bool ItemsMenu(const QStringList&, const QString&, QPoint) override { return false; }
+    void Properties(const QStringList& Paths) override { Record("properties", Paths); }
+    void OpenWith(const QString&) override {}
+    void Reveal(const QString&, bool) override {}
+    QString ClipboardText() override { return QString(); }
+    QList<QPair<QString, QStringList>> Calls;
+
+private:
+    bool Record(const char* verb, const QStringList& paths)
+    {
+        Calls.append({QString::fromLatin1(verb), paths});
+        return true;
+    }
+};
+
+TEST_F(SearchHolder, FileOperationsTakeTheSelectedResultsOfEveryFolderAtOnce)
+{
+    const QString first = dir_.WriteFile("one/report.txt", "");
+    const QString second = dir_.WriteFile("two/deeper/Report.md", "");
+    dir_.WriteFile("two/other.txt", "");
+    SearchFor("report", {dir_.Path()});
+    for (const auto& item : holder_->Items())
+        if (!item->IsGroup()) item->Select();
+    TRecordingBridge bridge;
+    SetShellBridge(&bridge);
+    holder_->CopyToClipboard();
+    holder_->CutToClipboard();
+    holder_->DeleteSelFiles();
+    holder_->DisplayProperties();
+    SetShellBridge(nullptr);
+    ASSERT_EQ(bridge.Calls.size(), 4);
+    for (const auto& call : bridge.Calls) {
+        QStringList paths = call.second;
+        paths.sort();
+        EXPECT_EQ(paths, (QStringList{first, second})) << call.first.toStdString();
+    }
 }
 
 TEST_F(SearchHolder, EndsWithDoneAndNothingFoundForAnEmptyOrImpossibleText)
