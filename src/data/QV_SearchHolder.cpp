@@ -325,6 +325,12 @@ int TSearchHolder::GetPercent() const { return Percent(SH_SEARCH_IDX, SH_SEARCH_
 
 bool TSearchHolder::FileMatches(const QString& Name) const { return TNameMatcher(SH_SEARCH_DATA->SD_NAME).Matches(Name); }
 
+void TSearchHolder::On_KeyUp(TKeyCode& Key, TShiftState Shift)
+{
+    TDataHolder::On_KeyUp(Key, Shift);
+    if (Key == 'C' && (Shift & ssCtrl) && !(Shift & (ssAlt | ssShift))) CopyToClipboard();
+}
+
 void TSearchHolder::On_Activate()
 {
     TDataHolder::On_Activate();

@@ -80,6 +80,8 @@ public:
     bool FileMatches(const QString& Name) const;
 
     // --- Slots ---
+    // The common keys, and Ctrl+C copies the selected results as in a folder.
+    void On_KeyUp(TKeyCode& Key, TShiftState Shift) override;
     void On_Activate() override;
     void ThemeLoad() override;
     QString HolderMenuName() const override { return QStringLiteral("SearchHolderMenu"); }

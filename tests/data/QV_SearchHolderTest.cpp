@@ -197,7 +197,8 @@ TEST_F(SearchHolder, FileOperationsTakeTheSelectedResultsOfEveryFolderAtOnce)
         if (!item->IsGroup()) item->Select();
     TRecordingBridge bridge;
     SetShellBridge(&bridge);
-    holder_->CopyToClipboard();
+    TKeyCode key = 'C';
+    holder_->On_KeyUp(key, ssCtrl);
     holder_->CutToClipboard();
     holder_->DeleteSelFiles();
     holder_->DisplayProperties();
