@@ -3,6 +3,7 @@
 #include "controls/QV_Repaint.h"
 #include "data/QV_FileHolder.h"
 #include "data/QV_HolderHost.h"
+#include "data/QV_SearchHolder.h"
 #include "foundation/QV_Context.h"
 #include "foundation/QV_Settings.h"
 #include "foundation/QV_Utils.h"
@@ -133,8 +134,7 @@ TFileHolder* TDataCore::Holder_Add_File()
 
 TDataHolder* TDataCore::Holder_Add_Search()
 {
-    if (!MakeSearchHolder) return nullptr;
-    std::unique_ptr<TDataHolder> holder = MakeSearchHolder();
+    std::unique_ptr<TDataHolder> holder = MakeSearchHolder ? MakeSearchHolder() : std::make_unique<TSearchHolder>();
     if (!holder) return nullptr;
     TDataHolder* added = holder.get();
     DC_LIST.push_back(std::move(holder));

@@ -34,14 +34,12 @@ public:
     std::vector<std::unique_ptr<TDataHolder>> DC_LIST;
     TDataHolder* DC_HOLDER = nullptr;         // the one the view paints and feeds
 
-    // Makes the holders of search tabs, which live above this library; without
-    // it Holder_Add_Search adds nothing.
+    // Makes the holders of search tabs in place of a TSearchHolder (tests).
     std::function<std::unique_ptr<TDataHolder>()> MakeSearchHolder;
 
     // Appended, announced to the tab strip when there is one; neither activated
     // nor navigated.
     TFileHolder* Holder_Add_File();
-    // None without MakeSearchHolder.
     TDataHolder* Holder_Add_Search();
     // Stops the holder's work and forgets every reference to it. It is freed at
     // once when its workers have ended, else by the reaper once they have.

@@ -326,6 +326,19 @@ void TDataHolder::HandOverItems(TItemList Items)
     DisposeItems(std::move(Items));
 }
 
+void TDataHolder::AppendItems(TItemList Items)
+{
+    if (!IsMainThread()) {
+        Synchronize([&] { AppendItems(std::move(Items)); });
+        return;
+    }
+    if (Items.empty()) return;
+    EndIconTasks();
+    layoutIndex_.Valid = false;
+    DH_ITEMS.reserve(DH_ITEMS.size() + Items.size());
+    for (auto& item : Items) DH_ITEMS.push_back(std::move(item));
+}
+
 void TDataHolder::ClearHolder()
 {
     BeginUpdate();

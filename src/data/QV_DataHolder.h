@@ -178,6 +178,10 @@ public:
     // and try items are dropped. From a worker it is carried to the interface
     // thread and returns once done.
     void HandOverItems(TItemList Items);
+    // Appends items built elsewhere behind the present ones in one step; the
+    // hot item, the selection and its anchor stay. From a worker it is carried
+    // to the interface thread and returns once done.
+    void AppendItems(TItemList Items);
     void ClearHolder();
     // Stops the icon tasks and waits until their runs have ended (serving
     // synchronized calls): every change of the item list does this first, as

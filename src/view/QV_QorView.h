@@ -111,7 +111,8 @@ public:
     // --- Tabs ---
     // None when Path (aliases resolved) is neither "QDrive:\" nor existing.
     TFileHolder* AddFileTab(const QString& Path, bool Active) override;
-    // None until search holders can be made (TDataCore::MakeSearchHolder).
+    // Path: the start folder ("QDrive:\": every local volume); empty: the
+    // active tab's folder, or the first folder of the active search.
     TDataHolder* AddSearchTab(const QString& Path, bool Active) override;
     // An unknown ID removes the active holder. Afterwards the left neighbour is
     // active, and there is always a file tab.

@@ -4,13 +4,14 @@
 
 #include "controls/QV_CtrlManager.h"
 #include "data/QV_DataCore.h"
+#include "data/QV_SearchHolder.h"
 #include "dialogs/QV_About.h"
 #include "dialogs/QV_ControlSettings.h"
 #include "dialogs/QV_FolderCustomize.h"
 #include "dialogs/QV_SettingsFrm.h"
-#include "menus/QV_ExtManager.h"
 #include "foundation/QV_Settings.h"
 #include "foundation/QV_Utils.h"
+#include "menus/QV_ExtManager.h"
 #include "platform/QV_Report.h"
 #include "platform/fs/QV_FileNames.h"
 #include "platform/ini/QV_IniFile.h"
@@ -37,12 +38,20 @@ TFileHolder* TQorView::AddFileTab(const QString& Path, bool Active)
     return holder;
 }
 
-TDataHolder* TQorView::AddSearchTab(const QString&, bool Active)
+TDataHolder* TQorView::AddSearchTab(const QString& Path, bool Active)
 {
-    // The start folder goes to the search holder's own definition, which
-    // arrives with the search holders themselves.
+    // Without a path the search starts where the user is: the active tab's
+    // folder, or the first folder of the active search.
+    QString start = Path;
+    if (start.isEmpty()) {
+        TDataHolder* active = dataCore_->DC_HOLDER;
+        if (const auto* search = dynamic_cast<const TSearchHolder*>(active)) start = search->SH_SEARCH_DATA->SD_PATHS.value(0);
+        else start = FilePlace(active);
+    }
     TDataHolder* holder = dataCore_->Holder_Add_Search();
     if (!holder) return nullptr;
+    if (auto* search = dynamic_cast<TSearchHolder*>(holder); search && !start.isEmpty())
+        search->SH_SEARCH_DATA->AddPath(ResolvePath(start), true);
     if (Active) ActivateHolder(holder->DH_ID);
     return holder;
 }

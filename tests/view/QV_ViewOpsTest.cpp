@@ -4,6 +4,7 @@
 #include "controls/QV_CtrlManager.h"
 #include "data/QV_DataCore.h"
 #include "data/QV_FileHolder.h"
+#include "data/QV_SearchHolder.h"
 #include "foundation/QV_Settings.h"
 #include "platform/ini/QV_IniFile.h"
 #include "view/QV_MainUnit.h"
@@ -57,6 +58,21 @@ protected:
     TQorView* view_ = nullptr;
     TDataCore* core_ = nullptr;
 };
+
+TEST_F(ViewTabs, ASearchTabStartsWhereTheUserIs)
+{
+    core_->MakeSearchHolder = nullptr;
+    view_->AddFileTab(a_, true);
+    const auto startsOf = [](TDataHolder* holder) {
+        const auto* search = dynamic_cast<const TSearchHolder*>(holder);
+        return search ? search->SH_SEARCH_DATA->SD_PATHS : QStringList{"not a search"};
+    };
+    // Without a folder: the active tab's folder, then the active search's first one.
+    EXPECT_EQ(startsOf(view_->AddSearchTab(QString(), true)), QStringList{a_});
+    EXPECT_EQ(startsOf(view_->AddSearchTab(QString(), true)), QStringList{a_});
+    EXPECT_EQ(startsOf(view_->AddSearchTab(b_, false)), QStringList{b_});
+    EXPECT_EQ(Tabs(), (QStringList{"Q", "a", "S", "[S]", "S"}));
+}
 
 TEST_F(ViewTabs, AddingAndClosingTabsKeepsAFileTabAndActivatesTheLeftNeighbour)
 {

@@ -298,6 +298,21 @@ TDirListing ListDirectory(const QString& folder, TDirOrder order, const TCancelC
     return out;
 }
 
+struct TFolderEntryReader::TImpl {
+    explicit TImpl(int folderFd) : Reader(folderFd, TEntryReader::rfKeepName) {}
+    TEntryReader Reader;
+};
+
+TFolderEntryReader::TFolderEntryReader(int folderFd) : impl_(std::make_unique<TImpl>(folderFd)) {}
+TFolderEntryReader::~TFolderEntryReader() = default;
+
+bool TFolderEntryReader::Read(const char* name, size_t length, unsigned char type, TDirEntry& entry) const
+{
+    if (!impl_->Reader.Read(name, length, type, entry)) return false;
+    entry.Name = DecodeFileName(name, qsizetype(length));
+    return true;
+}
+
 TFsResult<TDirEntry> ReadDirEntry(const QString& path)
 {
     const auto failed = [&] { return TFsError::FromErrno(QStringLiteral("read %1").arg(path)); };

@@ -8,6 +8,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <vector>
 
 // Attribute bits of a directory entry.
@@ -69,3 +70,22 @@ bool FolderHasAnyEntry(const QString& folder);
 // case, runs of digits by value ("file2" before "file10"); names that still tie
 // compare by their code units, so only equal names give zero.
 int CompareFileNames(const QString& a, const QString& b);
+
+// Reads single entries of one open folder the way a listing reads them (the
+// folder's ".hidden" names are read once), for walks that look at names first
+// and read the status only of the entries they keep.
+class TFolderEntryReader {
+public:
+    // folderFd stays the caller's and must stay open while the reader is used.
+    explicit TFolderEntryReader(int folderFd);
+    ~TFolderEntryReader();
+    TFolderEntryReader(const TFolderEntryReader&) = delete;
+    TFolderEntryReader& operator=(const TFolderEntryReader&) = delete;
+    // type is the directory's d_type (0 when unknown). False when the entry has
+    // vanished; an entry the user may not look at is named, as in a listing.
+    bool Read(const char* name, size_t length, unsigned char type, TDirEntry& entry) const;
+
+private:
+    struct TImpl;
+    std::unique_ptr<TImpl> impl_;
+};
