@@ -25,20 +25,23 @@ std::vector<int> TabWidths(const std::vector<TTabSlot>& Tabs, int AreaWidth, con
     for (const TTabSlot& tab : Tabs)
         if (tab.NewTab || (IsRight(tab.Align) && Sizing.SmallRight)) ++small;
     const int normal = count - small;
-    // Widths beyond reason in a damaged settings file are bounded so the sums stay sound.
+    // A damaged settings file: a negative minimum counts as none, and a
+    // maximum not above the minimum as no maximum, so tabs share the area.
+    const int widthMin = std::max(0, Sizing.WidthMin);
+    const bool bounded = Sizing.WidthMax > widthMin;
     const long long avail = (long long)AreaWidth - (long long)count * Sizing.Spacing;
     if (avail >= 0) {
-        if (avail >= (long long)Sizing.WidthMax * normal + (long long)Sizing.WidthMin * small) {
+        if (bounded && avail >= (long long)Sizing.WidthMax * normal + (long long)widthMin * small) {
             for (int& w : widths) w = Sizing.WidthMax;
         } else if (normal > 0) {
-            const long long rest = avail - (long long)Sizing.WidthMin * small;
+            const long long rest = avail - (long long)widthMin * small;
             const long long each = rest / normal;
             const long long extra = rest - each * normal;
             for (int i = 0; i < count; ++i) widths[size_t(i)] = int(each + (i < extra ? 1 : 0));
         }
     }
     for (int i = 0; i < count; ++i)
-        if (SmallBySetting(Tabs[size_t(i)], Sizing)) widths[size_t(i)] = Sizing.WidthMin;
+        if (SmallBySetting(Tabs[size_t(i)], Sizing)) widths[size_t(i)] = widthMin;
     return widths;
 }
 

@@ -26,7 +26,7 @@ void FoldAlign(TSmartCtrl* item, TAlignSide from, TAlignSide to, TAlignSide from
 
 // --- Common ---
 
-TItemBar::TItemBar(const QString& Name, const TBarSettings& Settings)
+TItemBar::TItemBar(const QString& Name, const TBarSettings& Settings, bool IconStyle)
     : settings_(Settings), name_(Name), skin_(std::make_unique<TSkinBuffer>())
 {
     SC_ID = Name;
@@ -35,7 +35,16 @@ TItemBar::TItemBar(const QString& Name, const TBarSettings& Settings)
     SC_SKIN = skin_.get();
     LoadTheme();
     loader_ = std::make_unique<TBarItemLoader>(
-        this, items_, Name + QStringLiteral(".Items"), [this](TControlList& items) { PrepareItems(items); },
+        this, items_, Name + QStringLiteral(".Items"),
+        // Worker: the new items are not in the bar yet, so nothing else sees
+        // them. Not virtual: the worker may still run while a derived bar goes.
+        [skin = skin_.get(), IconStyle](TControlList& items) {
+            for (int i = 0; i < items.Count(); ++i)
+                if (TActionButton* button = AsButton(items.Control(i))) {
+                    button->SC_SKIN = skin;
+                    if (IconStyle) button->AB_STYLE = dsIcon;
+                }
+        },
         [this] {
             Update();
             On_Arrange();
@@ -66,12 +75,6 @@ void TItemBar::LoadTheme()
 void TItemBar::LoadItems() { loader_->Start(); }
 
 int TItemBar::ItemLoads() const { return loader_->Loads(); }
-
-void TItemBar::PrepareItems(TControlList& Items)
-{
-    for (int i = 0; i < Items.Count(); ++i)
-        if (TActionButton* button = AsButton(Items.Control(i))) button->SC_SKIN = skin_.get();
-}
 
 TSmartCtrl* TItemBar::On_MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y)
 {
@@ -105,7 +108,7 @@ void TItemBar::On_Leave(int X, int Y)
 
 // --- The quick bar ---
 
-TQuickBar::TQuickBar() : TItemBar(QStringLiteral("QuickBar"), Settings().QuickBar)
+TQuickBar::TQuickBar() : TItemBar(QStringLiteral("QuickBar"), Settings().QuickBar, true)
 {
     SC_ALIGN = asTop;
     SC_FIT_MODE = fmBoth;
@@ -113,13 +116,6 @@ TQuickBar::TQuickBar() : TItemBar(QStringLiteral("QuickBar"), Settings().QuickBa
     SC_HEIGHT = ItemSize() + SC_OFFSET_TOP + SC_OFFSET_BOTTOM;
     UpdateRects();
     LoadItems();
-}
-
-void TQuickBar::PrepareItems(TControlList& Items)
-{
-    TItemBar::PrepareItems(Items);
-    for (int i = 0; i < Items.Count(); ++i)
-        if (TActionButton* button = AsButton(Items.Control(i))) button->AB_STYLE = dsIcon;
 }
 
 void TQuickBar::On_Arrange()
@@ -152,19 +148,12 @@ void TQuickBar::On_Resize(int W, int H)
 
 // --- The path bar ---
 
-TPathBar::TPathBar() : TItemBar(QStringLiteral("PathBar"), Settings().PathBar)
+TPathBar::TPathBar() : TItemBar(QStringLiteral("PathBar"), Settings().PathBar, true)
 {
     SC_ALIGN = asBot;
     SC_HEIGHT = ItemSize() + SC_OFFSET_TOP + SC_OFFSET_BOTTOM;
     UpdateRects();
     LoadItems();
-}
-
-void TPathBar::PrepareItems(TControlList& Items)
-{
-    TItemBar::PrepareItems(Items);
-    for (int i = 0; i < Items.Count(); ++i)
-        if (TActionButton* button = AsButton(Items.Control(i))) button->AB_STYLE = dsIcon;
 }
 
 void TPathBar::On_Arrange()
@@ -206,7 +195,7 @@ void TPathBar::On_Resize(int W, int H)
 
 // --- The action bar ---
 
-TActionBar::TActionBar() : TItemBar(QStringLiteral("ActionBar"), Settings().ActionBar)
+TActionBar::TActionBar() : TItemBar(QStringLiteral("ActionBar"), Settings().ActionBar, false)
 {
     SC_ALIGN = asLeft;
     SC_CENTER = true;

@@ -22,8 +22,8 @@ class TItemBar : public TSmartCtrl {
     QV_SMART_CLASS(TItemBar, TSmartCtrl)
 public:
     // Name is the identifier, the theme section, the menu and, with ".Items",
-    // the settings section of the items.
-    TItemBar(const QString& Name, const TBarSettings& Settings);
+    // the settings section of the items. IconStyle draws the buttons as icons.
+    TItemBar(const QString& Name, const TBarSettings& Settings, bool IconStyle);
     ~TItemBar() override;
 
     TControlList* Items() const { return items_; }
@@ -41,8 +41,6 @@ public:
 protected:
     int ItemSize() const { return std::max(0, int(settings_.ItemSize)); }
     int ItemSpacing() const { return int(settings_.ItemSpacing); }
-    // On the worker, before the items reach the bar.
-    virtual void PrepareItems(TControlList& Items);
 
     const TBarSettings& settings_;
 
@@ -59,9 +57,6 @@ public:
     TQuickBar();
     void On_Arrange() override;
     void On_Resize(int W, int H) override;
-
-protected:
-    void PrepareItems(TControlList& Items) override;
 };
 
 class TPathBar : public TItemBar {
@@ -70,9 +65,6 @@ public:
     TPathBar();
     void On_Arrange() override;
     void On_Resize(int W, int H) override;
-
-protected:
-    void PrepareItems(TControlList& Items) override;
 };
 
 class TActionBar : public TItemBar {
