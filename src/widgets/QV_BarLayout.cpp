@@ -141,3 +141,11 @@ int ActionBarHeight(int Count, int Size, int Spacing, int InsetTop, int InsetBot
 {
     return Count * (Size + Spacing) + InsetTop + InsetBottom - Spacing;
 }
+
+int ActionBarFit(int Band, int Size, int Spacing, int InsetTop, int InsetBottom)
+{
+    const long long step = (long long)Size + Spacing;
+    if (step <= 0) return 1;
+    const long long room = (long long)Band - InsetTop - InsetBottom + Spacing;
+    return int(std::clamp<long long>(room / step, 1, 1 << 20));
+}

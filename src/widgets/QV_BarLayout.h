@@ -75,3 +75,7 @@ std::vector<int> PathBarWidths(const std::vector<TPathItem>& Items, int AreaWidt
 // The action bar's height for Count visible items of Size with Spacing
 // between, inside the top and bottom insets.
 int ActionBarHeight(int Count, int Size, int Spacing, int InsetTop, int InsetBottom);
+
+// How many items of Size with Spacing between fit in a band Band pixels high
+// inside the insets; at least one, so a bar never vanishes.
+int ActionBarFit(int Band, int Size, int Spacing, int InsetTop, int InsetBottom);

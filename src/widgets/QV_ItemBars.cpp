@@ -213,6 +213,10 @@ void TActionBar::On_Arrange()
     const TSmartRect r = SC_RECT;
     TSmartCtrl* lastTop = nullptr;
     TSmartCtrl* lastBot = nullptr;
+    int bandTop = 0, band = 0;
+    const int fit = Band(bandTop, band)
+                        ? ActionBarFit(band, ItemSize(), ItemSpacing(), SC_OFFSET_TOP, SC_OFFSET_BOTTOM)
+                        : items->Count();
     for (int i = 0; i < items->Count(); ++i) {
         TSmartCtrl* item = items->Control(i);
         if (TActionButton* button = AsButton(item)) {
@@ -222,7 +226,8 @@ void TActionBar::On_Arrange()
         FoldAlign(item, asLeft, asTop, asRight, asBot);
         item->SetWidth(ItemSize());
         item->SetHeight(ItemSize());
-        item->SC_VISIBLE = true;
+        item->SC_VISIBLE = i < fit;
+        if (!item->SC_VISIBLE) continue;
         QPoint pos;
         if (item->SC_ALIGN == asBot) {
             pos = lastBot ? QPoint(lastBot->SC_POS.x(), lastBot->SC_POS.y() - ItemSpacing() - item->SC_HEIGHT)
@@ -242,6 +247,27 @@ void TActionBar::On_Resize(int W, int H)
     TSmartCtrl::On_Resize(W, H);
     SetWidth(SC_WIDTH);
     SetHeight(SC_HEIGHT);
+    // The manager centred the bar with its height before this resize; the
+    // height may have changed with the items that fit.
+    if (int top = 0, band = 0; SC_CENTER && Band(top, band)) SetPosition(QPoint(SC_POS.x(), top + (band - SC_HEIGHT) / 2));
+    // The items' own rectangles follow their places, which moved with the bar.
+    Items()->Force_On_Resize(W, H);
+}
+
+bool TActionBar::Band(int& Top, int& Height) const
+{
+    const TCtrlManager* manager = CtrlManager();
+    if (!manager || manager->CM_PARENT_H <= 0) return false;
+    int top = 0, bottom = 0;
+    for (int i = 0; i < manager->ControlCount(); ++i) {
+        const TSmartCtrl* control = manager->GetControlData(i);
+        if (!control->SC_VISIBLE) continue;
+        if (control->SC_ALIGN == asTop) top += control->SC_HEIGHT;
+        else if (control->SC_ALIGN == asBot) bottom += control->SC_HEIGHT;
+    }
+    Top = top;
+    Height = manager->CM_PARENT_H - top - bottom;
+    return true;
 }
 
 void TActionBar::On_SetWidth(int) { SC_WIDTH = ItemSize() + SC_OFFSET_LEFT + SC_OFFSET_RIGHT; }

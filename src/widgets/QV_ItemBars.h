@@ -9,7 +9,8 @@
 // The quick bar hides left items from the end when they do not fit beside the
 // right ones; the path bar gives what its fixed items leave to the stretching
 // ones (the path field); the action bar stacks its items and is as high as
-// they need, centred between the top and bottom bars.
+// they need, centred between the top and bottom bars, hiding items from the
+// end when the window is too low for them.
 
 #include "controls/QV_SmartCtrl.h"
 #include "foundation/QV_Settings.h"
@@ -75,4 +76,9 @@ public:
     void On_Resize(int W, int H) override;
     void On_SetWidth(int Value) override;
     void On_SetHeight(int Value) override;
+
+private:
+    // The band between the top and bottom bars, its top, and whether the
+    // manager knows the view's size yet.
+    bool Band(int& Top, int& Height) const;
 };

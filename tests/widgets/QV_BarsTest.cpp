@@ -122,6 +122,22 @@ TEST(PathBarLayout, StretchingItemsShareWhatTheButtonsLeave)
     EXPECT_EQ(ActionBarHeight(5, 24, 10, 20, 20), 200);
 }
 
+TEST(ActionBarLayout, ItemsThatDoNotFitTheBandAreLeftOut)
+{
+    const struct {
+        int Band;
+        int Expected;
+    } rows[] = {
+        {200, 5},   // exactly 5 * 34 + 40 - 10
+        {199, 4},
+        {1000, 28},
+        {10, 1},    // never none
+        {-50, 1},
+    };
+    for (const auto& row : rows) EXPECT_EQ(ActionBarFit(row.Band, 24, 10, 20, 20), row.Expected) << row.Band;
+    EXPECT_EQ(ActionBarFit(100, 0, 0, 0, 0), 1) << "items of no size";
+}
+
 // --- Loading from the settings file ---
 
 class BarItems : public WidgetFixture {
