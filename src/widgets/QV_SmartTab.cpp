@@ -106,7 +106,11 @@ void TTabData::DrawIcon(TBitmap32& Canvas, const QString& IconId)
 
 void TTabData::DrawCaption(TBitmap32& Canvas)
 {
-    if (TD_RECT_TEXT.Width() <= 9) return;
+    if (TD_RECT_TEXT.Width() <= 9 || TD_CAPTION.isEmpty()) return;
+    // A lone ellipsis says nothing: a tab too narrow for one letter and the
+    // ellipsis shows only its icon.
+    const int least = Canvas.TextWidth(TD_CAPTION.left(1) + QChar(0x2026));
+    if (TD_RECT_TEXT.Width() < least && Canvas.TextWidth(TD_CAPTION) > TD_RECT_TEXT.Width()) return;
     Canvas.DrawText(TD_RECT_TEXT.Rect(), TD_CAPTION, CaptionFlags);
 }
 

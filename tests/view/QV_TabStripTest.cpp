@@ -7,8 +7,11 @@
 #include "data/QV_FileHolder.h"
 #include "view/QV_MainUnit.h"
 #include "view/QV_ViewFixture.h"
+#include "commands/QV_ActionButton.h"
+#include "menus/QV_SmartMenu.h"
 #include "widgets/QV_SmartTab.h"
 
+#include <QFile>
 #include <QTest>
 #include <QTimer>
 
@@ -23,6 +26,10 @@ protected:
         folder_.emplace("Media=PlayNavSound(0)\nSmartTabs=TabPreview(1), StickTabPreview(0)\n");
         a_ = folder_->Dir.MakeDir("a");
         b_ = folder_->Dir.MakeDir("b");
+        // The shipped menus, for the tabs' own.
+        QFile menus(BuildDir() + "/Data/Menus.QVS");
+        ASSERT_TRUE(menus.open(QIODevice::ReadOnly));
+        folder_->Dir.WriteFile("Data/Menus.QVS", menus.readAll());
         form_ = std::make_unique<TQV_MainForm>();
         view_ = form_->QorView();
         core_ = view_->DataCore();
@@ -122,6 +129,30 @@ TEST_F(TabStrip, ClicksActivateAndTheMiddleButtonCloses)
     EXPECT_EQ(core_->Count(), 2);
     Click(Qt::LeftButton, 2);
     EXPECT_EQ(StripTabs(), (QStringList{"Quick Drive", "b", "[Quick Drive]", "+"}));
+    ExpectTabsFollowTheHolders();
+}
+
+TEST_F(TabStrip, TheRightButtonPopsUpTheTabsMenuWhoseCloseActsOnThatTab)
+{
+    view_->AddFileTab(a_, false);
+    view_->AddFileTab(b_, true);
+    ASSERT_TRUE(WaitUntil([&] { return StripTabs() == QStringList{"Quick Drive", "a", "[b]", "+"}; }));
+    const QString aId = strip_->GetTabData(1)->SC_ID;
+    Click(Qt::RightButton, 1);
+    auto* menu = static_cast<TSmartMenu*>(view_->CtrlManager()->GetControlData("SmartMenu"));
+    ASSERT_TRUE(menu->SM_SHOWING);
+    TActionButton* close = nullptr;
+    for (int i = 0; i < menu->SM_HOLDER->MH_LIST->Count(); ++i)
+        if (auto* item = dynamic_cast<TActionButton*>(menu->SM_HOLDER->MH_LIST->Control(i));
+            item && item->AB_CMD == "Tabs.Close")
+            close = item;
+    ASSERT_NE(close, nullptr);
+    const QPoint at = close->SC_POS + QPoint(close->SC_WIDTH / 2, close->SC_HEIGHT / 2);
+    QTest::mouseMove(view_, at);
+    QTest::mouseClick(view_, Qt::LeftButton, {}, at);
+    EXPECT_EQ(core_->Holder_Find(aId), -1);
+    EXPECT_EQ(strip_->GetTabIDX(aId), -1);
+    EXPECT_EQ(core_->Count(), 2) << "the tab under the menu closed, not the active one";
     ExpectTabsFollowTheHolders();
 }
 
