@@ -39,6 +39,12 @@ public:
     virtual TDataHolder* AddFileTab(const QString& Path, bool Active) = 0;
     virtual TDataHolder* AddSearchTab(const QString& Path, bool Active) = 0;
     virtual bool RemHolder(const QString& ID) = 0;
+    // Shows the holder of that ID; false when there is none.
+    virtual bool ActivateHolder(const QString& ID)
+    {
+        (void)ID;
+        return false;
+    }
     virtual void ShowPropDialog() = 0;
     // To the trash; Permanently (Shift+Delete) deletes after a confirmation.
     virtual void FilesDelete(bool Permanently = false) = 0;

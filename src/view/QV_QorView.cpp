@@ -20,9 +20,11 @@
 #include "view/QV_KeyMap.h"
 #include "view/QV_RepaintServer.h"
 #include "widgets/QV_BlinkTimer.h"
+#include "widgets/QV_ItemBars.h"
 #include "widgets/QV_SelectTip.h"
 #include "widgets/QV_SmartEdit.h"
 #include "widgets/QV_SmartScroll.h"
+#include "widgets/QV_SmartTab.h"
 #include "widgets/QV_SmartTip.h"
 #include "widgets/QV_WidgetControls.h"
 
@@ -185,6 +187,10 @@ TQorView::~TQorView()
 
 void TQorView::CreateControls()
 {
+    ctrlManager_->AddControl(QStringLiteral("SmartTab"), new TSmartTab());
+    ctrlManager_->AddControl(QStringLiteral("QuickBar"), new TQuickBar());
+    ctrlManager_->AddControl(QStringLiteral("PathBar"), new TPathBar());
+    ctrlManager_->AddControl(QStringLiteral("ActionBar"), new TActionBar());
     ctrlManager_->AddControl(QStringLiteral("SmartScroll"), new TSmartScroll());
     ctrlManager_->AddControl(QStringLiteral("RenameEdit"), new TRenameEdit());
     ctrlManager_->AddControl(QStringLiteral("SelectTip"), new TSelectTip());

@@ -122,7 +122,7 @@ public:
     void OpenInNewTab() override;
     // The holder with that ID, else the active one.
     void DuplicateHolder(const QString& ID = QString()) override;
-    bool ActivateHolder(const QString& ID);
+    bool ActivateHolder(const QString& ID) override;
     // "Search" or "Explore": which bars show.
     void SwitchMode(const QString& Mode) override;
 

@@ -13,10 +13,12 @@
 #include "foundation/QV_Context.h"
 #include "menus/QV_SmartMenu.h"
 #include "support/QV_TestSupport.h"
+#include "widgets/QV_ItemBars.h"
 #include "widgets/QV_SelectTip.h"
 #include "widgets/QV_SmartEdit.h"
 #include "widgets/QV_SmartProgress.h"
 #include "widgets/QV_SmartScroll.h"
+#include "widgets/QV_SmartTab.h"
 #include "widgets/QV_SmartTip.h"
 
 #include <gtest/gtest.h>
@@ -67,11 +69,49 @@ struct TMaker<TSmartScroll> {
 };
 template <>
 struct TMaker<TSelectTip> : TShownMaker<TSelectTip> {};
+// The bars and the strip fill themselves from the settings file; the contract
+// is about the children the test gives them, so theirs go once loaded.
+template <typename T>
+struct TBarMaker {
+    static std::unique_ptr<T> Make()
+    {
+        auto bar = std::make_unique<T>();
+        EXPECT_TRUE(WaitUntil([&] { return bar->ItemLoads() >= 1; }));
+        bar->Items()->Clear();
+        return bar;
+    }
+};
+template <>
+struct TMaker<TQuickBar> : TBarMaker<TQuickBar> {};
+template <>
+struct TMaker<TPathBar> : TBarMaker<TPathBar> {};
+// Uncentred, the action bar keeps the height it is given.
+template <>
+struct TMaker<TActionBar> {
+    static std::unique_ptr<TActionBar> Make()
+    {
+        auto bar = TBarMaker<TActionBar>::Make();
+        bar->SC_CENTER = false;
+        return bar;
+    }
+};
+template <>
+struct TMaker<TSmartTab> {
+    static std::unique_ptr<TSmartTab> Make()
+    {
+        auto strip = std::make_unique<TSmartTab>();
+        EXPECT_TRUE(WaitUntil([&] { return strip->ItemLoads() >= 1; }));
+        strip->ST_BTN_LIST->Clear();
+        while (strip->ST_TAB_LIST->Count() > 0) strip->RemoveTab(0);
+        return strip;
+    }
+};
 
 using TControlTypes = ::testing::Types<TSmartCtrl, TActionButton, TExecButton, TBGoToMyPc, TBGoToMyDocs,
                                        TBGoToRecycleBin, TBRecentTabItem, TBItemGroup, TBControlSettings,
                                        TBTabClose, TMenuHolder, TSmartMenu, TSmartEdit, TFilterEdit, TRenameEdit,
-                                       TPathEdit, TSmartScroll, TSmartTip, TSelectTip, TSmartProgress>;
+                                       TPathEdit, TSmartScroll, TSmartTip, TSelectTip, TSmartProgress, TSmartTab,
+                                       TFileTab, TSearchTab, TNewTab, TQuickBar, TPathBar, TActionBar>;
 
 // The control under test at (0, 0, 200, 40), with two probe children side by side.
 template <typename T>

@@ -1,0 +1,129 @@
+#pragma once
+// The tab strip along the top of the window, "SmartTab": one tab per open
+// folder or search, named by its holder's identifier, the new-tab tab behind
+// the folder tabs, and the buttons of the "SmartTabs.Items" section on both
+// sides. The data core adds tabs as holders come, the view activates and
+// removes them. A left click activates a tab's holder, the middle button closes
+// it, the right button pops up the tab's menus with the tab as their sender;
+// hovering a tab can preview its holder until the mouse leaves the strip.
+
+#include "controls/QV_SmartCtrl.h"
+#include "data/QV_HolderHost.h"
+
+#include <memory>
+
+class TBarItemLoader;
+class TSmartTab;
+
+enum TTabState { tsNormal, tsHot, tsActive, tsHotActive };
+
+class TTabData : public TSmartCtrl {
+    QV_SMART_CLASS(TTabData, TSmartCtrl)
+public:
+    TTabData();
+
+    QString TD_CAPTION = QStringLiteral("Hi!");
+    bool TD_ACTIVE = false;
+    TTabState TD_STATE = tsNormal;
+    TSmartRect TD_RECT_ICON;
+    TSmartRect TD_RECT_TEXT;
+    TSmartTab* TD_SMART_TAB = nullptr;
+
+    void On_Paint(TBitmap32& SC_CANVAS) override;
+    void On_Enter(int X, int Y) override;
+    void On_Leave(int X, int Y) override;
+    void On_Resize(int W, int H) override;
+
+protected:
+    // The skin's icon of that name in TD_RECT_ICON, when the square is wide enough.
+    void DrawIcon(TBitmap32& Canvas, const QString& IconId);
+    void DrawCaption(TBitmap32& Canvas);
+    // A left or right release on the tab itself: the common part of the kinds.
+    TSmartCtrl* TabMouseUp(TMouseButton Button, TShiftState Shift, int X, int Y, const TStringArray& Menus);
+};
+
+// The icon square and the caption rectangle of a tab's rectangle.
+struct TTabRects {
+    TSmartRect Icon;
+    TSmartRect Text;
+};
+TTabRects TabRects(const TSmartRect& Tab);
+
+class TFileTab : public TTabData {
+    QV_SMART_CLASS(TFileTab, TTabData)
+public:
+    void On_Paint(TBitmap32& SC_CANVAS) override;
+    void On_Enter(int X, int Y) override;
+    TSmartCtrl* On_MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) override;
+    void On_Update() override;
+};
+
+class TSearchTab : public TTabData {
+    QV_SMART_CLASS(TSearchTab, TTabData)
+public:
+    void On_Paint(TBitmap32& SC_CANVAS) override;
+    void On_Enter(int X, int Y) override;
+    TSmartCtrl* On_MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) override;
+    void On_Update() override;
+};
+
+class TNewTab : public TTabData {
+    QV_SMART_CLASS(TNewTab, TTabData)
+public:
+    TNewTab();
+    void On_Paint(TBitmap32& SC_CANVAS) override;
+    TSmartCtrl* On_MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) override;
+};
+
+class TSmartTab : public TSmartCtrl, public TSmartTabApi {
+    QV_SMART_CLASS(TSmartTab, TSmartCtrl)
+public:
+    TSmartTab();
+    ~TSmartTab() override;
+
+    TControlList* ST_TAB_LIST = nullptr;
+    TControlList* ST_BTN_LIST = nullptr;
+    TTabData* ST_INITIAL = nullptr;  // the tab the user chose last
+    TSmartRect ST_TABS_RECT;
+
+    void LoadTheme();
+    void LoadItems();
+    // The buttons' load has ended at least Count times (for the tests).
+    int ItemLoads() const;
+
+    // --- TSmartTabApi ---
+    void AddFileTab(const QString& ID) override;
+    void AddSearchTab(const QString& ID) override;
+    void RemoveTab(const QString& ID) override;
+    void SetActive(const QString& ID, bool Initial) override;
+
+    void AddNewTab();
+    int GetNextTabIDX() const;
+    void RemoveTab(int IDX);
+    int GetTabIDX(const QString& ID) const;
+    TTabData* GetTabData(int IDX) const;
+    void SetActive(int IDX, bool Initial);
+    void ArrangeTabs();
+    void ArrangeBtns();
+    void CalculateSize();
+    // A button is drawn small (a square icon with its caption as a tip).
+    bool IsSmallButton(const TSmartCtrl* Button) const;
+    // What a hovered tab does with "TabPreview" on.
+    void Preview(TTabData* Tab);
+
+    TSmartCtrl* On_MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) override;
+    void Item_Enter(TSmartCtrl* SmartCtrl, int X, int Y) override;
+    void Item_Leave(TSmartCtrl* SmartCtrl, int X, int Y) override;
+    void On_Leave(int X, int Y) override;
+    void On_Resize(int W, int H) override;
+    void On_Arrange() override;
+    void EventNotify(const QString& ID) override;
+
+private:
+    void AddTab(TTabData* Tab, const QString& ID, TAlignSide Align);
+
+    bool previewing_ = false;
+
+    std::unique_ptr<TSkinBuffer> skin_;
+    std::unique_ptr<TBarItemLoader> loader_;
+};

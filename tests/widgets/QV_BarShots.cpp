@@ -1,0 +1,51 @@
+// Not a test: renders the window with its tab strip and bars at a few sizes,
+// for looking at. QV_SHOTS names the output folder.
+#include "controls/QV_CtrlManager.h"
+#include "data/QV_DataCore.h"
+#include "view/QV_Application.h"
+#include "view/QV_MainUnit.h"
+#include "view/QV_QorView.h"
+#include "widgets/QV_ItemBars.h"
+#include "widgets/QV_SmartTab.h"
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+
+static void Serve(int ms)
+{
+    QElapsedTimer t;
+    t.start();
+    while (t.elapsed() < ms) QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+}
+
+int main(int argc, char** argv)
+{
+    TQvApplication app(argc, argv);
+    const QString out = qEnvironmentVariable("QV_SHOTS", "/tmp/qvshots");
+    const QString files = out + "/files";
+    QDir().mkpath(files + "/Holiday pictures");
+    QDir().mkpath(files + "/A folder with a rather long name to see the ellipsis");
+    for (int i = 0; i < 40; ++i) {
+        QFile f(files + QString("/photo_%1.jpg").arg(i, 3, 10, QChar('0')));
+        if (!f.open(QIODevice::WriteOnly)) return 1;
+    }
+    for (QSize size : {QSize(400, 400), QSize(900, 665), QSize(1920, 1080)}) {
+        const QString tag = QString("%1x%2").arg(size.width()).arg(size.height());
+        TQV_MainForm form;
+        form.resize(size);
+        form.show();
+        TQorView* view = form.QorView();
+        view->AddFileTab(files + "/Holiday pictures", false);
+        view->AddFileTab(files + "/A folder with a rather long name to see the ellipsis", false);
+        view->AddFileTab(files, true);
+        Serve(2500);
+        view->repaint();
+        view->grab().save(out + "/bars_" + tag + ".png");
+        for (int i = 0; i < 12; ++i) view->AddFileTab(files, false);
+        Serve(800);
+        view->repaint();
+        view->grab().save(out + "/manytabs_" + tag + ".png");
+    }
+    return 0;
+}
