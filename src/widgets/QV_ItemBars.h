@@ -13,13 +13,14 @@
 // end when the window is too low for them.
 
 #include "controls/QV_SmartCtrl.h"
+#include "data/QV_HolderHost.h"
 #include "foundation/QV_Settings.h"
 
 #include <memory>
 
 class TBarItemLoader;
 
-class TItemBar : public TSmartCtrl {
+class TItemBar : public TSmartCtrl, public TItemsBarApi {
     QV_SMART_CLASS(TItemBar, TSmartCtrl)
 public:
     // Name is the identifier, the theme section, the menu and, with ".Items",
@@ -30,7 +31,7 @@ public:
     TControlList* Items() const { return items_; }
     void LoadTheme();
     // Starts the load of the items.
-    void LoadItems();
+    void LoadItems() override;
     // Loads that ended since creation (for the tests).
     int ItemLoads() const;
 

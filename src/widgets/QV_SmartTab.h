@@ -75,7 +75,7 @@ public:
     TSmartCtrl* On_MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) override;
 };
 
-class TSmartTab : public TSmartCtrl, public TSmartTabApi {
+class TSmartTab : public TSmartCtrl, public TSmartTabApi, public TItemsBarApi {
     QV_SMART_CLASS(TSmartTab, TSmartCtrl)
 public:
     TSmartTab();
@@ -87,7 +87,7 @@ public:
     TSmartRect ST_TABS_RECT;
 
     void LoadTheme();
-    void LoadItems();
+    void LoadItems() override;
     // The buttons' load has ended at least Count times (for the tests).
     int ItemLoads() const;
 

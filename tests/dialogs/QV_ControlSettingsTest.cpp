@@ -4,6 +4,8 @@
 
 #include "controls/QV_CtrlManager.h"
 #include "data/QV_HolderHost.h"
+#include "support/QV_TestSupport.h"
+#include "widgets/QV_ItemBars.h"
 
 #include <QComboBox>
 #include <QLineEdit>
@@ -12,13 +14,6 @@
 namespace {
 
 using TEntries = QList<QPair<QString, QString>>;
-
-// A bar that counts its reloads, standing where the quick bar stands.
-class TCountingBar : public TSmartCtrl, public TItemsBarApi {
-public:
-    void LoadItems() override { ++Loads; }
-    int Loads = 0;
-};
 
 class ControlItemsEditor : public TDialogTest {
 protected:
@@ -35,15 +30,16 @@ protected:
     void SetUp() override
     {
         TDialogTest::SetUp();
-        bar = new TCountingBar;
-        view->CtrlManager()->AddControl("QuickBar", bar);
+        bar = dynamic_cast<TItemBar*>(view->CtrlManager()->GetControlData("QuickBar"));
+        ASSERT_NE(bar, nullptr);
+        ASSERT_TRUE(WaitUntil([&] { return bar->ItemLoads() >= 1; }));
         view->ShowControlItems("QuickBar");
         editor = view->ControlSettingsForm();
         ASSERT_TRUE(editor->isVisible());
     }
     TEntries Section() const { return IniSectionEntries(SettingsFile(), "QuickBar.Items"); }
 
-    TCountingBar* bar = nullptr;
+    TItemBar* bar = nullptr;
     TQV_ControlSettingsFrm* editor = nullptr;
 };
 
@@ -55,12 +51,14 @@ TEST_F(ControlItemsEditor, RoundTripKeepsWhatTheEditorDoesNotShow)
     editor->SelectRow(0);
     EXPECT_EQ(editor->CMD->currentText(), "Navigate.Back");
     editor->Caption->setText("Go back");
+    const int loads = bar->ItemLoads();
     ASSERT_TRUE(editor->SaveItems());
     EXPECT_EQ(Section(), (TEntries{{"Back", "CMD(Navigate.Back), Width(30), Menu(History), Caption(Go back), Align(Left)"},
                                    {"Copy", "CMD(Item.Copy)"},
                                    {"Trash", "CMD(Places.RecycleBin), Align(Bottom)"}}));
     EXPECT_EQ(IniReadString(SettingsFile(), "Other", "Keep", ""), "me");
-    EXPECT_EQ(bar->Loads, 1);  // the bar shows the saved list at once
+    // The window's bar shows the saved list at once.
+    EXPECT_TRUE(WaitUntil([&] { return bar->ItemLoads() > loads; }));
 }
 
 TEST_F(ControlItemsEditor, TheBottomAlignmentIsWrittenAsTheControlsReadIt)
