@@ -4,6 +4,7 @@
 #include "data/QV_HolderHost.h"
 #include "data/QV_OpenFile.h"
 #include "foundation/QV_System.h"
+#include "platform/QV_Report.h"
 #include "platform/desktop/QV_Apps.h"
 #include "platform/desktop/QV_Clipboard.h"
 #include "platform/desktop/QV_Launch.h"
@@ -256,4 +257,9 @@ void TShell::RefreshTrashFigures()
     trashTask_->Start();
 }
 
-void TShell::OpenTrash() { LaunchProgram(QStringLiteral("gio"), {QStringLiteral("open"), QStringLiteral("trash:///")}); }
+void TShell::OpenTrash()
+{
+    // The desktop's own view of the trash, until Qorvel shows it in a tab.
+    if (!LaunchProgram(QStringLiteral("gio"), {QStringLiteral("open"), QStringLiteral("trash:///")}))
+        ReportFailure("Open trash", QStringLiteral("The trash could not be shown (gio open trash:///)"), flUser);
+}
