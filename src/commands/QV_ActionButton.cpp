@@ -207,9 +207,14 @@ void TActionButton::LoadImage()
     LoadTask->Stop();
     SetLoadParams(*LoadTask);
     LoadTask->Priority(tpLowest);
-    LoadTask->OnExecuteEvent([this](TSmartTask* task) { LoadImage_Task(task); });
+    LoadTask->OnExecuteEvent(IconLoader());
     LoadTask->OnTerminatedEvent([this](TTaskThread* sender) { LoadImage_Task_Terminate(sender); });
     LoadTask->Start();
+}
+
+std::function<void(TSmartTask*)> TActionButton::IconLoader()
+{
+    return [this](TSmartTask* task) { TActionButton::LoadImage_Task(task); };
 }
 
 void TActionButton::LoadImage_Task(TSmartTask* SmartTask)

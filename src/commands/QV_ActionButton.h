@@ -20,6 +20,7 @@
 
 #include <QString>
 
+#include <functional>
 #include <memory>
 
 class TSkinBuffer;
@@ -100,6 +101,10 @@ public:
 protected:
     // The task parameters a derived load reads, set by LoadImage before it starts.
     virtual void SetLoadParams(TSmartTask& Task);
+    // The load the worker runs, chosen on the interface thread: the worker
+    // must not look up a virtual function while a derived destructor runs.
+    // A class that overrides LoadImage_Task overrides this with a call to its own.
+    virtual std::function<void(TSmartTask*)> IconLoader();
     // Stops the icon task and waits for its runs (see Destruction above).
     void EndLoading();
     // The rectangles from SC_RECT.

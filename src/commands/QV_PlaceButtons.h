@@ -48,6 +48,10 @@ public:
 
 protected:
     void SetLoadParams(TSmartTask& Task) override;
+    std::function<void(TSmartTask*)> IconLoader() override
+    {
+        return [this](TSmartTask* task) { TExecButton::LoadImage_Task(task); };
+    }
 };
 
 class TBGoToMyPc : public TActionButton {

@@ -30,6 +30,10 @@ public:
     TSmartCtrl* On_MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) override;
     void LoadImage_Task(TSmartTask* SmartTask) override;
     void LoadImage_Task_Terminate(TTaskThread* Sender) override;
+    std::function<void(TSmartTask*)> IconLoader() override
+    {
+        return [this](TSmartTask* task) { TBGoToRecycleBin::LoadImage_Task(task); };
+    }
 
     // Starts counting the trash; the figures and the caption change when it ends.
     void Refresh();
