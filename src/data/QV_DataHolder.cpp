@@ -212,12 +212,17 @@ void TDataHolder::QuickFilter(const QString& Text)
     DH_TEXT_QFILTER = Text;
     if (DH_ITEMS.empty()) return;
     const QString needle = Text.toLower();
+    bool changed = false;
     for (const auto& item : DH_ITEMS) {
         if (item->IsGroup() || Suppressed(item->ID_FILE_DATA)) continue;
         if (narrowing && !item->ID_VISIBLE) continue;
-        item->ID_VISIBLE = ContainsNoCase(item->ID_FILE_DATA.FD_NAME, needle);
+        const bool visible = ContainsNoCase(item->ID_FILE_DATA.FD_NAME, needle);
+        changed = changed || visible != item->ID_VISIBLE;
+        item->ID_VISIBLE = visible;
     }
-    Arrange();
+    // The first letters typed often hide nothing: the layout then stands.
+    if (changed) Arrange();
+    else RequestRepaint();
 }
 
 bool TDataHolder::SelectAndShow(const QString& Name)
