@@ -4,10 +4,8 @@
 #include "data/QV_HolderHost.h"
 #include "data/QV_OpenFile.h"
 #include "foundation/QV_System.h"
-#include "platform/QV_Report.h"
 #include "platform/desktop/QV_Apps.h"
 #include "platform/desktop/QV_Clipboard.h"
-#include "platform/desktop/QV_Launch.h"
 #include "platform/fs/QV_FileNames.h"
 #include "platform/fs/QV_Trash.h"
 #include "shell/QV_ClipboardFormats.h"
@@ -15,6 +13,7 @@
 
 #include <QCoreApplication>
 
+#include <algorithm>
 #include <atomic>
 #include <optional>
 
@@ -34,10 +33,20 @@ QString Subject(const QStringList& paths)
 // The entries of the trash among paths go to trashed, the rest stay.
 QStringList TakeTrashed(QStringList& paths)
 {
+    // The trash folders are read once: a large selection from a folder that
+    // merely is called "files" must not read the mount table per item.
+    std::optional<std::vector<QString>> trashes;
     QStringList trashed;
     TTrashEntry entry;
     for (qsizetype i = 0; i < paths.size();) {
-        if (FindTrashEntry(paths[i], entry)) trashed.append(paths.takeAt(i));
+        const QString& path = paths[i];
+        bool inTrash = path.section(QLatin1Char('/'), -2, -2) == QLatin1String("files");
+        if (inTrash) {
+            if (!trashes) trashes = TrashFolders();
+            const QString trash = path.section(QLatin1Char('/'), 0, -3);
+            inTrash = std::find(trashes->begin(), trashes->end(), trash) != trashes->end() && FindTrashEntry(path, entry);
+        }
+        if (inTrash) trashed.append(paths.takeAt(i));
         else ++i;
     }
     return trashed;

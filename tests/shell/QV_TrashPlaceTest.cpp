@@ -308,3 +308,15 @@ TEST_F(TrashPlace, ContextMenuOffersRestoreAndDeleteOnly)
                                  TShellCommand::scTrash, TShellCommand::scPaste})
         EXPECT_FALSE(FindShellEntry(menu, absent)) << int(absent);
 }
+
+// Only the files/ folder of a real trash holds trash entries: a user's folder
+// of that name is moved to the trash as usual.
+TEST_F(TrashPlace, AFolderCalledFilesIsNoTrash)
+{
+    const QString file = dir_.WriteFile("home/files/keep.txt", "k");
+    ASSERT_TRUE(shell_.DeleteItems({file}, false));
+    ASSERT_EQ(ui_.Questions.size(), 1);
+    EXPECT_TRUE(ui_.Questions[0].contains(QLatin1String("to the trash"))) << ui_.Questions[0].toStdString();
+    ASSERT_TRUE(WaitUntil([&] { return ui_.Ended == 1; }));
+    EXPECT_EQ(dir_.ReadFile("data/Trash/files/keep.txt"), "k");
+}
