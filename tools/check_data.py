@@ -12,7 +12,7 @@ from pathlib import Path
 # two identifiers the control manager turns into edit fields.
 COMMANDS = [
     "Places.Computer", "Places.MyDocuments", "Places.RecycleBin", "RecycleBin.Empty",
-    "Item.Properties", "Item.Copy", "Item.Cut", "Item.Delete", "Item.Paste",
+    "RecycleBin.Restore", "RecycleBin.Delete", "Item.Properties", "Item.Copy", "Item.Cut", "Item.Delete", "Item.Paste",
     "Item.Rename", "Item.SysMenu", "Item.Group", "Item.Group.Name", "Item.Group.Ext",
     "Item.Group.Path", "Item.SelectAll", "Item.InTab", "Item.InExplorer",
     "Navigate.Back", "Navigate.Forward", "Navigate.Up", "Tabs.AddSearch",

@@ -26,6 +26,8 @@ const TCommandEntry CommandTable[] = {
     {"Places.MyDocuments", Make<TBGoToMyDocs>},
     {"Places.RecycleBin", Make<TBGoToRecycleBin>},
     {"RecycleBin.Empty", Make<TBRecycleEmpty>},
+    {"RecycleBin.Restore", Make<TBRecycleRestore>},
+    {"RecycleBin.Delete", Make<TBRecycleDelete>},
     {"Item.Properties", Make<TBItemProperties>},
     {"Item.Copy", Make<TBItemCopy>},
     {"Item.Cut", Make<TBItemCut>},

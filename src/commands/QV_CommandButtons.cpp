@@ -32,6 +32,8 @@ void OnEdit(TSmartCtrl* parent, F&& f)
     }
 
 QV_LEFT_ACTION(TBItemProperties, host.ShowPropDialog())
+QV_LEFT_ACTION(TBRecycleRestore, host.RecycleBinRestore())
+QV_LEFT_ACTION(TBRecycleDelete, host.FilesDelete(true))
 QV_LEFT_ACTION(TBItemCopy, host.ClipboardCopy())
 QV_LEFT_ACTION(TBItemCut, host.ClipboardCut())
 QV_LEFT_ACTION(TBItemDelete, host.FilesDelete(false))

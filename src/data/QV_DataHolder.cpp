@@ -241,6 +241,7 @@ bool TDataHolder::SelectAndShow(const QString& Name)
 
 bool TDataHolder::RenameSelected(bool FromClipboard)
 {
+    if (!ItemsRenamable()) return false;
     TItemData* target = nullptr;
     for (const auto& item : DH_ITEMS)
         if (item->ID_VISIBLE && !item->IsGroup() && item->Selected()) {

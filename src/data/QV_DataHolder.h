@@ -260,6 +260,8 @@ public:
     static TLayoutMargins& Margins();
 
 protected:
+    // Whether the rename editor may open over the items (not over a trash's).
+    virtual bool ItemsRenamable() const { return true; }
     // A listing is building a new list right now; a grouping of the old one
     // would be replaced at once, so it is not handed over.
     virtual bool ListingRuns() const { return false; }

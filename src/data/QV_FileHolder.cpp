@@ -19,6 +19,7 @@
 namespace {
 
 bool IsQDrive(const QString& path) { return path == QDrivePath; }
+bool IsTrash(const QString& path) { return path == TrashPath; }
 
 // The folder above an absolute path, without trailing delimiter; "/" above a
 // top-level folder.
@@ -46,6 +47,7 @@ TFileHolder::~TFileHolder()
 {
     StopThreads();
     DH_MONITOR->Stop();
+    WatchTrash({});
     // A worker hands its list to this holder; it must end before the holder
     // stops being one. The fresh manager is the one the base destructor stops.
     TaskManager = std::make_unique<TTaskManager>();
@@ -98,7 +100,7 @@ TPathData* TFileHolder::Path_Up()
     const QString from = current ? current->PD_PATH : QDrivePath;
     QString to;
     if (IsQDrive(from)) to = ResolvePath(QStringLiteral("MyDocuments:\\"));
-    else if (ExcludeTrailingPathDelimiter(from) == QLatin1String("/") || from.isEmpty()) to = QDrivePath;
+    else if (ExcludeTrailingPathDelimiter(from) == QLatin1String("/") || from.isEmpty() || IsTrash(from)) to = QDrivePath;
     else to = ParentFolder(from);
     TPathData* entry = Path_Add();
     entry->PD_PATH = to;
@@ -129,8 +131,8 @@ void TFileHolder::KeepScroll()
 void TFileHolder::Path_GoTo(const QString& Path)
 {
     KeepScroll();
-    const QString resolved = ResolvePath(Path);
-    if (!IsQDrive(resolved)) {
+    const QString resolved = IsTrashPlace(Path) ? TrashPath : ResolvePath(Path);
+    if (!IsQDrive(resolved) && !IsTrash(resolved)) {
         // The guarded question first: a plain look at a path on a hung volume
         // would stall the window. Only a volume that does not answer deserves a
         // word; a missing path on a working one is a stale link or a typing slip.
@@ -144,6 +146,7 @@ void TFileHolder::Path_GoTo(const QString& Path)
     if (!entry || entry->PD_PATH != resolved) entry = Path_Add();
     entry->PD_PATH = resolved;
     if (IsQDrive(resolved)) entry->PD_TYPE = ptQDrive;
+    else if (IsTrash(resolved)) entry->PD_TYPE = ptRecycle;
     else if (IsDriveRoot(resolved)) entry->PD_TYPE = ptRoot;
     Path_GoTo(entry);
 }
@@ -172,11 +175,17 @@ void TFileHolder::Path_GoTo(TPathData* PathData)
     // while listing is still reported.
     if (PathData->PD_PATH != monitoredPath_) {
         DH_MONITOR->Stop();
+        WatchTrash({});
         monitoredPath_.clear();
     }
     refreshAfterListing_ = false;
     if (IsQDrive(PathData->PD_PATH)) {
         QuickDrive();
+    } else if (IsTrash(PathData->PD_PATH)) {
+        // The trash's watchers stay through a refresh; the listing says which
+        // folders to watch.
+        monitoredPath_ = PathData->PD_PATH;
+        TrashList();
     } else {
         // Watched from before the listing reads the folder: a change made while
         // it reads is not lost, it leads to one more refresh once it is done.
@@ -258,17 +267,19 @@ void TFileHolder::RestoreHotItem()
         }
 }
 
-void TFileHolder::ListingDone(bool Folder)
+void TFileHolder::ListingDone(TListed Kind)
 {
-    if (!Folder) {
+    if (Kind == TListed::lsDrives) {
         // The drives are shown by kind; the grouping arranges them.
         listedWhenGrouped_ = true;
         GroupItems(QStringLiteral("Ext"), QStringLiteral("Icons"));
         return;
     }
-    // Keeps the watcher that saw the listing through; starts one where the
-    // folder could not be watched before (it had ended, or did not exist).
-    if (const TPathData* current = Path_Curr()) {
+    if (Kind == TListed::lsTrash) {
+        WatchTrash(trashWatch_);
+    } else if (const TPathData* current = Path_Curr()) {
+        // Keeps the watcher that saw the listing through; starts one where the
+        // folder could not be watched before (it had ended, or did not exist).
         monitoredPath_ = current->PD_PATH;
         DH_MONITOR->Start(current->PD_PATH); // the folder watched already keeps its watcher
     }
@@ -325,6 +336,8 @@ void TFileHolder::On_KeyDown(TKeyCode& Key, TShiftState Shift)
 void TFileHolder::On_KeyUp(TKeyCode& Key, TShiftState Shift)
 {
     TDataHolder::On_KeyUp(Key, Shift);
+    // A trashed entry leaves the trash by a restore, never by a cut; nothing is pasted into it.
+    if (ShowsTrash() && (Key == 'X' || Key == 'V')) return;
     if (Key == 'C' && (Shift & ssCtrl)) CopyToClipboard();
     else if (Key == 'X' && (Shift & ssCtrl)) CutToClipboard();
     else if (Key == 'V' && (Shift & ssCtrl)) PasteFromClipboard();
@@ -333,7 +346,8 @@ void TFileHolder::On_KeyUp(TKeyCode& Key, TShiftState Shift)
 QString TFileHolder::CurrentFolder() const
 {
     const TPathData* current = Path_Curr();
-    if (!current || current->PD_TYPE == ptQDrive || IsQDrive(current->PD_PATH)) return QString();
+    if (!current || current->PD_TYPE == ptQDrive || IsQDrive(current->PD_PATH) || IsTrash(current->PD_PATH))
+        return QString();
     return current->PD_PATH;
 }
 
@@ -358,7 +372,7 @@ void TFileHolder::ThemeLoad()
 {
     const TPathData* current = Path_Curr();
     if (!current) return;
-    if (IsQDrive(current->PD_PATH)) LoadTheme(TThemePlace::tpQuickDrive);
+    if (IsQDrive(current->PD_PATH) || IsTrash(current->PD_PATH)) LoadTheme(TThemePlace::tpQuickDrive);
     else LoadTheme(TThemePlace::tpFolder, current->PD_PATH);
 }
 
@@ -366,6 +380,8 @@ QString TFileHolder::EmptyText() const
 {
     const TPathData* current = Path_Curr();
     if (!current || IsQDrive(current->PD_PATH)) return QString();
+    if (IsTrash(current->PD_PATH))
+        return Localized(QStringLiteral("Trash"), QStringLiteral("TrashEmpty"), QStringLiteral("The trash is empty"));
     switch (ListedState) {
     case fsGone:
         return Localized(QStringLiteral("Messages"), QStringLiteral("FolderGone"),
@@ -376,6 +392,31 @@ QString TFileHolder::EmptyText() const
     case fsListed: break;
     }
     return Localized(QStringLiteral("Messages"), QStringLiteral("FolderEmpty"), QStringLiteral("This folder is empty"));
+}
+
+QString TFileHolder::HolderMenuName() const
+{
+    return ShowsTrash() ? QStringLiteral("RecycleBin") : QStringLiteral("FileHolderMenu");
+}
+
+bool TFileHolder::ShowsTrash() const
+{
+    const TPathData* current = Path_Curr();
+    return current && IsTrash(current->PD_PATH);
+}
+
+void TFileHolder::RestoreSelected()
+{
+    if (!ShowsTrash()) return;
+    const QStringList paths = SelectedPaths(false);
+    if (TShellBridge* shell = ShellBridge(); shell && !paths.isEmpty()) shell->RestoreTrashed(paths);
+}
+
+void TFileHolder::ShowContextMenu(QPoint Pos)
+{
+    if (!ShowsTrash()) return TDataHolder::ShowContextMenu(Pos);
+    const QStringList paths = SelectedPaths(false);
+    if (TShellBridge* shell = ShellBridge(); shell && !paths.isEmpty()) shell->ItemsMenu(paths, TrashPath, Pos);
 }
 
 void TFileHolder::OpenFolder(const QString& Path) { Path_GoTo(Path); }

@@ -1,6 +1,7 @@
 #pragma once
-// The content of a file tab: one folder, or the quick-drive view with the
-// drives, with a back/forward history of the places visited. Each place is
+// The content of a file tab: one folder, the quick-drive view with the drives,
+// or the trash place ("Trash:\\") with the entries of every volume's trash,
+// with a back/forward history of the places visited. Each place is
 // listed by a background task that builds a complete item list and hands it
 // over (see QV_DataHolder.h). The folder monitor watches the folder from
 // before its listing begins, so a change made while it is listed is reported;
@@ -85,11 +86,23 @@ public:
     // --- Listing tasks ---
     void BuildList(const QString& Path);
     void QuickDrive();
+    // Lists the trash place: every entry of every trash, newest deletion first.
+    // Its information folders are watched while it is shown.
+    void TrashList();
+    // The current entry is the trash place.
+    bool ShowsTrash() const;
+    // The selected trash entries go back where they came from (see
+    // TShellBridge::RestoreTrashed); nothing outside the trash place.
+    void RestoreSelected();
     // A listing task of this holder runs.
     bool Listing() const;
     // Interface thread: takes the items a listing of Path built. A list of the
     // folder already shown carries its selection and hot item over by name.
     void TakeListing(const QString& Path, TItemList Items);
+    // Interface thread: takes a trash listing and the folders whose changes
+    // change the trash (each trash's info/ folder, or where a missing home
+    // trash will appear).
+    void TakeTrashListing(TItemList Items, const QStringList& Watch);
 
     // Creates "New Folder" (or "New Folder (n)") in the folder shown. With the
     // FolderGroup setting and a selection it is "New Group" and the selected
@@ -110,18 +123,25 @@ public:
     void ThemeLoad() override;
     void OpenFolder(const QString& Path) override;
     void OpenDrive(const QString& Path) override;
-    QString HolderMenuName() const override { return QStringLiteral("FileHolderMenu"); }
-    // "This folder is empty", or why nothing could be listed; nothing for the
-    // quick-drive view.
+    // "RecycleBin" in the trash place, else "FileHolderMenu".
+    QString HolderMenuName() const override;
+    // "This folder is empty", or why nothing could be listed; "The trash is
+    // empty"; nothing for the quick-drive view.
     QString EmptyText() const override;
+    // In the trash place, the trash's own menu of the selected entries.
+    void ShowContextMenu(QPoint Pos) override;
 
 protected:
     bool ListingRuns() const override { return Listing(); }
+    bool ItemsRenamable() const override { return !ShowsTrash(); }
     void ItemsGrouped() override;
 
 private:
     void KeepScroll();
-    void ListingDone(bool Folder);
+    enum class TListed { lsFolder, lsDrives, lsTrash };
+    void ListingDone(TListed Kind);
+    // Watches exactly these folders for the trash place; none stops them all.
+    void WatchTrash(const QStringList& Folders);
     void SelectNamed(const QStringList& names);
     void RestoreHotItem();
 
@@ -131,6 +151,10 @@ private:
     std::function<void()> selectedWhenListed_;
 
     QString monitoredPath_;
+    std::vector<std::unique_ptr<TFolderMonitor>> trashMonitors_;
+    // What the last trash listing found worth watching; set by its hand-over.
+    QStringList trashWatch_;
+
     // The quick-drive view's listing ends with its grouping.
     bool listedWhenGrouped_ = false;
     // The place the items on screen were listed from.

@@ -178,7 +178,7 @@ void TFileHolder::BuildList(const QString& Path)
         ->SetParam(QStringLiteral("HideSystem"), qint32(bool(browsing.HideSystem)))
         ->SetParam(QStringLiteral("FoldersFirst"), qint32(bool(browsing.ShowFoldersFirst)))
         ->OnExecuteEvent(&BuildList_Task)
-        ->OnTerminatedEvent([this](TTaskThread*) { ListingDone(true); });
+        ->OnTerminatedEvent([this](TTaskThread*) { ListingDone(TListed::lsFolder); });
     task->Start();
 }
 
@@ -192,13 +192,13 @@ void TFileHolder::QuickDrive()
         ->SetParam(QStringLiteral("HideFloppyB"), qint32(browsing.HideFloppy && browsing.HideFloppyB));
     for (const TDriveKind& kind : DriveKinds)
         task->SetParam(QString::fromLatin1(kind.LabelKey), Localized("Devices", kind.LabelKey, kind.LabelDefault));
-    task->OnExecuteEvent(&QuickDrive_Task)->OnTerminatedEvent([this](TTaskThread*) { ListingDone(false); });
+    task->OnExecuteEvent(&QuickDrive_Task)->OnTerminatedEvent([this](TTaskThread*) { ListingDone(TListed::lsDrives); });
     task->Start();
 }
 
 bool TFileHolder::Listing() const
 {
-    for (const char* id : {"BuildList", "QuickDrive"}) {
+    for (const char* id : {"BuildList", "QuickDrive", "TrashList"}) {
         TSmartTask* task = nullptr;
         if (TaskManager->GetTask(QString::fromLatin1(id), task) && task->Active()) return true;
     }
@@ -208,7 +208,8 @@ bool TFileHolder::Listing() const
 QString TFileHolder::CreateFolder()
 {
     const TPathData* current = Path_Curr();
-    if (!current || current->PD_TYPE == ptQDrive || current->PD_PATH == QDrivePath) return QString();
+    if (!current || current->PD_TYPE == ptQDrive || current->PD_TYPE == ptRecycle) return QString();
+    if (current->PD_PATH == QDrivePath || current->PD_PATH == TrashPath) return QString();
     const bool group = Settings().General.FolderGroup && SelCount() > 0;
     std::vector<TItemData*> members;
     if (group)

@@ -60,6 +60,8 @@ public:
     virtual void OpenInExplorer() {}
     // The trash as a place of its own, and emptying it (after asking when Confirm).
     virtual void RecycleBinOpen() {}
+    // The selected entries of the trash place go back where they came from.
+    virtual void RecycleBinRestore() {}
     virtual void RecycleBinEmpty(bool Confirm) { (void)Confirm; }
     virtual qint64 RecycleBinCount() { return 0; }
     virtual qint64 RecycleBinSize() { return 0; }

@@ -23,10 +23,21 @@ public:
     virtual bool CanPaste() = 0;
     // Copies (or moves, after a cut) the clipboard's files into Folder.
     virtual bool Paste(const QString& Folder) = 0;
-    // To the trash after a confirmation; Permanently deletes after one that says so.
+    // To the trash after a confirmation; Permanently deletes after one that says
+    // so. Entries of the trash itself (their paths in a trash's files/ folder)
+    // are always deleted for good, with their information files.
     virtual bool DeleteItems(const QStringList& Paths, bool Permanently) = 0;
+    // Puts trash entries (their paths in a trash's files/ folder) back where
+    // they came from, never replacing what is there now: the user may keep
+    // both (the restored one renamed "name (1)") or skip it.
+    virtual bool RestoreTrashed(const QStringList& Paths)
+    {
+        (void)Paths;
+        return false;
+    }
     // The context menu of the items at ViewPoint (view coordinates); true when
-    // a command was carried out. Folder is the place the holder shows.
+    // a command was carried out. Folder is the place the holder shows; for
+    // "Trash:\\" the trash's own menu (restore, delete for good).
     virtual bool ItemsMenu(const QStringList& Paths, const QString& Folder, QPoint ViewPoint) = 0;
     virtual void Properties(const QStringList& Paths) = 0;
     virtual void OpenWith(const QString& Path) = 0;

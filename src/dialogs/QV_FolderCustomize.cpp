@@ -62,7 +62,9 @@ TFolderThemeSource SourceOf(TDataHolder* holder)
 {
     if (auto* files = dynamic_cast<TFileHolder*>(holder)) {
         const TPathData* current = files->Path_Curr();
-        if (!current || current->PD_PATH == QDrivePath) return FolderThemeSource(TThemePlace::tpQuickDrive);
+        // The trash place wears the quick-drive look, as it has no folder of its own.
+        if (!current || current->PD_PATH == QDrivePath || current->PD_PATH == TrashPath)
+            return FolderThemeSource(TThemePlace::tpQuickDrive);
         return FolderThemeSource(TThemePlace::tpFolder, current->PD_PATH);
     }
     return FolderThemeSource(TThemePlace::tpSearch);

@@ -68,11 +68,16 @@ TConflictAnswer TDesktopShellUi::AskConflict(const TConflictInfo& Conflict)
                     Tr("\"%1\" already exists in this folder.")
                         .arg(DisplayFileName(Conflict.Target.section(QLatin1Char('/'), -1))),
                     QMessageBox::NoButton, owner_);
-    box.setInformativeText(Tr("Existing: %1\nNew: %2")
-                               .arg(Describe(Conflict.TargetFolder, Conflict.TargetSize, Conflict.TargetModifiedMs),
-                                    Describe(Conflict.SourceFolder, Conflict.SourceSize, Conflict.SourceModifiedMs)));
+    if (Conflict.CanReplace)
+        box.setInformativeText(Tr("Existing: %1\nNew: %2")
+                                   .arg(Describe(Conflict.TargetFolder, Conflict.TargetSize, Conflict.TargetModifiedMs),
+                                        Describe(Conflict.SourceFolder, Conflict.SourceSize, Conflict.SourceModifiedMs)));
+    else
+        box.setInformativeText(Tr("It is not replaced. Keep both restores it under a new name, as \"name (1)\"."));
     const bool merge = Conflict.SourceFolder && Conflict.TargetFolder;
-    QPushButton* replace = box.addButton(merge ? Tr("&Merge") : Tr("&Replace"), QMessageBox::DestructiveRole);
+    QPushButton* replace = nullptr;
+    if (Conflict.CanReplace)
+        replace = box.addButton(merge ? Tr("&Merge") : Tr("&Replace"), QMessageBox::DestructiveRole);
     QPushButton* skip = box.addButton(Tr("&Skip"), QMessageBox::RejectRole);
     QPushButton* both = box.addButton(Tr("&Keep both"), QMessageBox::AcceptRole);
     QPushButton* cancel = box.addButton(Tr("&Cancel"), QMessageBox::RejectRole);
@@ -83,7 +88,7 @@ TConflictAnswer TDesktopShellUi::AskConflict(const TConflictInfo& Conflict)
     box.exec();
     TConflictAnswer answer;
     answer.ApplyToAll = all->isChecked();
-    if (box.clickedButton() == replace) answer.Choice = TConflictChoice::ccReplace;
+    if (replace && box.clickedButton() == replace) answer.Choice = TConflictChoice::ccReplace;
     else if (box.clickedButton() == skip) answer.Choice = TConflictChoice::ccSkip;
     else if (box.clickedButton() == both) answer.Choice = TConflictChoice::ccKeepBoth;
     else answer.Choice = TConflictChoice::ccCancel;

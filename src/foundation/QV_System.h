@@ -105,3 +105,8 @@ QString MakeID();
 
 // The pseudo-path of the quick-drive view.
 inline const QString QDrivePath = QStringLiteral("QDrive:\\");
+// The pseudo-path of the trash shown as a place: every volume's trash at once.
+inline const QString TrashPath = QStringLiteral("Trash:\\");
+// The spellings that name the trash place: "Trash:\" in any letter case and
+// the desktop's "trash:", "trash:/" and "trash:///" URIs.
+bool IsTrashPlace(const QString& text);

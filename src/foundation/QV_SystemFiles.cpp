@@ -91,9 +91,19 @@ QString DisplayName(const QString& path)
 QString TabCaption(const QString& path)
 {
     if (path == QDrivePath) return QStringLiteral("Quick Drive");
+    if (path == TrashPath) return QStringLiteral("Trash");
     if (path == QLatin1String("*105*")) return QStringLiteral("Search...");
     if (IsDriveRoot(path)) return IncludeTrailingPathDelimiter(path);
     return path;
+}
+
+bool IsTrashPlace(const QString& text)
+{
+    const QString t = text.trimmed();
+    if (t.compare(TrashPath, Qt::CaseInsensitive) == 0) return true;
+    for (const char* uri : {"trash:", "trash:/", "trash:///"})
+        if (t.compare(QLatin1String(uri), Qt::CaseInsensitive) == 0) return true;
+    return false;
 }
 
 QString LastFolderName(const QString& path)

@@ -386,7 +386,7 @@ void TRun::EmptyTrashes(const QStringList& trashes)
 {
     std::vector<TTrashEntry> entries;
     for (const TTrashEntry& entry : ListTrash())
-        if (trashes.contains(entry.TrashFolder)) entries.push_back(entry);
+        if (trashes.contains(entry.TrashFolder) || trashes.contains(entry.FilesPath())) entries.push_back(entry);
     progress_.FilesTotal = qint64(entries.size());
     for (const TTrashEntry& entry : entries) {
         if (!Going()) break;

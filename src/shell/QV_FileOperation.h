@@ -24,7 +24,8 @@
 #include <functional>
 
 // foDeleteTrashed: the sources are trash folders, whose entries (and their
-// information files) are deleted for good.
+// information files) are deleted for good, or single entries of a trash (their
+// paths in its files/ folder).
 enum class TFileOpKind { foCopy, foMove, foTrash, foDelete, foDeleteTrashed };
 enum class TConflictChoice { ccReplace, ccSkip, ccKeepBoth, ccCancel };
 
@@ -37,6 +38,9 @@ struct TConflictInfo {
     qint64 TargetModifiedMs = 0;
     bool SourceFolder = false;
     bool TargetFolder = false;
+    // False where replacing is no choice (restoring from the trash): keep both,
+    // skip or cancel.
+    bool CanReplace = true;
 };
 
 struct TConflictAnswer {

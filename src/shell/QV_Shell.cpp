@@ -4,10 +4,8 @@
 #include "data/QV_HolderHost.h"
 #include "data/QV_OpenFile.h"
 #include "foundation/QV_System.h"
-#include "platform/QV_Report.h"
 #include "platform/desktop/QV_Apps.h"
 #include "platform/desktop/QV_Clipboard.h"
-#include "platform/desktop/QV_Launch.h"
 #include "platform/fs/QV_FileNames.h"
 #include "platform/fs/QV_Trash.h"
 #include "shell/QV_ClipboardFormats.h"
@@ -15,7 +13,9 @@
 
 #include <QCoreApplication>
 
+#include <algorithm>
 #include <atomic>
+#include <optional>
 
 namespace {
 
@@ -28,6 +28,28 @@ QString Subject(const QStringList& paths)
 {
     if (paths.size() == 1) return QStringLiteral("\"%1\"").arg(Shown(paths.first().section(QLatin1Char('/'), -1)));
     return Tr("%1 items").arg(paths.size());
+}
+
+// The entries of the trash among paths go to trashed, the rest stay.
+QStringList TakeTrashed(QStringList& paths)
+{
+    // The trash folders are read once: a large selection from a folder that
+    // merely is called "files" must not read the mount table per item.
+    std::optional<std::vector<QString>> trashes;
+    QStringList trashed;
+    TTrashEntry entry;
+    for (qsizetype i = 0; i < paths.size();) {
+        const QString& path = paths[i];
+        bool inTrash = path.section(QLatin1Char('/'), -2, -2) == QLatin1String("files");
+        if (inTrash) {
+            if (!trashes) trashes = TrashFolders();
+            const QString trash = path.section(QLatin1Char('/'), 0, -3);
+            inTrash = std::find(trashes->begin(), trashes->end(), trash) != trashes->end() && FindTrashEntry(path, entry);
+        }
+        if (inTrash) trashed.append(paths.takeAt(i));
+        else ++i;
+    }
+    return trashed;
 }
 
 QString ResultText(const TFileOpResult& result)
@@ -84,6 +106,13 @@ TFileJob* TShell::Transfer(const QStringList& Paths, const QString& Folder, bool
 bool TShell::DeleteItems(const QStringList& Paths, bool Permanently)
 {
     if (Paths.isEmpty() || !ui_) return false;
+    // An entry of the trash cannot go to the trash again; it can only go for good.
+    QStringList rest = Paths;
+    const QStringList trashed = TakeTrashed(rest);
+    if (!trashed.isEmpty()) {
+        const bool deleted = DeleteTrashed(trashed);
+        return rest.isEmpty() ? deleted : DeleteItems(rest, Permanently) || deleted;
+    }
     if (Permanently) {
         if (!ui_->Confirm(Tr("Delete %1 permanently? This cannot be undone.").arg(Subject(Paths)), Tr("&Delete")))
             return false;
@@ -102,11 +131,75 @@ bool TShell::DeleteItems(const QStringList& Paths, bool Permanently)
     return true;
 }
 
+bool TShell::DeleteTrashed(const QStringList& Paths)
+{
+    if (Paths.isEmpty() || !ui_) return false;
+    QString subject = Subject(Paths);
+    if (Paths.size() == 1) {
+        TTrashEntry entry;
+        if (FindTrashEntry(Paths.first(), entry) && !entry.OriginalPath.isEmpty())
+            subject = QStringLiteral("\"%1\"").arg(Shown(entry.OriginalPath.section(QLatin1Char('/'), -1)));
+    }
+    if (!ui_->Confirm(Tr("Delete %1 permanently? This cannot be undone.").arg(subject), Tr("&Delete")))
+        return false;
+    StartJob(TFileOpKind::foDeleteTrashed, Paths, QString());
+    return true;
+}
+
+bool TShell::RestoreTrashed(const QStringList& Paths)
+{
+    QStringList failures;
+    std::optional<TConflictAnswer> always;
+    int restored = 0;
+    for (const QString& path : Paths) {
+        TTrashEntry entry;
+        if (!FindTrashEntry(path, entry)) {
+            failures.append(Tr("%1 is no longer in the trash.").arg(Shown(path.section(QLatin1Char('/'), -1))));
+            continue;
+        }
+        if (entry.OriginalPath.isEmpty()) {
+            failures.append(Tr("%1 cannot be restored: its original location is unknown.").arg(Shown(entry.Name)));
+            continue;
+        }
+        TFsStatus status = RestoreFromTrash(entry);
+        if (!status && status.Code() == EEXIST) {
+            TConflictAnswer answer;
+            if (always) answer = *always;
+            else if (ui_) {
+                TConflictInfo conflict;
+                conflict.Source = entry.FilesPath();
+                conflict.Target = entry.OriginalPath;
+                conflict.CanReplace = false;
+                conflict.SourceFolder = entry.Folder;
+                conflict.TargetFolder = PathExists(entry.OriginalPath, emFolder);
+                conflict.SourceModifiedMs = entry.DeletedMs;
+                answer = ui_->AskConflict(conflict);
+                if (answer.ApplyToAll) always = answer;
+            }
+            if (answer.Choice == TConflictChoice::ccCancel) break;
+            if (answer.Choice != TConflictChoice::ccKeepBoth) continue;  // never replaced: a skip
+            const QString folder = entry.OriginalPath.section(QLatin1Char('/'), 0, -2);
+            const QString name = entry.OriginalPath.section(QLatin1Char('/'), -1);
+            for (int n = 1; n < 10000 && !status && status.Code() == EEXIST; ++n)
+                status = RestoreFromTrash(entry, folder + QLatin1Char('/') + KeepBothName(name, entry.Folder, n));
+        }
+        if (status) ++restored;
+        else failures.append(status.Error().Message());
+    }
+    if (!failures.isEmpty() && ui_) ui_->ShowMessage(failures.mid(0, 20).join(QLatin1Char('\n')));
+    RefreshTrashFigures();
+    return restored > 0;
+}
+
 bool TShell::ItemsMenu(const QStringList& Paths, const QString& Folder, QPoint ViewPoint)
 {
     if (Paths.isEmpty() || !ui_) return false;
     TShellMenuSubject subject;
     subject.Count = int(Paths.size());
+    if (Folder == TrashPath) {
+        subject.Trashed = true;
+        return RunCommand(ui_->ChooseFromMenu(BuildShellMenu(subject), ViewPoint), Paths);
+    }
     subject.Drives = IsDriveRoot(Paths.first());
     subject.SingleFolder = Paths.size() == 1 && PathExists(Paths.first(), emFolder);
     subject.CanPaste = CanPaste();
@@ -153,6 +246,7 @@ bool TShell::RunCommand(const TShellMenuEntry& Entry, const QStringList& Paths)
         return true;
     }
     case TShellCommand::scProperties: Properties(Paths); return true;
+    case TShellCommand::scRestore: return RestoreTrashed(Paths);
     case TShellCommand::scUnmount:
     case TShellCommand::scEject: {
         const bool eject = Entry.Command == TShellCommand::scEject;
@@ -259,7 +353,5 @@ void TShell::RefreshTrashFigures()
 
 void TShell::OpenTrash()
 {
-    // The desktop's own view of the trash, until Qorvel shows it in a tab.
-    if (!LaunchProgram(QStringLiteral("gio"), {QStringLiteral("open"), QStringLiteral("trash:///")}))
-        ReportFailure("Open trash", QStringLiteral("The trash could not be shown (gio open trash:///)"), flUser);
+    if (THolderHost* host = HolderHost()) host->RecycleBinOpen();
 }

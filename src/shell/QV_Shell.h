@@ -42,6 +42,10 @@ public:
     bool CanPaste() override;
     bool Paste(const QString& Folder) override;
     bool DeleteItems(const QStringList& Paths, bool Permanently) override;
+    // One by one on the interface thread (restores are renames): a name taken
+    // at the original place is never replaced; the user keeps both or skips.
+    // Failures are told together at the end.
+    bool RestoreTrashed(const QStringList& Paths) override;
     bool ItemsMenu(const QStringList& Paths, const QString& Folder, QPoint ViewPoint) override;
     void Properties(const QStringList& Paths) override;
     void OpenWith(const QString& Path) override;
@@ -58,6 +62,7 @@ public:
     void EmptyTrash(bool Confirm);
     qint64 TrashCount();
     qint64 TrashSize();
+    // The trash as a place in a tab of the window (THolderHost::RecycleBinOpen).
     void OpenTrash();
 
     // Jobs not yet ended.
@@ -67,6 +72,9 @@ private:
     TFileJob* StartJob(TFileOpKind Kind, const QStringList& Sources, const QString& Target,
                        std::function<void(const TFileOpResult&)> After = {});
     void RefreshTrashFigures();
+    // Deletes trash entries (paths in a trash's files/ folder) for good after
+    // a confirmation that says so.
+    bool DeleteTrashed(const QStringList& Paths);
 
     TShellUi* const ui_;
     std::vector<std::unique_ptr<TFileJob>> jobs_;

@@ -23,6 +23,18 @@ std::vector<TShellMenuEntry> BuildShellMenu(const TShellMenuSubject& Subject)
 {
     std::vector<TShellMenuEntry> menu;
     if (Subject.Count <= 0) return menu;
+    if (Subject.Trashed) {
+        // What can be done with a trashed entry: nothing opens it in place.
+        TShellMenuEntry restore = Entry(TShellCommand::scRestore, "&Restore");
+        restore.Default = true;
+        menu.push_back(restore);
+        menu.push_back(Entry(TShellCommand::scDelete, "&Delete Permanently"));
+        menu.push_back(Separator());
+        menu.push_back(Entry(TShellCommand::scCopy, "&Copy"));
+        menu.push_back(Separator());
+        menu.push_back(Entry(TShellCommand::scProperties, "Propert&ies"));
+        return menu;
+    }
     TShellMenuEntry open = Entry(TShellCommand::scOpen, "&Open");
     open.Default = true;
     menu.push_back(open);

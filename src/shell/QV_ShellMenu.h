@@ -22,6 +22,7 @@ enum class TShellCommand {
     scProperties,
     scUnmount,
     scEject,
+    scRestore,       // trash entries go back where they came from
 };
 
 struct TShellMenuEntry {
@@ -47,6 +48,7 @@ struct TShellMenuSubject {
     bool Writable = true;        // the items' folder takes changes
     bool CanUnmount = false;
     bool CanEject = false;
+    bool Trashed = false;        // the items are entries of the trash
     std::vector<TShellMenuApp> Apps;  // recommended applications of the first item
 };
 

@@ -1,5 +1,6 @@
 #include "view/QV_OpenRequests.h"
 
+#include "foundation/QV_System.h"
 #include "platform/QV_Report.h"
 #include "platform/fs/QV_FileNames.h"
 #include "platform/fs/QV_FileSystem.h"
@@ -117,6 +118,10 @@ std::vector<TOpenRequest> OpenRequestsFrom(const QList<QByteArray>& arguments, c
     TRequestList requests;
     for (const QByteArray& argument : arguments) {
         if (argument.isEmpty()) continue;
+        if (IsTrashPlace(QString::fromUtf8(argument))) {
+            requests.AddFolder(TrashPath);
+            continue;
+        }
         if (LooksLikeAddress(argument)) {
             const TFsResult<QString> path = PathFromFileUri(argument);
             if (!path) {
@@ -136,6 +141,10 @@ std::vector<TOpenRequest> OpenRequestsFromUris(const QStringList& uris, TOpenAs 
 {
     TRequestList requests;
     for (const QString& uri : uris) {
+        if (as == TOpenAs::oaFolders && IsTrashPlace(uri)) {
+            requests.AddFolder(TrashPath);
+            continue;
+        }
         const QByteArray bytes = uri.toUtf8();
         const TFsResult<QString> path =
             bytes.startsWith('/') ? TFsResult<QString>(DecodeFileName(bytes)) : PathFromFileUri(bytes);

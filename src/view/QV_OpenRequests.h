@@ -12,7 +12,7 @@
 #include <vector>
 
 struct TOpenRequest {
-    QString Folder;      // absolute, without trailing delimiter ("/" for the root)
+    QString Folder;      // absolute, without trailing delimiter ("/" for the root); or "Trash:\\"
     QStringList Select;  // names in Folder to select; empty for a folder of its own
 
     bool operator==(const TOpenRequest&) const = default;
@@ -21,7 +21,7 @@ struct TOpenRequest {
 // One request per folder, in the order the folders are first named; files of one
 // folder share its request. Each argument is a path (absolute, or relative to
 // workingFolder) or a file:// address, given as the raw bytes of the command
-// line. Arguments that name nothing, or are addresses of another kind, are
+// line; "trash:///" (and "Trash:\\") is the trash place. Arguments that name nothing, or are addresses of another kind, are
 // left out and reported. At most 64 folders are opened from one request.
 std::vector<TOpenRequest> OpenRequestsFrom(const QList<QByteArray>& arguments, const QString& workingFolder);
 

@@ -348,7 +348,7 @@ void TQorView::UpdateWindowTitle()
     const auto* holder = dataCore_ ? dynamic_cast<const TFileHolder*>(dataCore_->DC_HOLDER) : nullptr;
     if (const TPathData* current = holder ? holder->Path_Curr() : nullptr) {
         const QString& path = current->PD_PATH;
-        place = DisplayFileName(path == QDrivePath ? TabCaption(path) : DisplayName(path));
+        place = DisplayFileName(path == QDrivePath || path == TrashPath ? TabCaption(path) : DisplayName(path));
     }
     const QString title = place.isEmpty() ? QStringLiteral("Qorvel") : place + QStringLiteral(" \u2014 Qorvel");
     if (QWidget* form = window(); form && form != this && form->windowTitle() != title) form->setWindowTitle(title);

@@ -142,7 +142,9 @@ public:
     void DialogOpenWith() override;
     void SystemMenu(QPoint Pos) override;
     void OpenInExplorer() override;
+    // Shows the trash place: the tab that shows it already, else a new one.
     void RecycleBinOpen() override;
+    void RecycleBinRestore() override;
     void RecycleBinEmpty(bool Confirm) override;
     qint64 RecycleBinCount() override;
     qint64 RecycleBinSize() override;

@@ -31,7 +31,7 @@ QString SettingsFile() { return ResolvePath(QStringLiteral("SettingsFile:\\")); 
 
 TFileHolder* TQorView::AddFileTab(const QString& Path, bool Active)
 {
-    if (ResolvePath(Path) != QDrivePath && !PathExists(ResolvePath(Path), emAny)) return nullptr;
+    if (ResolvePath(Path) != QDrivePath && !IsTrashPlace(Path) && !PathExists(ResolvePath(Path), emAny)) return nullptr;
     TFileHolder* holder = dataCore_->Holder_Add_File();
     holder->Path_GoTo(Path);
     if (Active) ActivateHolder(holder->DH_ID);
@@ -47,6 +47,8 @@ TDataHolder* TQorView::AddSearchTab(const QString& Path, bool Active)
         TDataHolder* active = dataCore_->DC_HOLDER;
         if (const auto* search = dynamic_cast<const TSearchHolder*>(active)) start = search->SH_SEARCH_DATA->SD_PATHS.value(0);
         else start = FilePlace(active);
+        // The trash is no folder to walk: from there the search covers the drives.
+        if (start == TrashPath) start = QDrivePath;
     }
     TDataHolder* holder = dataCore_->Holder_Add_Search();
     if (!holder) return nullptr;
@@ -168,6 +170,8 @@ void TQorView::ClipboardCopy()
 
 void TQorView::ClipboardCut()
 {
+    // A trashed entry leaves the trash by a restore, never by a cut and paste.
+    if (const TFileHolder* file = FileHolder(); file && file->ShowsTrash()) return;
     if (TDataHolder* holder = dataCore_->DC_HOLDER) holder->CutToClipboard();
 }
 
@@ -201,7 +205,22 @@ void TQorView::OpenInExplorer()
     if (TDataHolder* holder = dataCore_->DC_HOLDER) holder->OpenInExplorer();
 }
 
-void TQorView::RecycleBinOpen() { shell_->OpenTrash(); }
+void TQorView::RecycleBinOpen()
+{
+    // One trash tab is enough: an open one comes forward and lists again.
+    for (const auto& holder : dataCore_->DC_LIST)
+        if (auto* file = dynamic_cast<TFileHolder*>(holder.get()); file && file->ShowsTrash()) {
+            ActivateHolder(file->DH_ID);
+            file->Path_GoTo();
+            return;
+        }
+    AddFileTab(TrashPath, true);
+}
+
+void TQorView::RecycleBinRestore()
+{
+    if (TFileHolder* holder = FileHolder()) holder->RestoreSelected();
+}
 void TQorView::RecycleBinEmpty(bool Confirm) { shell_->EmptyTrash(Confirm); }
 qint64 TQorView::RecycleBinCount() { return shell_->TrashCount(); }
 qint64 TQorView::RecycleBinSize() { return shell_->TrashSize(); }
@@ -318,6 +337,11 @@ void TQorView::SaveSession()
 void TQorView::OpenRequests(const std::vector<TOpenRequest>& Requests, std::function<void()> Selected)
 {
     for (const TOpenRequest& request : Requests) {
+        if (request.Folder == TrashPath) {
+            RecycleBinOpen();
+            if (&request == &Requests.back() && Selected) Selected();
+            continue;
+        }
         TFileHolder* holder = AddFileTab(request.Folder, true);
         if (!holder) {
             ReportFailure("Open", QStringLiteral("cannot open %1").arg(DisplayFileName(request.Folder)), flUser);

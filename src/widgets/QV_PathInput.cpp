@@ -34,6 +34,10 @@ QString ExpandPathInput(const QString& Text, const QString& Home, const QString&
     QString text = Text.trimmed();
     if (text.isEmpty() || text.contains(QChar(0))) return QString();
     if (text == QDrivePath || text == TabCaption(QDrivePath)) return QDrivePath;
+    if (IsTrashPlace(text)) return TrashPath;
+    // The trash place's own caption, as the path bar shows it there; elsewhere
+    // "Trash" is a name in the folder shown.
+    if (text == TabCaption(TrashPath) && !CurrentFolder.startsWith(QLatin1Char('/'))) return TrashPath;
     if (text.startsWith(FileScheme, Qt::CaseInsensitive)) {
         text = LocalPathOfUri(text);
         if (text.isEmpty()) return QString();
@@ -59,9 +63,9 @@ TPathTarget ResolvePathInput(const QString& Text, const QString& CurrentFolder)
         target.Expanded = Text.trimmed();
         return target;
     }
-    if (target.Expanded == QDrivePath) {
-        target.Kind = TPathTargetKind::ptQuickDrive;
-        target.Folder = QDrivePath;
+    if (target.Expanded == QDrivePath || target.Expanded == TrashPath) {
+        target.Kind = TPathTargetKind::ptPlace;
+        target.Folder = target.Expanded;
         return target;
     }
     switch (PathKindOf(target.Expanded)) {
@@ -91,7 +95,7 @@ QStringList FolderCompletions(const QString& Text, const QString& CurrentFolder)
     const QString stem = text.mid(slash + 1);
     const QString parentText = slash < 0 ? QStringLiteral(".") : (slash == 0 ? QStringLiteral("/") : text.left(slash));
     const QString parent = ExpandPathInput(parentText, HomeFolder(), CurrentFolder);
-    if (parent.isEmpty() || parent == QDrivePath) return {};
+    if (parent.isEmpty() || parent == QDrivePath || parent == TrashPath) return {};
     QStringList exact, anyCase;
     for (const TDirEntry& entry : ListDirectory(parent).Entries) {
         if (!entry.Is(faDirectory)) continue;

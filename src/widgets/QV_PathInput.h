@@ -9,12 +9,14 @@
 #include <QString>
 #include <QStringList>
 
-// The absolute path (or "QDrive:\") the text names; empty for nothing usable.
+// The absolute path (or "QDrive:\", or "Trash:\" for the trash's spellings
+// and URIs) the text names; empty for nothing usable.
 // CurrentFolder is where relative input starts; without one, relative input
 // is not usable.
 QString ExpandPathInput(const QString& Text, const QString& Home, const QString& CurrentFolder);
 
-enum class TPathTargetKind { ptNone, ptQuickDrive, ptFolder, ptFile };
+// ptPlace: one of the program's own places, "QDrive:\\" or "Trash:\\".
+enum class TPathTargetKind { ptNone, ptPlace, ptFolder, ptFile };
 
 struct TPathTarget {
     TPathTargetKind Kind = TPathTargetKind::ptNone;

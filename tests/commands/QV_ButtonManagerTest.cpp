@@ -41,16 +41,16 @@ protected:
 TEST_F(ButtonManager, EveryKnownCommandMakesItsOwnClass)
 {
     const QStringList known = TButtonManager::KnownCommands();
-    ASSERT_EQ(known.size(), 46);
-    EXPECT_EQ(known.mid(44), (QStringList{"QuickFilter", "PathEdit"}));
+    ASSERT_EQ(known.size(), 48);
+    EXPECT_EQ(known.mid(46), (QStringList{"QuickFilter", "PathEdit"}));
     QSet<QString> classes;
-    for (const QString& command : known.mid(0, 44)) {
+    for (const QString& command : known.mid(0, 46)) {
         const auto button = Create("CMD(" + command + ")");
         ASSERT_NE(button, nullptr) << command;
         EXPECT_EQ(button->AB_CMD, command);
         classes.insert(button->ClassName());
     }
-    EXPECT_EQ(classes.size(), 44);
+    EXPECT_EQ(classes.size(), 46);
 }
 
 TEST_F(ButtonManager, MatchingOrder)

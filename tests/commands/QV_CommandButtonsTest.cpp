@@ -83,6 +83,8 @@ TEST_F(CommandButtons, LeftClickCallsTheViewOperation)
         {"Customize.Folder", {"DialogFolder"}},
         {"Places.RecycleBin", {"RecycleBinOpen"}},
         {"RecycleBin.Empty", {"RecycleBinEmpty"}},
+        {"RecycleBin.Restore", {"RecycleBinRestore"}},
+        {"RecycleBin.Delete", {"FilesDelete"}},
         {"Text.Copy", {}},  // not in an edit field
     };
     for (const auto& [command, calls] : cases)

@@ -95,6 +95,7 @@ public:
     void ShowAboutDialog() override { Record("ShowAboutDialog"); }
     void ShowControlItems(const QString& ID) override { Record("ShowControlItems(" + ID + ")"); }
     void RecycleBinOpen() override { Record("RecycleBinOpen"); }
+    void RecycleBinRestore() override { Record("RecycleBinRestore"); }
     void RecycleBinEmpty(bool) override { Record("RecycleBinEmpty"); }
     void PopUpButtonMenu(TSmartCtrl* Sender, const TStringArray& Menus) override
     {

@@ -108,6 +108,35 @@ TEST_F(TrashTest, VolumeTrashStaysOnItsVolume)
     EXPECT_EQ(ReadBytes(B(file)).value_or("?"), "v");
 }
 
+// A folder on the way back that has become a link out of the volume, or a
+// target that is no clean absolute path, gets nothing restored through it.
+TEST_F(TrashTest, RestoreNeverLeavesItsVolume)
+{
+    TSmallTmpfs volume("4m");
+    if (!volume.Ok()) GTEST_SKIP() << volume.Why().toStdString();
+    const QString outside = dir_.MakeDir("outside");
+    ::mkdir(B(volume.Path() + "/sub").constData(), 0755);
+    const QString file = volume.Path() + QStringLiteral("/sub/f");
+    ASSERT_TRUE(WriteBytes(B(file), "v"));
+    ASSERT_TRUE(MoveToTrash(file));
+    const QString trash = volume.Path() + QStringLiteral("/.Trash-%1").arg(::getuid());
+    TTrashEntry entry;
+    ASSERT_TRUE(FindTrashEntry(trash + "/files/f", entry));
+    EXPECT_EQ(entry.OriginalPath, file);
+    EXPECT_FALSE(FindTrashEntry(volume.Path() + "/sub", entry));
+    EXPECT_FALSE(FindTrashEntry(dir_.Sub("data/Trash/files/missing"), entry));
+    EXPECT_EQ(entry.OriginalPath, file) << "a failed look-up leaves the entry alone";
+
+    ASSERT_TRUE(RemoveTree(volume.Path() + "/sub"));
+    ASSERT_EQ(::symlink(B(outside).constData(), B(volume.Path() + "/sub").constData()), 0);
+    EXPECT_EQ(RestoreFromTrash(entry).Code(), EXDEV);
+    EXPECT_EQ(RestoreFromTrash(entry, volume.Path() + "/sub/../f").Code(), EINVAL);
+    EXPECT_EQ(RestoreFromTrash(entry, dir_.Sub("f")).Code(), EXDEV);
+    EXPECT_TRUE(FolderNames(outside).Value().isEmpty());
+    ASSERT_TRUE(RestoreFromTrash(entry, volume.Path() + "/elsewhere/f"));  // its folder made anew
+    EXPECT_EQ(ReadBytes(B(volume.Path() + "/elsewhere/f")).value_or("?"), "v");
+}
+
 // What trash-cli writes we read, and what we write it lists and restores.
 TEST_F(TrashTest, AgreesWithTrashCli)
 {

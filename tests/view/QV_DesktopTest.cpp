@@ -70,6 +70,7 @@ TEST(OpenRequests, ArgumentsBecomeFoldersAndRevealedFiles)
         {"what names nothing is left out",
          {Bytes(dir.Sub("missing")), "https://example.org/a", "file://otherhost/tmp", "", QByteArray(4096, 'x')}, {}},
         {"the root", {"/"}, {{"/", {}}}},
+        {"the trash, by its address or its place name", {"trash:///", "Trash:\\", Bytes(a)}, {{TrashPath, {}}, {a, {}}}},
     };
     for (const TCase& c : cases)
         EXPECT_EQ(OpenRequestsFrom(c.arguments, dir.Path()), c.expected) << c.what;

@@ -43,7 +43,7 @@ protected:
             QString word = "S";
             if (const auto* file = dynamic_cast<const TFileHolder*>(holder.get())) {
                 const QString path = file->Path_Curr()->PD_PATH;
-                word = path == QDrivePath ? "Q" : LastFolderName(path);
+                word = path == QDrivePath ? "Q" : path == TrashPath ? "T" : LastFolderName(path);
             }
             tabs << (holder.get() == core_->DC_HOLDER ? "[" + word + "]" : word);
         }
@@ -101,6 +101,20 @@ TEST_F(ViewTabs, AddingAndClosingTabsKeepsAFileTabAndActivatesTheLeftNeighbour)
         steps[i].Act();
         EXPECT_EQ(Tabs(), steps[i].Tabs) << "step " << i;
     }
+}
+
+TEST_F(ViewTabs, TheTrashOpensInOneTabOfItsOwnAndIsAPlaceToGoTo)
+{
+    view_->RecycleBinOpen();
+    EXPECT_EQ(Tabs(), (QStringList{"Q", "[T]"}));
+    view_->AddFileTab(a_, true);
+    view_->RecycleBinOpen();
+    EXPECT_EQ(Tabs(), (QStringList{"Q", "[T]", "a"}));
+    view_->ActivateHolder(core_->Holder_Get(2)->DH_ID);
+    view_->GoToPath(QStringLiteral("trash:///"));
+    EXPECT_EQ(Tabs(), (QStringList{"Q", "T", "[T]"}));
+    view_->GoBack();
+    EXPECT_EQ(Tabs(), (QStringList{"Q", "T", "[a]"}));
 }
 
 TEST_F(ViewTabs, KeysOpenAndCloseTabsAndDuplicatesFollowTheActiveFolder)

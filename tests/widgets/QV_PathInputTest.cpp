@@ -26,12 +26,17 @@ TEST(PathInput, ExpandsWhatUsersTypeIntoAbsolutePaths)
         {"file:///a%00b", ""},
         {"QDrive:\\", QDrivePath},
         {"Quick Drive", QDrivePath},
+        {"Trash:\\", TrashPath},
+        {"trash:///", TrashPath},
+        {"TRASH:", TrashPath},
+        {"Trash", "/data/photos/Trash"},  // a folder of that name where one browses
         {"/", "/"},
         {"", ""},
         {"~someone", "/data/photos/~someone"},
     };
     for (const auto& row : rows) EXPECT_EQ(ExpandPathInput(row.In, home, here), row.Out) << row.In.toStdString();
     EXPECT_EQ(ExpandPathInput("relative", home, QDrivePath), QString()) << "nothing to be relative to";
+    EXPECT_EQ(ExpandPathInput("Trash", home, TrashPath), TrashPath) << "the trash place's own caption";
 }
 
 TEST(PathInput, ResolvesFoldersFilesAndMissingPlaces)

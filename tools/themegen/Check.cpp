@@ -181,7 +181,8 @@ void CheckControls(Checker& c, const QString& dir) {
 void CheckButtons(Checker& c, const QString& dir) {
   c.About(dir);
   const QStringList commands{
-      "Places.Computer", "Places.MyDocuments", "Places.RecycleBin", "RecycleBin.Empty", "Item.Properties",
+      "Places.Computer", "Places.MyDocuments", "Places.RecycleBin", "RecycleBin.Empty", "RecycleBin.Restore",
+      "RecycleBin.Delete", "Item.Properties",
       "Item.Copy", "Item.Cut", "Item.Delete", "Item.Paste", "Item.Rename", "Item.SysMenu", "Item.Group",
       "Item.Group.Name", "Item.Group.Ext", "Item.Group.Path", "Item.SelectAll", "Item.InTab", "Item.InExplorer",
       "Navigate.Back", "Navigate.Forward", "Navigate.Up", "Tabs.AddSearch", "Tabs.AddFile", "Tabs.Close",

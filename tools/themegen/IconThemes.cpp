@@ -57,6 +57,8 @@ const QList<Icon> kCommands = {
     {"Item.Copy", "edit-copy", M},
     {"Item.Cut", "edit-cut", M},
     {"Item.Delete", "edit-delete", M},
+    {"RecycleBin.Restore", "edit-undo", M},
+    {"RecycleBin.Delete", "edit-delete-shred", M},
     {"Item.Paste", "edit-paste", M},
     {"Item.Rename", "edit-rename", M},
     {"Item.SysMenu", "overflow-menu", M},

@@ -168,6 +168,14 @@ bool Inside(const QString& path, const QString& top)
     return path == top || path.startsWith(top + QLatin1Char('/'));
 }
 
+// The volume a volume trash serves: "topdir" of topdir/.Trash-uid or topdir/.Trash/uid.
+QString TopOfTrash(const QString& trash)
+{
+    QString top = ParentOf(trash);
+    if (NameOf(top) == QLatin1String(".Trash")) top = ParentOf(top);
+    return top;
+}
+
 // The original path an information file gives, checked against its trash: a
 // volume trash restores only inside its own volume.
 QString OriginalOf(const QByteArray& pathText, const QString& trash, bool home)
@@ -176,11 +184,42 @@ QString OriginalOf(const QByteArray& pathText, const QString& trash, bool home)
     if (pathText.isEmpty() || !DecodeTrashPath(pathText, bytes) || bytes.contains('\0')) return QString();
     const QString text = DecodeFileName(bytes);
     if (home) return text.startsWith(QLatin1Char('/')) ? CleanAbsolute(text) : QString();
-    // topdir/.Trash-uid or topdir/.Trash/uid
-    QString top = ParentOf(trash);
-    if (NameOf(top) == QLatin1String(".Trash")) top = ParentOf(top);
+    const QString top = TopOfTrash(trash);
     const QString full = CleanAbsolute(text.startsWith(QLatin1Char('/')) ? text : top + QLatin1Char('/') + text);
     return !full.isEmpty() && full != top && Inside(full, top) ? full : QString();
+}
+
+// Reads info/<file> of a trash into entry; false when its entry in files/ is
+// gone (such an information file is left for its owner to clean). A garbage
+// information file still gives an entry, without an original path.
+bool LoadEntry(const QString& trash, bool home, const QByteArray& file, TTrashEntry& entry)
+{
+    if (!file.endsWith(".trashinfo") || file.size() == 10 || file.contains('/')) return false;
+    entry = TTrashEntry();
+    entry.TrashFolder = trash;
+    entry.Name = DecodeFileName(file.left(file.size() - 10));
+    struct stat st {};
+    if (::lstat(Bytes(entry.FilesPath()).constData(), &st) != 0) return false;
+    entry.Folder = S_ISDIR(st.st_mode);
+    QByteArray text;
+    const QByteArray infoPath = Bytes(trash + QStringLiteral("/info/")) + file;
+    const int fd = ::open(infoPath.constData(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC | O_NONBLOCK);
+    if (fd >= 0) {
+        struct stat is {};
+        if (::fstat(fd, &is) == 0 && S_ISREG(is.st_mode) && is.st_size <= InfoFileLimit) {
+            text.resize(qsizetype(is.st_size));
+            const ssize_t n = ::read(fd, text.data(), size_t(text.size()));
+            text.resize(n > 0 ? qsizetype(n) : 0);
+        }
+        ::close(fd);
+    }
+    QByteArray path, date;
+    if (ParseTrashInfo(text, path, date)) {
+        entry.OriginalPath = OriginalOf(path, trash, home);
+        const QDateTime when = QDateTime::fromString(QString::fromLatin1(date), Qt::ISODate);
+        if (when.isValid()) entry.DeletedMs = when.toMSecsSinceEpoch();
+    }
+    return true;
 }
 
 void ListOne(const QString& trash, bool home, std::vector<TTrashEntry>& out)
@@ -189,35 +228,19 @@ void ListOne(const QString& trash, bool home, std::vector<TTrashEntry>& out)
     DIR* dir = ::opendir(infoFolder.constData());
     if (!dir) return;
     while (const dirent* d = ::readdir(dir)) {
-        const QByteArray file(d->d_name);
-        if (!file.endsWith(".trashinfo") || file.size() == 10) continue;
         TTrashEntry entry;
-        entry.TrashFolder = trash;
-        entry.Name = DecodeFileName(file.left(file.size() - 10));
-        struct stat st {};
-        // An information file whose entry is gone is left for its owner to clean.
-        if (::lstat(Bytes(entry.FilesPath()).constData(), &st) != 0) continue;
-        entry.Folder = S_ISDIR(st.st_mode);
-        QByteArray text;
-        const int fd = ::openat(::dirfd(dir), d->d_name, O_RDONLY | O_NOFOLLOW | O_CLOEXEC | O_NONBLOCK);
-        if (fd >= 0) {
-            struct stat is {};
-            if (::fstat(fd, &is) == 0 && S_ISREG(is.st_mode) && is.st_size <= InfoFileLimit) {
-                text.resize(qsizetype(is.st_size));
-                const ssize_t n = ::read(fd, text.data(), size_t(text.size()));
-                text.resize(n > 0 ? qsizetype(n) : 0);
-            }
-            ::close(fd);
-        }
-        QByteArray path, date;
-        if (ParseTrashInfo(text, path, date)) {
-            entry.OriginalPath = OriginalOf(path, trash, home);
-            const QDateTime when = QDateTime::fromString(QString::fromLatin1(date), Qt::ISODate);
-            if (when.isValid()) entry.DeletedMs = when.toMSecsSinceEpoch();
-        }
-        out.push_back(std::move(entry));
+        if (LoadEntry(trash, home, QByteArray(d->d_name), entry)) out.push_back(std::move(entry));
     }
     ::closedir(dir);
+}
+
+// The deepest folder of path's ancestors that exists, with its links resolved.
+QString ExistingAncestor(const QString& path)
+{
+    for (QString up = ParentOf(path);; up = ParentOf(up)) {
+        if (const TFsResult<QString> folder = CanonicalFolder(up)) return folder.Value();
+        if (up == QLatin1String("/")) return QStringLiteral("/");
+    }
 }
 
 }  // namespace
@@ -329,10 +352,34 @@ std::vector<TTrashEntry> ListTrash()
     return entries;
 }
 
+bool FindTrashEntry(const QString& FilesPath, TTrashEntry& Entry)
+{
+    const QString files = ParentOf(FilesPath);
+    if (NameOf(files) != QLatin1String("files")) return false;
+    const QString trash = ParentOf(files);
+    const std::vector<QString> folders = TrashFolders();
+    const auto found = std::find(folders.begin(), folders.end(), trash);
+    if (found == folders.end()) return false;
+    TTrashEntry loaded;
+    if (!LoadEntry(trash, found == folders.begin(), Bytes(NameOf(FilesPath) + QStringLiteral(".trashinfo")), loaded))
+        return false;
+    Entry = std::move(loaded);
+    return true;
+}
+
 TFsStatus RestoreFromTrash(const TTrashEntry& entry, const QString& target)
 {
     const QString to = target.isEmpty() ? entry.OriginalPath : target;
     if (to.isEmpty()) return Failed("restore (its original place is unknown)", entry.Name, EINVAL);
+    if (!to.startsWith(QLatin1Char('/')) || CleanAbsolute(to) != to || to == QLatin1String("/"))
+        return Failed("restore to", to, EINVAL);
+    // A volume's trash gives back only to its own volume, also where a folder
+    // on the way has since become a link that leads elsewhere.
+    if (entry.TrashFolder != HomeTrashFolder()) {
+        const QString top = TopOfTrash(entry.TrashFolder);
+        if (!Inside(to, top) || !Inside(ExistingAncestor(to), top))
+            return Failed("restore outside its volume to", to, EXDEV);
+    }
     // The folders above may have gone since; they come back as the user had them.
     QStringList missing;
     for (QString up = ParentOf(to); up != QLatin1String("/") && !IsRealFolder(Bytes(up)); up = ParentOf(up))

@@ -41,8 +41,15 @@ std::vector<TTrashEntry> ListTrash();
 // The trash folders in use (the home one always, others when they exist).
 std::vector<QString> TrashFolders();
 
+// The entry whose item in files/ is FilesPath, in one of TrashFolders(); false
+// for any other path, or when its information file is missing (Entry is then
+// left as it was).
+bool FindTrashEntry(const QString& FilesPath, TTrashEntry& Entry);
+
 // Puts the entry back at target (its original path when empty), creating the
-// folders above it; never replaces (EEXIST, and nothing moves).
+// folders above it; never replaces (EEXIST, and nothing moves). A target that
+// is not a clean absolute path is refused (EINVAL), and so is one outside the
+// volume of a volume's trash, links on the way resolved (EXDEV).
 TFsStatus RestoreFromTrash(const TTrashEntry& entry, const QString& target = QString());
 
 // Deletes the entry for good.
