@@ -123,6 +123,14 @@ void TTabData::DrawCaption(TBitmap32& Canvas)
     Canvas.DrawText(TD_RECT_TEXT.Rect(), TD_CAPTION, CaptionFlags);
 }
 
+bool TTabData::CaptionCut() const
+{
+    if (TD_CAPTION.isEmpty()) return false;
+    if (TD_RECT_TEXT.Width() <= 9) return true;
+    const TFont font = WidgetFont(SC_SKIN, QString::fromLatin1(StateFont(TD_STATE)), DefaultTabFont);
+    return MeasureTextWidth(font, TD_CAPTION) > TD_RECT_TEXT.Width();
+}
+
 void TTabData::On_Enter(int X, int Y)
 {
     TSmartCtrl::On_Enter(X, Y);
@@ -603,6 +611,10 @@ void TSmartTab::Item_Enter(TSmartCtrl* SmartCtrl, int X, int Y)
     if (SmartCtrl && ST_BTN_LIST->IndexOf(SmartCtrl) >= 0 && IsSmallButton(SmartCtrl))
         if (auto* button = dynamic_cast<TActionButton*>(SmartCtrl))
             if (TSmartTip* tip = SmartTip()) tip->PopUp(button, button->AB_CAPTION);
+    // A tab too narrow for its caption tells it as a tip, as a small button does.
+    if (SmartCtrl && ST_TAB_LIST->IndexOf(SmartCtrl) >= 0)
+        if (auto* tab = dynamic_cast<TTabData*>(SmartCtrl); tab && tab->CaptionCut())
+            if (TSmartTip* tip = SmartTip()) tip->PopUp(tab, tab->TD_CAPTION);
 }
 
 void TSmartTab::Item_Leave(TSmartCtrl* SmartCtrl, int X, int Y)

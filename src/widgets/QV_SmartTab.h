@@ -33,6 +33,8 @@ public:
     void On_Enter(int X, int Y) override;
     void On_Leave(int X, int Y) override;
     void On_Resize(int W, int H) override;
+    // The caption does not show whole: the tab is too narrow for it.
+    bool CaptionCut() const;
 
 protected:
     // The skin's icon of that name in TD_RECT_ICON, when the square is wide enough.

@@ -5,6 +5,7 @@
 #include "widgets/QV_BarLayout.h"
 #include "widgets/QV_ItemBars.h"
 #include "widgets/QV_SmartTab.h"
+#include "widgets/QV_SmartTip.h"
 #include "widgets/QV_WidgetControls.h"
 #include "foundation/QV_Settings.h"
 #include "foundation/QV_System.h"
@@ -346,6 +347,17 @@ TEST_F(BarItems, ANarrowStripHidesTabsBehindArrowsAndFollowsTheActiveTab)
     ASSERT_EQ(first.size(), 15 - strip->HiddenTabs() + 1);
     EXPECT_EQ(first.front(), "0");
     EXPECT_EQ(first.back(), "+");
+
+    // A tab too narrow for its caption tells it as a tip.
+    auto* tip = static_cast<TSmartTip*>(Manager.AddControl("SmartTip", new TSmartTip()));
+    TTabData* narrow = strip->GetTabData(strip->GetTabIDX("2"));
+    narrow->TD_CAPTION = "A caption far too long for the tab";
+    const int narrowY = narrow->SC_POS.y() + narrow->SC_HEIGHT / 2;
+    Manager.On_MouseMove(0, narrow->SC_POS.x() + narrow->SC_WIDTH / 2, narrowY);
+    EXPECT_TRUE(tip->ST_SHOWING);
+    EXPECT_EQ(tip->ST_TEXT, narrow->TD_CAPTION);
+    Manager.On_MouseMove(0, 200, 300);
+    EXPECT_FALSE(tip->ST_SHOWING);
 
     // Activating a hidden tab brings it into the run.
     strip->SetActive("14", false);
