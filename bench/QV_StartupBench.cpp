@@ -2,7 +2,8 @@
 // time PCManFM-Qt, started on the same folder under the same Xvfb, needs to
 // show its window; the median of ten starts each. The reference stops its clock
 // when its window becomes visible, before that window's first paint, so the
-// comparison leans towards the reference.
+// comparison leans towards the reference. The first frame holds every bar and
+// the tab strip with their items.
 
 #include "QV_BenchSupport.h"
 
@@ -176,7 +177,7 @@ int main(int argc, char** argv)
         helper->waitForFinished(5000);
     }
     if (failed || handOvers.empty()) return 1;
-    PrintResult("startup_first_frame", Median(ours), Median(theirs), "ms", 1.0);
+    PrintResult("startup_first_frame", Median(ours), Median(theirs), "ms", 0.5);
     // A second start that finds the window running hands its folder over and
     // ends: against the first start of the same program.
     PrintLimit("startup_second_start_hand_over", Median(handOvers), Median(ours), "ms", 100);

@@ -132,6 +132,7 @@ TQorView::TQorView(QWidget* mainForm) : QWidget(mainForm)
     repaintServer_ = new TRepaintServer(TRepaintServer::DefaultPath(), [this] { return MessageStart(QV_MSG_START); },
                                         this);
     repaintServer_->SetSelectionSource([this] { return SelectionReport(); });
+    repaintServer_->SetSource("tabs", [this] { return TabsReport(); });
 
     smartMenu_ = static_cast<TSmartMenu*>(ctrlManager_->AddControl(QStringLiteral("SmartMenu"), new TSmartMenu));
     if (smartMenu_) {
@@ -260,6 +261,27 @@ QByteArray TQorView::SelectionReport() const
     return report;
 }
 
+QByteArray TQorView::TabsReport() const
+{
+    const auto* strip = dynamic_cast<const TSmartTab*>(ctrlManager_->GetControlData(QStringLiteral("SmartTab")));
+    QByteArray report;
+    for (const auto& holder : dataCore_->DC_LIST) {
+        QRect r;
+        if (const TTabData* tab = strip ? strip->GetTabData(strip->GetTabIDX(holder->DH_ID)) : nullptr;
+            tab && tab->SC_VISIBLE && strip->SC_VISIBLE)
+            r = QRect(tab->SC_POS, QSize(tab->SC_WIDTH, tab->SC_HEIGHT));
+        report += QStringLiteral("%1 %2 %3 %4 %5 ")
+                      .arg(r.x())
+                      .arg(r.y())
+                      .arg(r.width())
+                      .arg(r.height())
+                      .arg(holder.get() == dataCore_->DC_HOLDER ? 1 : 0)
+                      .toLatin1() +
+                  holder->DH_ID.toUtf8().toPercentEncoding() + '\n';
+    }
+    return report;
+}
+
 void TQorView::SetHolderSource(std::function<TViewHolder*()> source) { holderSource_ = std::move(source); }
 
 TViewHolder* TQorView::ActiveHolder() const
@@ -366,10 +388,24 @@ void TQorView::paintEvent(QPaintEvent*)
     QPainter painter(this);
     painter.drawImage(0, 0, QV_CANVAS.Image());
 
-    if (paintCount_++ == 0 && qEnvironmentVariableIsSet("QORVEL_REPORT_FIRST_PAINT")) {
+    ++paintCount_;
+    // The first frame that shows the window complete: every bar and the tab
+    // strip with the items they load in the background.
+    if (!firstPaintReported_ && qEnvironmentVariableIsSet("QORVEL_REPORT_FIRST_PAINT") && BarsLoaded()) {
+        firstPaintReported_ = true;
         std::fputs("qorvel: first paint\n", stdout);
         std::fflush(stdout);
     }
+}
+
+bool TQorView::BarsLoaded() const
+{
+    for (int i = 0; i < ctrlManager_->ControlCount(); ++i) {
+        const TSmartCtrl* control = ctrlManager_->GetControlData(i);
+        if (const auto* strip = dynamic_cast<const TSmartTab*>(control); strip && strip->ItemLoads() < 1) return false;
+        if (const auto* bar = dynamic_cast<const TItemBar*>(control); bar && bar->ItemLoads() < 1) return false;
+    }
+    return true;
 }
 
 void TQorView::resizeEvent(QResizeEvent*)

@@ -77,6 +77,10 @@ public:
     // order, one a line: "x y width height name", the rectangle on the view
     // and the name percent-encoded as UTF-8.
     QByteArray SelectionReport() const;
+    // The open holders in the data core's order, one a line: "x y width height
+    // active id", the rectangle of the holder's tab on the view (all zero when
+    // its tab is not shown) and 1 for the active holder.
+    QByteArray TabsReport() const;
 
     TCtrlManager* CtrlManager() const { return ctrlManager_.get(); }
     TLocaleManager* LocaleManager() const { return localeManager_.get(); }
@@ -188,6 +192,8 @@ public:
 
     // Paints done so far.
     int PaintCount() const { return paintCount_; }
+    // Every bar and the tab strip have loaded their items once.
+    bool BarsLoaded() const;
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -234,6 +240,7 @@ private:
     std::function<TViewHolder*()> holderSource_;
     std::unique_ptr<TDataCore> dataCore_;
     int paintCount_ = 0;
+    bool firstPaintReported_ = false;
     bool sessionRestored_ = false;
     // The modifiers held when each key still down was pressed: its release
     // acts with them, whichever was let go first.

@@ -10,13 +10,11 @@ namespace {
 // A request longer than this is not one the server knows.
 constexpr qsizetype MaxRequest = 64;
 
-const QByteArray Requests[] = {"repaint", "selection"};
-
 // Without a line end, a request is awaited while it may still grow into one.
-bool MayGrow(const QByteArray& request)
+bool MayGrow(const QByteArray& request, const QList<QByteArray>& known)
 {
-    for (const QByteArray& known : Requests)
-        if (known.size() > request.size() && known.startsWith(request)) return true;
+    for (const QByteArray& name : known)
+        if (name.size() > request.size() && name.startsWith(request)) return true;
     return false;
 }
 
@@ -45,6 +43,12 @@ TRepaintServer::TRepaintServer(const QString& path, std::function<int()> onRepai
 
 TRepaintServer::~TRepaintServer() = default;
 
+void TRepaintServer::SetSource(const QByteArray& Name, std::function<QByteArray()> source)
+{
+    if (source) sources_.insert(Name, std::move(source));
+    else sources_.remove(Name);
+}
+
 bool TRepaintServer::Listening() const { return server_->isListening(); }
 
 QString TRepaintServer::DefaultPath()
@@ -58,14 +62,16 @@ void TRepaintServer::Serve(QLocalSocket* client)
     connect(client, &QLocalSocket::readyRead, this, [this, client] {
         QByteArray request = client->property("request").toByteArray() + client->readAll();
         const qsizetype end = request.indexOf('\n');
-        if (end < 0 && MayGrow(request.trimmed())) {
+        if (end < 0 && MayGrow(request.trimmed(), sources_.keys() << QByteArray("repaint"))) {
             client->setProperty("request", request);
             return;
         }
         if (end >= 0) request.truncate(end);
         request = request.size() <= MaxRequest ? request.trimmed() : QByteArray();
-        if (request == "selection" && selectionSource_) client->write(selectionSource_());
-        else client->write(QByteArray::number(request == "repaint" && onRepaint_ ? onRepaint_() : 0));
+        if (const auto source = sources_.constFind(request); source != sources_.cend() && request != "repaint")
+            client->write((*source)());
+        else
+            client->write(QByteArray::number(request == "repaint" && onRepaint_ ? onRepaint_() : 0));
         client->disconnectFromServer();
         disconnect(client, &QLocalSocket::readyRead, this, nullptr);
     });

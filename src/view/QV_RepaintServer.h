@@ -1,10 +1,11 @@
 #pragma once
 // The outside repaint request: a local socket private to the user. A client
 // that writes "repaint" (a line end is optional) gets "1" back and the view
-// repaints; one that writes "selection" gets what the selection source
-// answers (the view's selected items, for tests and scripts); anything else
-// gets "0". The program itself never asks.
+// repaints; one that writes the name of a report ("selection", "tabs") gets
+// what that report's source answers (what the view shows, for tests and
+// scripts); anything else gets "0". The program itself never asks.
 
+#include <QHash>
 #include <QObject>
 #include <QString>
 
@@ -21,8 +22,10 @@ public:
     TRepaintServer(const QString& path, std::function<int()> onRepaint, QObject* parent = nullptr);
     ~TRepaintServer() override;
 
-    // Answers the "selection" request; without one that request gets "0".
-    void SetSelectionSource(std::function<QByteArray()> source) { selectionSource_ = std::move(source); }
+    // Answers the request Name ("selection", "tabs"); a request without a
+    // source gets "0".
+    void SetSource(const QByteArray& Name, std::function<QByteArray()> source);
+    void SetSelectionSource(std::function<QByteArray()> source) { SetSource("selection", std::move(source)); }
 
     bool Listening() const;
     QString Path() const { return path_; }
@@ -36,6 +39,6 @@ private:
 
     QString path_;
     std::function<int()> onRepaint_;
-    std::function<QByteArray()> selectionSource_;
+    QHash<QByteArray, std::function<QByteArray()>> sources_;
     QLocalServer* server_;
 };

@@ -28,6 +28,23 @@ struct TTabSizing {
 // a lower bound, the first ones taking the pixels the division leaves over.
 std::vector<int> TabWidths(const std::vector<TTabSlot>& Tabs, int AreaWidth, const TTabSizing& Sizing);
 
+// The tabs that show and their widths when not every tab can. A normal tab is
+// never narrower than WidthMin, where its icon still shows; when the area
+// cannot hold them all at that width, a run of consecutive normal tabs as
+// long as fits shows (the small tabs always do) and shares the area as
+// TabWidths does, and the others are hidden with their widths kept. First is
+// the first shown normal tab, counted among the normal tabs; it is kept where
+// it can be, moved only as far as needed to show the tab at index Keep (none
+// when -1), and brought back so the run ends at the last normal tab at most.
+struct TTabFit {
+    std::vector<int> Widths;
+    std::vector<bool> Shown;
+    int First = 0;
+    int Hidden = 0;   // normal tabs hidden
+    int Spacing = 0;  // the spacing to place them with
+};
+TTabFit FitTabs(const std::vector<TTabSlot>& Tabs, int AreaWidth, const TTabSizing& Sizing, int First, int Keep);
+
 struct TLineItem {
     TAlignSide Align = asLeft;  // asLeft or asRight; anything else counts as left
     int Width = 0;
@@ -52,14 +69,16 @@ std::vector<TLinePlace> PlaceInLine(const std::vector<TLineItem>& Items, int Lef
 // room is.
 std::vector<TLinePlace> PlaceQuickBar(const std::vector<TLineItem>& Items, int Left, int Right, int Spacing);
 
-// The strip's buttons and the room left for the tabs between them.
+// The strip's buttons and the room left for the tabs between them. Buttons
+// that would leave the tabs less than TabsReserve are hidden, the left ones
+// from the end first, then the right ones from the end (the leftmost).
 struct TStripButtons {
     std::vector<TLinePlace> Places;
     int TabsLeft = 0;
     int TabsRight = 0;
 };
 TStripButtons PlaceStripButtons(const std::vector<TLineItem>& Buttons, int Left, int Right, int ButtonSpacing,
-                                int ButtonToTabSpacing);
+                                int ButtonToTabSpacing, int TabsReserve = 0);
 
 // The path bar: items of width 0 (stretching) share what the fixed ones leave,
 // each at least its minimum; with more than one stretching item one more

@@ -22,6 +22,16 @@ void FoldAlign(TSmartCtrl* item, TAlignSide from, TAlignSide to, TAlignSide from
     else if (item->SC_ALIGN == from2) item->SC_ALIGN = to2;
 }
 
+// An item's own width from its line ("Width(-50)", "Width(99999999999)"):
+// none, or a screen's worth.
+void SaneSize(TSmartCtrl* item)
+{
+    const int width = std::clamp(item->SC_WIDTH, 0, 1 << 14);
+    const int height = std::clamp(item->SC_HEIGHT, 0, 1 << 14);
+    if (width != item->SC_WIDTH) item->SetWidth(width);
+    if (height != item->SC_HEIGHT) item->SetHeight(height);
+}
+
 }  // namespace
 
 // --- Common ---
@@ -126,6 +136,7 @@ void TQuickBar::On_Arrange()
     for (int i = 0; i < items->Count(); ++i) {
         TSmartCtrl* item = items->Control(i);
         FoldAlign(item, asTop, asLeft, asBot, asRight);
+        SaneSize(item);
         if (AsButton(item)) {
             item->SC_WIDTH = ItemSize();
             item->SC_HEIGHT = ItemSize();
@@ -163,6 +174,7 @@ void TPathBar::On_Arrange()
     std::vector<TPathItem> widthsIn;
     for (int i = 0; i < items->Count(); ++i) {
         TSmartCtrl* item = items->Control(i);
+        SaneSize(item);
         if (AsButton(item)) {
             item->SetWidth(r.Height());
             item->SetHeight(r.Height());

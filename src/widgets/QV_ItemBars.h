@@ -16,6 +16,7 @@
 #include "data/QV_HolderHost.h"
 #include "foundation/QV_Settings.h"
 
+#include <algorithm>
 #include <memory>
 
 class TBarItemLoader;
@@ -41,8 +42,9 @@ public:
     void On_Leave(int X, int Y) override;
 
 protected:
-    int ItemSize() const { return std::max(0, int(settings_.ItemSize)); }
-    int ItemSpacing() const { return int(settings_.ItemSpacing); }
+    // A damaged settings file's negative or absurd values: none, or a screen's worth.
+    int ItemSize() const { return std::clamp(int(settings_.ItemSize), 0, 1 << 14); }
+    int ItemSpacing() const { return std::clamp(int(settings_.ItemSpacing), 0, 1 << 14); }
 
     const TBarSettings& settings_;
 

@@ -49,6 +49,15 @@ const char* StateFont(TTabState state)
 
 const auto& StripSettings() { return Settings().SmartTabs; }
 
+// A length from the settings file as the layout can use it: a damaged file's
+// negative or absurd values become none or a screen's worth.
+int Px(int value) { return std::clamp(value, 0, 1 << 14); }
+
+// The arrows at both ends of the tabs when some of them are hidden.
+constexpr int ScrollMarkWidth = 14;
+// The view hands every wheel step to the control under the mouse twice.
+constexpr int WheelStep = 2 * 120;
+
 }  // namespace
 
 // --- Tabs ---
@@ -112,6 +121,14 @@ void TTabData::DrawCaption(TBitmap32& Canvas)
     const int least = Canvas.TextWidth(TD_CAPTION.left(1) + QChar(0x2026));
     if (TD_RECT_TEXT.Width() < least && Canvas.TextWidth(TD_CAPTION) > TD_RECT_TEXT.Width()) return;
     Canvas.DrawText(TD_RECT_TEXT.Rect(), TD_CAPTION, CaptionFlags);
+}
+
+bool TTabData::CaptionCut() const
+{
+    if (TD_CAPTION.isEmpty()) return false;
+    if (TD_RECT_TEXT.Width() <= 9) return true;
+    const TFont font = WidgetFont(SC_SKIN, QString::fromLatin1(StateFont(TD_STATE)), DefaultTabFont);
+    return MeasureTextWidth(font, TD_CAPTION) > TD_RECT_TEXT.Width();
 }
 
 void TTabData::On_Enter(int X, int Y)
@@ -244,7 +261,7 @@ TSmartTab::TSmartTab() : skin_(std::make_unique<TSkinBuffer>())
     ST_BTN_LIST = AddList(QStringLiteral("Buttons"));
     SC_ALIGN = asTop;
     SC_MENU = QStringLiteral("SmartTabs");
-    SC_HEIGHT = int(StripSettings().Height);
+    SC_HEIGHT = Px(StripSettings().Height);
     SC_SKIN = skin_.get();
     LoadTheme();
     loader_ = std::make_unique<TBarItemLoader>(
@@ -408,6 +425,7 @@ void TSmartTab::SetActive(int IDX, bool Initial)
     }
     chosen->TD_ACTIVE = true;
     chosen->TD_STATE = tsActive;
+    if (!chosen->SC_VISIBLE) PlaceTabs(IDX);
     // Whatever the user activates otherwise than by hovering (a click, a key,
     // a new tab) is where a preview returns to.
     if (Initial || !previewing_) ST_INITIAL = chosen;
@@ -424,35 +442,62 @@ void TSmartTab::Preview(TTabData* Tab)
     previewing_ = false;
 }
 
-void TSmartTab::CalculateSize()
+void TSmartTab::CalculateSize() { FitTabs(-1); }
+
+void TSmartTab::FitTabs(int Keep)
 {
+    // The arrows' room is taken anew on every fit.
+    if (marksTaken_) {
+        ST_TABS_RECT.SetLeft(ST_TABS_RECT.Left() - ScrollMarkWidth);
+        ST_TABS_RECT.SetRight(ST_TABS_RECT.Right() + ScrollMarkWidth);
+        marksTaken_ = false;
+    }
     std::vector<TTabSlot> tabs;
     for (int i = 0; i < ST_TAB_LIST->Count(); ++i) {
         const TTabData* tab = GetTabData(i);
         tabs.push_back({tab->SC_ALIGN, tab->ClassIs<TNewTab>(), tab->SC_WIDTH});
     }
     const auto& s = StripSettings();
-    const std::vector<int> widths =
-        TabWidths(tabs, ST_TABS_RECT.Width(),
-                  {int(s.TabSpacing), int(s.TabWidthMin), int(s.TabWidthMax), bool(s.SmallTabsLeft),
-                   bool(s.SmallTabsRight)});
+    const TTabSizing sizing{Px(s.TabSpacing), Px(s.TabWidthMin), Px(s.TabWidthMax), bool(s.SmallTabsLeft),
+                            bool(s.SmallTabsRight)};
+    TTabFit fit = ::FitTabs(tabs, ST_TABS_RECT.Width(), sizing, first_, Keep);
+    if (fit.Hidden > 0) {
+        // Room for the arrows that tell of the hidden tabs and scroll to them.
+        ST_TABS_RECT.SetLeft(ST_TABS_RECT.Left() + ScrollMarkWidth);
+        ST_TABS_RECT.SetRight(ST_TABS_RECT.Right() - ScrollMarkWidth);
+        marksTaken_ = true;
+        fit = ::FitTabs(tabs, ST_TABS_RECT.Width(), sizing, first_, Keep);
+    }
+    first_ = fit.First;
+    hidden_ = fit.Hidden;
+    tabSpacing_ = fit.Spacing;
     for (int i = 0; i < ST_TAB_LIST->Count(); ++i) {
         TTabData* tab = GetTabData(i);
-        tab->SC_WIDTH = widths[size_t(i)];
+        tab->SC_WIDTH = fit.Widths[size_t(i)];
         tab->SC_HEIGHT = ST_TABS_RECT.Height();
+        tab->SC_VISIBLE = fit.Shown[size_t(i)];
     }
 }
 
 void TSmartTab::ArrangeTabs()
 {
-    CalculateSize();
+    // The active tab stays in view; only scrolling moves the run away from it.
+    int active = -1;
+    for (int i = 0; i < ST_TAB_LIST->Count() && active < 0; ++i)
+        if (GetTabData(i)->TD_ACTIVE) active = i;
+    PlaceTabs(active);
+}
+
+void TSmartTab::PlaceTabs(int Keep)
+{
+    FitTabs(Keep);
     std::vector<TLineItem> items;
     for (int i = 0; i < ST_TAB_LIST->Count(); ++i) {
         const TTabData* tab = GetTabData(i);
         items.push_back({tab->SC_ALIGN, tab->SC_WIDTH, tab->SC_VISIBLE});
     }
     const std::vector<TLinePlace> places =
-        PlaceInLine(items, ST_TABS_RECT.Left(), ST_TABS_RECT.Right(), int(StripSettings().TabSpacing));
+        PlaceInLine(items, ST_TABS_RECT.Left(), ST_TABS_RECT.Right(), tabSpacing_);
     for (int i = 0; i < ST_TAB_LIST->Count(); ++i) {
         TTabData* tab = GetTabData(i);
         tab->SC_POS = QPoint(places[size_t(i)].X, ST_TABS_RECT.Top());
@@ -460,30 +505,45 @@ void TSmartTab::ArrangeTabs()
     }
 }
 
+void TSmartTab::ScrollTabs(int Steps)
+{
+    if (!hidden_ || !Steps) return;
+    first_ = std::clamp(first_ + Steps, 0, hidden_);
+    PlaceTabs(-1);
+    ReDraw();
+}
+
 void TSmartTab::ArrangeBtns()
 {
     const TSmartRect r = SC_RECT;
     ST_TABS_RECT = r;
+    marksTaken_ = false;
     std::vector<TLineItem> items;
     const auto& s = StripSettings();
     for (int i = 0; i < ST_BTN_LIST->Count(); ++i) {
         TSmartCtrl* button = ST_BTN_LIST->Control(i);
-        if (auto* action = dynamic_cast<TActionButton*>(button); action && button->SC_VISIBLE) {
+        if (auto* action = dynamic_cast<TActionButton*>(button)) {
             button->SC_HEIGHT = r.Height();
             if (IsSmallButton(button)) {
                 button->SC_WIDTH = r.Height();
             } else {
                 const TFont font = WidgetFont(skin_.get(), QStringLiteral("Tab.Normal"), DefaultTabFont);
                 button->SC_WIDTH = std::min(MeasureTextWidth(font, action->AB_CAPTION) + r.Height() + 10,
-                                            int(s.ButtonWidthMax));
+                                            Px(s.ButtonWidthMax));
             }
         }
-        items.push_back({button->SC_ALIGN, button->SC_WIDTH, button->SC_VISIBLE});
+        button->SC_WIDTH = std::max(0, button->SC_WIDTH);
+        // Every button is a candidate again: one hidden for want of room comes
+        // back when the strip is wide enough.
+        items.push_back({button->SC_ALIGN, button->SC_WIDTH, true});
     }
+    // The tabs keep room for one tab and the new-tab tab.
+    const int reserve = 2 * (Px(s.TabWidthMin) + Px(s.TabSpacing));
     const TStripButtons placed =
-        PlaceStripButtons(items, r.Left(), r.Right(), int(s.ButtonSpacing), int(s.ButtonToTabSpacing));
+        PlaceStripButtons(items, r.Left(), r.Right(), Px(s.ButtonSpacing), Px(s.ButtonToTabSpacing), reserve);
     for (int i = 0; i < ST_BTN_LIST->Count(); ++i) {
         TSmartCtrl* button = ST_BTN_LIST->Control(i);
+        button->SC_VISIBLE = placed.Places[size_t(i)].Visible;
         if (!button->SC_VISIBLE) continue;
         int y = r.Top();
         if (button->SC_FIT_MODE == fmWidth || button->SC_FIT_MODE == fmNone) y += (r.Height() - button->SC_HEIGHT) / 2;
@@ -503,16 +563,46 @@ void TSmartTab::On_Arrange()
 
 void TSmartTab::On_Resize(int W, int H)
 {
-    SC_HEIGHT = std::max(0, int(StripSettings().Height));
+    SC_HEIGHT = Px(StripSettings().Height);
     TSmartCtrl::On_Resize(W, H);
 }
 
 TSmartCtrl* TSmartTab::On_MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y)
 {
     TSmartCtrl* taken = TSmartCtrl::On_MouseUp(Button, Shift, X, Y);
-    if (taken == this && Button == mbRight)
+    if (taken != this) return taken;
+    if (Button == mbRight) {
         if (THolderHost* host = HolderHost()) host->PopUpMenu(X, Y, {SC_MENU});
+    } else if (Button == mbLeft && marksTaken_ && Y >= ST_TABS_RECT.Top() && Y < ST_TABS_RECT.Bottom()) {
+        if (X >= ST_TABS_RECT.Left() - ScrollMarkWidth && X < ST_TABS_RECT.Left()) ScrollTabs(-1);
+        else if (X >= ST_TABS_RECT.Right() && X < ST_TABS_RECT.Right() + ScrollMarkWidth) ScrollTabs(1);
+    }
     return taken;
+}
+
+TSmartCtrl* TSmartTab::On_MouseWheel(TWMMouseWheel& Msg)
+{
+    if (!SC_VISIBLE) return nullptr;
+    wheel_ += Msg.WheelDelta;
+    const int steps = wheel_ / WheelStep;
+    wheel_ -= steps * WheelStep;
+    // Turning the wheel away from oneself goes back towards the first tab.
+    ScrollTabs(-steps);
+    return this;
+}
+
+void TSmartTab::On_Paint(TBitmap32& SC_CANVAS)
+{
+    if (!SC_VISIBLE) return;
+    TSmartCtrl::On_Paint(SC_CANVAS);
+    if (!marksTaken_) return;
+    SC_CANVAS.Font = WidgetFont(skin_.get(), QStringLiteral("Tab.Normal"), DefaultTabFont);
+    const int top = ST_TABS_RECT.Top(), height = ST_TABS_RECT.Height();
+    if (first_ > 0)
+        SC_CANVAS.DrawText(QRect(ST_TABS_RECT.Left() - ScrollMarkWidth, top, ScrollMarkWidth, height), QString(QChar(0x2039)),
+                           CaptionFlags);
+    if (first_ < hidden_)
+        SC_CANVAS.DrawText(QRect(ST_TABS_RECT.Right(), top, ScrollMarkWidth, height), QString(QChar(0x203A)), CaptionFlags);
 }
 
 void TSmartTab::Item_Enter(TSmartCtrl* SmartCtrl, int X, int Y)
@@ -521,6 +611,10 @@ void TSmartTab::Item_Enter(TSmartCtrl* SmartCtrl, int X, int Y)
     if (SmartCtrl && ST_BTN_LIST->IndexOf(SmartCtrl) >= 0 && IsSmallButton(SmartCtrl))
         if (auto* button = dynamic_cast<TActionButton*>(SmartCtrl))
             if (TSmartTip* tip = SmartTip()) tip->PopUp(button, button->AB_CAPTION);
+    // A tab too narrow for its caption tells it as a tip, as a small button does.
+    if (SmartCtrl && ST_TAB_LIST->IndexOf(SmartCtrl) >= 0)
+        if (auto* tab = dynamic_cast<TTabData*>(SmartCtrl); tab && tab->CaptionCut())
+            if (TSmartTip* tip = SmartTip()) tip->PopUp(tab, tab->TD_CAPTION);
 }
 
 void TSmartTab::Item_Leave(TSmartCtrl* SmartCtrl, int X, int Y)

@@ -33,6 +33,8 @@ public:
     void On_Enter(int X, int Y) override;
     void On_Leave(int X, int Y) override;
     void On_Resize(int W, int H) override;
+    // The caption does not show whole: the tab is too narrow for it.
+    bool CaptionCut() const;
 
 protected:
     // The skin's icon of that name in TD_RECT_ICON, when the square is wide enough.
@@ -110,8 +112,17 @@ public:
     bool IsSmallButton(const TSmartCtrl* Button) const;
     // What a hovered tab does with "TabPreview" on.
     void Preview(TTabData* Tab);
+    // When the tabs do not all fit, the run that shows moves by Steps tabs
+    // (towards the end when positive).
+    void ScrollTabs(int Steps);
+    // Normal tabs hidden because the strip is too narrow for them, and those
+    // of them before the first shown one.
+    int HiddenTabs() const { return hidden_; }
+    int HiddenBefore() const { return first_; }
 
     TSmartCtrl* On_MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) override;
+    TSmartCtrl* On_MouseWheel(TWMMouseWheel& Msg) override;
+    void On_Paint(TBitmap32& SC_CANVAS) override;
     void Item_Enter(TSmartCtrl* SmartCtrl, int X, int Y) override;
     void Item_Leave(TSmartCtrl* SmartCtrl, int X, int Y) override;
     void On_Leave(int X, int Y) override;
@@ -122,7 +133,17 @@ public:
 private:
     void AddTab(TTabData* Tab, const QString& ID, TAlignSide Align);
 
+    // Sizes the tabs; Keep is the index of a tab that must be shown, or -1.
+    void FitTabs(int Keep);
+    // Places the tabs after fitting them.
+    void PlaceTabs(int Keep);
+
     bool previewing_ = false;
+    int first_ = 0;   // the first normal tab shown when not all fit
+    int hidden_ = 0;  // normal tabs that do not fit
+    int wheel_ = 0;   // wheel turns not yet made into steps
+    int tabSpacing_ = 0;
+    bool marksTaken_ = false;  // ST_TABS_RECT has given room to the arrows
 
     std::unique_ptr<TSkinBuffer> skin_;
     std::unique_ptr<TBarItemLoader> loader_;

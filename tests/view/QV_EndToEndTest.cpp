@@ -278,3 +278,132 @@ TEST(EndToEnd, KeysAndModifierClicksSelectAsOnEveryDesktop)
     ASSERT_TRUE(program.waitForFinished(15000));
     EXPECT_EQ(program.exitCode(), 0);
 }
+
+// Tabs as users handle them: Ctrl+1 opens tabs on the drives, a click on a tab
+// switches to it, a middle click closes it. The program's "tabs" request says
+// which holders are open and where their tabs are; the photograph must show
+// as many tab shapes (and the new-tab tab behind them).
+TEST(EndToEnd, TabsOpenSwitchAndCloseWithKeysAndClicks)
+{
+    if (QStandardPaths::findExecutable("Xvfb").isEmpty() || QStandardPaths::findExecutable("xdotool").isEmpty() ||
+        QStandardPaths::findExecutable("import").isEmpty())
+        GTEST_SKIP() << "Xvfb, xdotool or import is not installed";
+
+    TTestDir folder;
+    ASSERT_EQ(QProcess::execute("cp", {"-r", BuildDir() + "/Data", folder.Path()}), 0);
+    const QString settingsFile = folder.Sub("Data/Settings.QVS");
+    ASSERT_TRUE(IniWriteString(settingsFile, "Qorvel", "StartUp",
+                               "RestoreLastSession(0), RestorePosition(0), RestoreWH(0)"));
+    ASSERT_TRUE(IniWriteString(settingsFile, "Qorvel", "Media", "PlayNavSound(0)"));
+    // Each click is waited for, so none makes a double click with the one before.
+    ASSERT_TRUE(IniWriteString(settingsFile, "Qorvel", "Mouse",
+                               "ClickDelay(1), ClickScroll(10), StickyScroll(1), WheelScroll(5)"));
+    // Without the hover preview only the click switches: the test sees that it does.
+    const QString strip = IniReadString(settingsFile, "Qorvel", "SmartTabs", "");
+    ASSERT_TRUE(strip.contains("TabPreview(1)"));
+    ASSERT_TRUE(IniWriteString(settingsFile, "Qorvel", "SmartTabs",
+                               QString(strip).replace("TabPreview(1)", "TabPreview(0)")));
+    const QString runtime = folder.MakeDir("runtime");
+    QFile::setPermissions(runtime, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+
+    TXServer x;
+    ASSERT_TRUE(x.Start()) << "Xvfb did not start";
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("DISPLAY", x.Display);
+    env.insert("QT_QPA_PLATFORM", "xcb");
+    env.insert("XDG_RUNTIME_DIR", runtime);
+    env.insert("QORVEL_REPORT_FIRST_PAINT", "1");
+    env.remove("WAYLAND_DISPLAY");
+
+    QProcess program;
+    program.setProcessEnvironment(env);
+    program.setWorkingDirectory(folder.Path());
+    program.start(QStringLiteral(QV_QORVEL_BINARY), {});
+    QByteArray output;
+    ASSERT_TRUE(WaitUntil([&] {
+        output += program.readAllStandardOutput();
+        return output.contains("qorvel: first paint") || program.state() == QProcess::NotRunning;
+    }, 30000));
+    ASSERT_TRUE(output.contains("qorvel: first paint")) << program.readAllStandardError().toStdString();
+    const QString window = RunTool("xdotool", {"search", "--sync", "--onlyvisible", "--name", "Qorvel$"}, env)
+                               .section('\n', 0, 0);
+    ASSERT_FALSE(window.isEmpty());
+    RunTool("xdotool", {"windowfocus", "--sync", window}, env);
+
+    struct TTab {
+        QRect Rect;
+        bool Active = false;
+        QString ID;
+    };
+    const auto tabs = [&] {
+        QList<TTab> found;
+        for (const QByteArray& line : Ask(runtime + "/qorvel-repaint", "tabs\n").split('\n')) {
+            const QList<QByteArray> f = line.split(' ');
+            if (f.size() != 6) continue;
+            found.push_back({QRect(f[0].toInt(), f[1].toInt(), f[2].toInt(), f[3].toInt()), f[4] == "1",
+                             QString::fromUtf8(QByteArray::fromPercentEncoding(f[5]))});
+        }
+        return found;
+    };
+    const auto activeIndex = [](const QList<TTab>& list) {
+        for (qsizetype i = 0; i < list.size(); ++i)
+            if (list[i].Active) return int(i);
+        return -1;
+    };
+    const auto click = [&](const QRect& r, const QString& button) {
+        RunTool("xdotool", {"mousemove", "--window", window, QString::number(r.center().x()),
+                            QString::number(r.center().y()), "click", button}, env);
+    };
+
+    ASSERT_EQ(tabs().size(), 1) << "the program starts on one tab";
+    for (int i = 0; i < 3; ++i) RunTool("xdotool", {"key", "--clearmodifiers", "ctrl+1"}, env);
+    QList<TTab> open;
+    ASSERT_TRUE(WaitUntil([&] { return (open = tabs()).size() == 4; }, 10000)) << open.size();
+    EXPECT_EQ(activeIndex(open), 3) << "a new tab comes forward";
+    for (const TTab& tab : open) EXPECT_FALSE(tab.Rect.isEmpty()) << tab.ID.toStdString();
+
+    click(open[1].Rect, "1");
+    EXPECT_TRUE(WaitUntil([&] { return activeIndex(open = tabs()) == 1; }, 10000)) << activeIndex(open);
+
+    const QString closed = open[2].ID;
+    click(open[2].Rect, "2");
+    ASSERT_TRUE(WaitUntil([&] { return (open = tabs()).size() == 3; }, 10000)) << open.size();
+    for (const TTab& tab : open) EXPECT_NE(tab.ID, closed);
+    EXPECT_EQ(activeIndex(open), 1) << "closing another tab keeps the one in front";
+    for (qsizetype i = 1; i < open.size(); ++i)
+        EXPECT_GT(open[i].Rect.left(), open[i - 1].Rect.right()) << "tabs run from the left in holder order";
+
+    // The photograph: along a line just under the tabs' top edge, above their
+    // icons and captions, every tab is one run of its own colour between gaps
+    // of the strip's background. The new-tab tab follows the last one.
+    RunTool("xdotool", {"mousemove", "--window", window, "450", "400"}, env);  // no hot tab
+    const QString shot = folder.Sub("tabs.png");
+    const int y = open[0].Rect.top() + 3;
+    const int from = open[0].Rect.left() - 1;
+    const int to = open.last().Rect.right() + 2 + 26 + 2;  // the spacing, the new-tab tab, the spacing
+    int runs = -1;
+    const auto countRuns = [&] {
+        RunTool("import", {"-window", window, "png:" + shot}, env);
+        const TImageResult picture = LoadPngFile(shot);
+        if (!picture.Ok() || picture.Bitmap.Width() <= to) return false;
+        const auto differs = [](quint32 a, quint32 b) {
+            int d = 0;
+            for (int shift : {0, 8, 16}) d += std::abs(int((a >> shift) & 0xFF) - int((b >> shift) & 0xFF));
+            return d > 12;
+        };
+        const quint32 back = picture.Bitmap.Pixel(from, y);
+        runs = 0;
+        bool inside = false;
+        for (int px = from; px <= to; ++px) {
+            const bool tab = differs(picture.Bitmap.Pixel(px, y), back);
+            if (tab && !inside) ++runs;
+            inside = tab;
+        }
+        return runs == open.size() + 1;
+    };
+    EXPECT_TRUE(WaitUntil(countRuns, 10000)) << runs << " tab shapes for " << open.size() << " tabs";
+
+    program.terminate();
+    ASSERT_TRUE(program.waitForFinished(15000));
+    EXPECT_EQ(program.exitCode(), 0);
+}

@@ -40,7 +40,7 @@ TEST(RepaintServer, AnswersOneToRepaintAndZeroToAnythingElse)
     EXPECT_EQ(repaints, 2);
 }
 
-TEST(RepaintServer, AnswersTheSelectionFromItsSource)
+TEST(RepaintServer, AnswersTheSelectionAndTheTabsFromTheirSources)
 {
     TTestDir dir;
     TRepaintServer server(dir.Sub("socket"), [] { return 1; });
@@ -50,6 +50,14 @@ TEST(RepaintServer, AnswersTheSelectionFromItsSource)
     EXPECT_EQ(Ask(server.Path(), "selection\n"), "1 2 3 4 a.txt\n5 6 7 8 b.txt\n");
     EXPECT_EQ(Ask(server.Path(), "select\n"), "0");
     EXPECT_EQ(Ask(server.Path(), "repaint\n"), "1");
+    // A second report beside it; "repaint" stays the repaint however a source is named.
+    EXPECT_EQ(Ask(server.Path(), "tabs\n"), "0");
+    server.SetSource("tabs", [] { return QByteArray("0 4 150 24 1 id\n"); });
+    server.SetSource("repaint", [] { return QByteArray("not a repaint"); });
+    EXPECT_EQ(Ask(server.Path(), "tabs"), "0 4 150 24 1 id\n");
+    EXPECT_EQ(Ask(server.Path(), "repaint"), "1");
+    server.SetSource("tabs", nullptr);
+    EXPECT_EQ(Ask(server.Path(), "tabs\n"), "0");
 }
 
 TEST(RepaintServer, LeavesALiveServerAloneAndReplacesAStaleSocket)

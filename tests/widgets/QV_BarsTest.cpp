@@ -5,7 +5,15 @@
 #include "widgets/QV_BarLayout.h"
 #include "widgets/QV_ItemBars.h"
 #include "widgets/QV_SmartTab.h"
+#include "widgets/QV_SmartTip.h"
 #include "widgets/QV_WidgetControls.h"
+#include "foundation/QV_Settings.h"
+#include "foundation/QV_System.h"
+#include "platform/image/QV_Bitmap32.h"
+
+#include <QFile>
+
+#include <climits>
 
 namespace {
 
@@ -256,4 +264,265 @@ TEST(TabRects, ANarrowTabGetsACentredIconSquareAndNoCaption)
     const TTabRects r = TabRects(tab);
     EXPECT_EQ(r.Icon.Rect(), QRect(100, 12, 20, 20));
     EXPECT_LE(r.Text.Width(), 9);
+}
+
+TEST(FitTabs, ANarrowAreaShowsARunOfTabsAtTheLeastWidthAroundTheKeptOne)
+{
+    const TTabSizing sizing{2, 26, 150, false, false};
+    const auto shown = [](const TTabFit& fit) {
+        QString marks;
+        for (bool s : fit.Shown) marks += s ? 'x' : '.';
+        return marks;
+    };
+    const struct {
+        const char* Name;
+        int Tabs;  // normal tabs, then the new-tab tab
+        int Area;
+        int First, Keep;
+        const char* Shown;
+        int FirstAfter;
+    } rows[] = {
+        // (26 + 2) * 16 = 448 holds all fifteen and the new-tab tab
+        {"all fit at the least width", 15, 448, 0, -1, "xxxxxxxxxxxxxxxx", 0},
+        // 222 - 28 = 194 = 6 * 28 + 26: six at least 26 wide
+        {"fifteen in 222 px", 15, 222, 0, -1, "xxxxxx.........x", 0},
+        {"the kept tab pulls the run", 15, 222, 0, 9, "....xxxxxx.....x", 4},
+        {"a kept tab in the run moves nothing", 15, 222, 3, 5, "...xxxxxx......x", 3},
+        {"the run never passes the last tab", 15, 222, 40, -1, ".........xxxxxxx", 9},
+        {"no room: the kept tab alone", 5, 10, 0, 3, "...x.x", 3},
+        {"a kept new-tab tab is no normal tab", 5, 10, 2, 5, "..x..x", 2},
+    };
+    for (const auto& row : rows) {
+        const TTabFit fit = FitTabs(NormalTabs(row.Tabs, true), row.Area, sizing, row.First, row.Keep);
+        EXPECT_EQ(shown(fit), row.Shown) << row.Name;
+        EXPECT_EQ(fit.First, row.FirstAfter) << row.Name;
+        int used = 0, visible = 0;
+        for (size_t i = 0; i < fit.Shown.size(); ++i) {
+            if (!fit.Shown[i]) continue;
+            ++visible;
+            used += fit.Widths[i] + sizing.Spacing;
+            // (An area too narrow for two tabs gets narrower ones.)
+            if (row.Area >= 2 * (sizing.WidthMin + sizing.Spacing)) {
+                EXPECT_GE(fit.Widths[i], sizing.WidthMin) << row.Name << " tab " << i;
+            }
+        }
+        if (visible > 2) {
+            EXPECT_LE(used, row.Area) << row.Name;
+        }
+        EXPECT_EQ(fit.Hidden, int(fit.Shown.size()) - visible) << row.Name;
+    }
+    // The shown run shares the area: 222 - 7 * 2 - 26 = 182 = 6 * 30 + 2.
+    const TTabFit fit = FitTabs(NormalTabs(15, true), 222, sizing, 0, -1);
+    EXPECT_EQ(fit.Widths[0], 31);
+    EXPECT_EQ(fit.Widths[5], 30);
+    EXPECT_EQ(fit.Widths[15], 26);
+    // No least width (a settings file that asks for none): the tabs shrink as they always did.
+    EXPECT_EQ(shown(FitTabs(NormalTabs(30, false), 100, {0, 0, 150, false, false}, 0, -1)), QString(30, 'x'));
+}
+
+TEST_F(BarItems, ANarrowStripHidesTabsBehindArrowsAndFollowsTheActiveTab)
+{
+    auto* strip = static_cast<TSmartTab*>(Manager.AddControl("SmartTab", new TSmartTab()));
+    ASSERT_TRUE(WaitUntil([&] { return strip->ItemLoads() >= 1; }));
+    for (int i = 0; i < 15; ++i) strip->AddFileTab(QString::number(i));
+    strip->SetActive("0", true);
+    Manager.On_Resize(400, 400);
+    ASSERT_GT(strip->HiddenTabs(), 0);
+    const auto visibleTabs = [&] {
+        QStringList ids;
+        int lastRight = INT_MIN;
+        for (int i = 0; i < strip->ST_TAB_LIST->Count(); ++i) {
+            const TTabData* tab = strip->GetTabData(i);
+            if (!tab->SC_VISIBLE) continue;
+            ids << (tab->ClassIs<TNewTab>() ? "+" : tab->SC_ID);
+            EXPECT_GE(tab->SC_WIDTH, 26) << "too narrow to show its icon";
+            EXPECT_GE(tab->SC_POS.x(), strip->ST_TABS_RECT.Left());
+            EXPECT_LE(tab->SC_POS.x() + tab->SC_WIDTH, strip->ST_TABS_RECT.Right());
+            EXPECT_GT(tab->SC_POS.x(), lastRight) << "tabs overlap";
+            lastRight = tab->SC_POS.x() + tab->SC_WIDTH;
+        }
+        return ids;
+    };
+    const QStringList first = visibleTabs();
+    ASSERT_EQ(first.size(), 15 - strip->HiddenTabs() + 1);
+    EXPECT_EQ(first.front(), "0");
+    EXPECT_EQ(first.back(), "+");
+
+    // A tab too narrow for its caption tells it as a tip.
+    auto* tip = static_cast<TSmartTip*>(Manager.AddControl("SmartTip", new TSmartTip()));
+    TTabData* narrow = strip->GetTabData(strip->GetTabIDX("2"));
+    narrow->TD_CAPTION = "A caption far too long for the tab";
+    const int narrowY = narrow->SC_POS.y() + narrow->SC_HEIGHT / 2;
+    Manager.On_MouseMove(0, narrow->SC_POS.x() + narrow->SC_WIDTH / 2, narrowY);
+    EXPECT_TRUE(tip->ST_SHOWING);
+    EXPECT_EQ(tip->ST_TEXT, narrow->TD_CAPTION);
+    Manager.On_MouseMove(0, 200, 300);
+    EXPECT_FALSE(tip->ST_SHOWING);
+
+    // Activating a hidden tab brings it into the run.
+    strip->SetActive("14", false);
+    EXPECT_TRUE(visibleTabs().contains("14"));
+    EXPECT_EQ(strip->HiddenBefore(), strip->HiddenTabs());
+
+    // The wheel (heard twice per step, as the view hands it) and the arrows scroll.
+    TWMMouseWheel up{0, 120, strip->ST_TABS_RECT.Left() + 5, 10};
+    strip->On_MouseWheel(up);
+    strip->On_MouseWheel(up);
+    EXPECT_EQ(strip->HiddenBefore(), strip->HiddenTabs() - 1);
+    const int y = strip->ST_TABS_RECT.Top() + 2;
+    const int before = strip->HiddenBefore();
+    Manager.On_MouseUp(mbLeft, 0, strip->ST_TABS_RECT.Left() - 7, y);
+    EXPECT_EQ(strip->HiddenBefore(), before - 1);
+    Manager.On_MouseUp(mbLeft, 0, strip->ST_TABS_RECT.Right() + 7, y);
+    EXPECT_EQ(strip->HiddenBefore(), before);
+
+    // Wide again: every tab shows, without arrows.
+    Manager.On_Resize(1920, 1080);
+    EXPECT_EQ(strip->HiddenTabs(), 0);
+    EXPECT_EQ(visibleTabs().size(), 16);
+}
+
+// Damaged or extreme item sections and settings: every bar loads, lays out
+// and paints; what it shows is sound (sizes not negative, no item over
+// another, every shown tab inside the strip); nothing hangs or crashes.
+TEST(BarsBadInput, TheBarsShowWhatIsSoundAndNeverHang)
+{
+    const auto many = [](int count, const char* line) {
+        QByteArray lines;
+        for (int i = 0; i < count; ++i) lines += QByteArray("Item") + QByteArray::number(i) + "=" + QByteArray(line).replace("%", QByteArray::number(i)) + "\n";
+        return lines;
+    };
+    const QByteArray everyBar = "[QuickBar.Items]\nBack=CMD(Navigate.Back)\nTrash=CMD(Places.RecycleBin), Align(Right)\n"
+                                "[PathBar.Items]\nUp=CMD(Navigate.Up)\nField=CMD(PathEdit)\n"
+                                "Filter=CMD(QuickFilter), Width(180), Align(Right)\n"
+                                "[ActionBar.Items]\nNewTab=CMD(Tabs.AddFile)\nRename=CMD(Item.Rename)\n"
+                                "[SmartTabs.Items]\nMenu=CMD(Qorvel.Menu)\nSettings=CMD(Qorvel.Settings), Align(Right)\n";
+    const struct {
+        const char* Name;
+        QByteArray Sections;
+        std::function<void(TQvSettings&)> Change;
+        bool MissingButtons;
+        int Quick, Path, Action, Strip;  // the items each loads
+    } rows[] = {
+        {"500 items in every bar",
+         "[QuickBar.Items]\n" + many(500, "CMD(Navigate.Back), Param1(%)") + "[PathBar.Items]\n" +
+             many(500, "CMD(Navigate.Up), Param1(%)") + "[ActionBar.Items]\n" + many(500, "CMD(Item.Rename), Param1(%)") +
+             "[SmartTabs.Items]\n" + many(250, "CMD(Qorvel.Menu), Param1(%)") +
+             many(250, "CMD(Qorvel.Settings), Param1(%), Align(Right)"),
+         {}, false, 500, 500, 500, 500},
+        {"only unknown commands and broken lines",
+         "[QuickBar.Items]\n" + many(100, "CMD(No.Such.%)") + "=\nCMD(\n)(\nNoKey\n" + "[PathBar.Items]\nA=CMD()\n" +
+             "[ActionBar.Items]\nB=Caption(no command)\n[SmartTabs.Items]\nC=CMD(Nothing), Align(Sideways)\n",
+         {}, false, 0, 0, 0, 0},
+        {"negative and huge widths on the items",
+         "[QuickBar.Items]\nA=CMD(Navigate.Back), Width(-50), Height(-50)\nB=CMD(Navigate.Up), Width(2147483647)\n"
+         "C=CMD(Item.Copy), Width(99999999999999), Align(Right)\n"
+         "[PathBar.Items]\nUp=CMD(Navigate.Up), Width(-9)\nField=CMD(PathEdit), Width(-300)\n"
+         "Filter=CMD(QuickFilter), Width(2147483647), Align(Right)\n"
+         "[ActionBar.Items]\nA=CMD(Tabs.AddFile), Width(-1), Height(2147483647)\n"
+         "[SmartTabs.Items]\nMenu=CMD(Qorvel.Menu), Width(-40), Caption(" + QByteArray(5000, 'W') + ")\n"
+         "S=CMD(Qorvel.Settings), Width(2147483647), Align(Right)\n",
+         {}, false, 3, 3, 1, 2},
+        {"negative sizes and spacings in the settings", everyBar,
+         [](TQvSettings& s) {
+             for (TBarSettings* bar : {&s.QuickBar, &s.PathBar, &s.ActionBar}) {
+                 bar->ItemSize = -48;
+                 bar->ItemSpacing = -10;
+             }
+             s.SmartTabs.Height = -28;
+             s.SmartTabs.TabWidthMin = -26;
+             s.SmartTabs.TabWidthMax = -150;
+             s.SmartTabs.TabSpacing = -2;
+             s.SmartTabs.ButtonSpacing = -2;
+             s.SmartTabs.ButtonWidthMax = -115;
+         },
+         false, 2, 3, 2, 2},
+        {"huge sizes and spacings in the settings", everyBar,
+         [](TQvSettings& s) {
+             for (TBarSettings* bar : {&s.QuickBar, &s.PathBar, &s.ActionBar}) {
+                 bar->ItemSize = 2147483647;
+                 bar->ItemSpacing = 2147483647;
+             }
+             s.SmartTabs.Height = 2147483647;
+             s.SmartTabs.TabWidthMin = 2147483647;
+             s.SmartTabs.TabWidthMax = 2147483647;
+             s.SmartTabs.TabSpacing = 2147483647;
+             s.SmartTabs.ButtonToTabSpacing = 2147483647;
+         },
+         false, 2, 3, 2, 2},
+        {"a missing button theme", everyBar, {}, true, 2, 3, 2, 2},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.Name);
+        TTestDir dir;
+        dir.WriteFile("Data/Settings.QVS", "[Qorvel]\n" + row.Sections);
+        ASSERT_TRUE(QFile::link(BuildDir() + "/Data/Themes", dir.Sub("Data/Themes")));
+        TAliasScope folder(dir.Path());
+        TAliasNames names = AliasNames();
+        if (row.MissingButtons) names.ButtonTheme = "Missing";
+        SetAliasNames(names);
+        TCtrlManager manager;
+        TQvContextScope context({.CtrlManager = &manager});
+        if (row.Change) row.Change(Settings());
+        TButtonManager registry;
+        RegisterCommandControls(manager, registry);
+        RegisterWidgetControls(manager);
+
+        auto* strip = static_cast<TSmartTab*>(manager.AddControl("SmartTab", new TSmartTab()));
+        auto* quick = static_cast<TQuickBar*>(manager.AddControl("QuickBar", new TQuickBar()));
+        auto* path = static_cast<TPathBar*>(manager.AddControl("PathBar", new TPathBar()));
+        auto* action = static_cast<TActionBar*>(manager.AddControl("ActionBar", new TActionBar()));
+        ASSERT_TRUE(WaitUntil([&] {
+            return strip->ItemLoads() >= 1 && quick->ItemLoads() >= 1 && path->ItemLoads() >= 1 &&
+                   action->ItemLoads() >= 1;
+        }, 30000));
+        EXPECT_EQ(quick->Items()->Count(), row.Quick);
+        EXPECT_EQ(path->Items()->Count(), row.Path);
+        EXPECT_EQ(action->Items()->Count(), row.Action);
+        EXPECT_EQ(strip->ST_BTN_LIST->Count(), row.Strip);
+        for (int i = 0; i < 30; ++i) strip->AddFileTab(QString::number(i));
+        strip->AddSearchTab("search");
+        strip->SetActive("17", true);
+
+        for (const QSize size : {QSize(900, 600), QSize(400, 400), QSize(1, 1), QSize(1920, 1080)}) {
+            SCOPED_TRACE(QStringLiteral("%1x%2").arg(size.width()).arg(size.height()).toStdString());
+            manager.CM_PARENT_W = size.width();
+            manager.CM_PARENT_H = size.height();
+            manager.On_Resize(size.width(), size.height());
+            TBitmap32 canvas;
+            canvas.SetSize(size.width(), size.height());
+            manager.PaintControls(canvas);
+
+            for (TItemBar* bar : std::initializer_list<TItemBar*>{quick, path, action}) {
+                EXPECT_GE(bar->SC_WIDTH, 0) << bar->SC_ID.toStdString();
+                EXPECT_GE(bar->SC_HEIGHT, 0) << bar->SC_ID.toStdString();
+                for (int i = 0; i < bar->Items()->Count(); ++i) {
+                    const TSmartCtrl* item = bar->Items()->Control(i);
+                    EXPECT_GE(item->SC_WIDTH, 0) << bar->SC_ID.toStdString() << " item " << i;
+                    EXPECT_GE(item->SC_HEIGHT, 0) << bar->SC_ID.toStdString() << " item " << i;
+                }
+            }
+            // The quick bar's shown items stand side by side, none over another.
+            std::vector<QRect> shown;
+            for (int i = 0; i < quick->Items()->Count(); ++i)
+                if (const TSmartCtrl* item = quick->Items()->Control(i); item->SC_VISIBLE)
+                    shown.push_back(QRect(item->SC_POS, QSize(item->SC_WIDTH, item->SC_HEIGHT)));
+            // (The first item of each side shows even when the two are wider than the bar.)
+            if (2 * (std::clamp(int(Settings().QuickBar.ItemSize), 0, 1 << 14) + 10) < size.width()) {
+                for (size_t a = 0; a < shown.size(); ++a)
+                    for (size_t b = a + 1; b < shown.size(); ++b)
+                        EXPECT_FALSE(shown[a].intersects(shown[b])) << "quick bar items " << a << " and " << b;
+            }
+            EXPECT_LE(int(shown.size()), std::max(2, size.width() / 10)) << "more items shown than fit";
+            // Every tab that shows lies inside the strip; the active one shows.
+            for (int i = 0; i < strip->ST_TAB_LIST->Count(); ++i) {
+                const TTabData* tab = strip->GetTabData(i);
+                EXPECT_GE(tab->SC_WIDTH, 0) << "tab " << i;
+                if (!tab->SC_VISIBLE || size.width() < 100) continue;
+                EXPECT_GE(tab->SC_POS.x(), strip->SC_POS.x()) << "tab " << i;
+                EXPECT_LE(qint64(tab->SC_POS.x()) + tab->SC_WIDTH, qint64(strip->SC_POS.x()) + strip->SC_WIDTH) << "tab " << i;
+            }
+            EXPECT_TRUE(strip->GetTabData(strip->GetTabIDX("17"))->SC_VISIBLE || size.width() < 100);
+        }
+    }
 }
