@@ -2,10 +2,12 @@
 // for looking at. QV_SHOTS names the output folder.
 #include "controls/QV_CtrlManager.h"
 #include "data/QV_DataCore.h"
+#include "data/QV_SearchHolder.h"
 #include "view/QV_Application.h"
 #include "view/QV_MainUnit.h"
 #include "view/QV_QorView.h"
 #include "widgets/QV_ItemBars.h"
+#include "widgets/QV_SearchBar.h"
 #include "widgets/QV_SmartTab.h"
 
 #include <QDir>
@@ -46,6 +48,19 @@ int main(int argc, char** argv)
         Serve(800);
         view->repaint();
         view->grab().save(out + "/manytabs_" + tag + ".png");
+
+        // A search tab that has found its results, with the name typed.
+        auto* search = dynamic_cast<TSearchHolder*>(view->AddSearchTab(files, true));
+        auto* bar = dynamic_cast<TSearchBar*>(view->CtrlManager()->GetControlData("SearchBarTop"));
+        if (!search || !bar) return 1;
+        for (QChar c : QString("photo_1")) bar->SB_NAME_EDIT->On_KeyPress(c);
+        view->ToggleSearch();
+        QElapsedTimer waited;
+        waited.start();
+        while (search->Searching() && waited.elapsed() < 10000) Serve(50);
+        Serve(800);
+        view->repaint();
+        view->grab().save(out + "/search_" + tag + ".png");
     }
     return 0;
 }
