@@ -286,8 +286,9 @@ void TQorView::ToggleSearch()
     // The name in the field is what the search looks for, even when the
     // button is pressed before any key reached the search.
     auto* bar = dynamic_cast<TSearchBar*>(ctrlManager_->GetControlData(QStringLiteral("SearchBarTop")));
-    if (bar && bar->SC_VISIBLE) return bar->Search();
-    if (auto* search = dynamic_cast<TSearchHolder*>(dataCore_->DC_HOLDER)) search->Search();
+    if (bar && bar->SC_VISIBLE) return bar->Toggle();
+    if (auto* search = dynamic_cast<TSearchHolder*>(dataCore_->DC_HOLDER); search && !search->SearchStop())
+        search->Search();
 }
 
 void TQorView::DialogSearchFolder()

@@ -220,6 +220,20 @@ void TSearchBar::Search()
     ReDraw();
 }
 
+void TSearchBar::Toggle()
+{
+    TSearchHolder* search = ActiveSearch();
+    if (!search) return;
+    // While a search runs the button says "Stop", and stops, even when the
+    // name has changed since; Enter is the way to search for the new name.
+    if (search->SearchStop()) {
+        ShowToggleState(false);
+        ReDraw();
+        return;
+    }
+    Search();
+}
+
 QString TSearchBar::FoundText() const
 {
     const TSearchHolder* search = ActiveSearch();
@@ -372,6 +386,8 @@ void TSearchBarBottom::On_Arrange()
     // folders field stretches over what they and the filter leave.
     const TSmartRect r = SC_RECT;
     const int spacing = int(Settings().PathBar.ItemSpacing);
+    // The filter gives way in a narrow window, so the folders stay readable.
+    if (SBB_FILTER_EDIT) SBB_FILTER_EDIT->SetWidth(std::clamp(r.Width() / 4, 90, 200));
     std::vector<TPathItem> widthsIn;
     for (int i = 0; i < SBB_ITEMS->Count(); ++i) {
         TSmartCtrl* item = SBB_ITEMS->Control(i);

@@ -82,8 +82,11 @@ public:
     void SetFileName();
     // The field's text := the active search's name.
     void NAME_EDIT_Update();
-    // Starts the active search, or stops it when it runs.
+    // Enter: starts the active search with the field's name, or stops it
+    // when it runs with that name; another name replaces the running search.
     void Search();
+    // The button: stops a running search, else starts one.
+    void Toggle();
     // "Found:" and the count of the active search; empty without one.
     QString FoundText() const;
 

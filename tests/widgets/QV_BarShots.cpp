@@ -53,7 +53,7 @@ int main(int argc, char** argv)
         auto* search = dynamic_cast<TSearchHolder*>(view->AddSearchTab(files, true));
         auto* bar = dynamic_cast<TSearchBar*>(view->CtrlManager()->GetControlData("SearchBarTop"));
         if (!search || !bar) return 1;
-        for (QChar c : QString("photo_1")) bar->SB_NAME_EDIT->On_KeyPress(c);
+        for (QChar c : QString("photo_01")) bar->SB_NAME_EDIT->On_KeyPress(c);
         view->ToggleSearch();
         QElapsedTimer waited;
         waited.start();
@@ -61,6 +61,17 @@ int main(int argc, char** argv)
         Serve(800);
         view->repaint();
         view->grab().save(out + "/search_" + tag + ".png");
+
+        // And one under way over a large tree, with the stop button and the progress.
+        search->SH_SEARCH_DATA->AddPath("/usr", true);
+        view->CtrlManager()->Control_Update();
+        for (QChar c : QString("x")) bar->SB_NAME_EDIT->On_KeyPress(c);
+        view->ToggleSearch();
+        Serve(400);
+        view->repaint();
+        view->grab().save(out + "/searching_" + tag + ".png");
+        view->ToggleSearch();
+        while (search->Searching()) Serve(20);
     }
     return 0;
 }

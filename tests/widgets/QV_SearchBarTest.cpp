@@ -66,7 +66,7 @@ public:
     void PopUpTypeMenu(int, int, const TStringArray&) override {}
     void ToggleSearch() override
     {
-        if (Bar) Bar->Search();
+        if (Bar) Bar->Toggle();
     }
     void DialogSearchFolder() override { ++Dialogs; }
     TSearchBar* Bar = nullptr;
@@ -168,6 +168,12 @@ TEST_F(SearchBars, BuildTheirPartsAndKeepTheirHeights)
     EXPECT_EQ(Bottom->SBB_PATH_EDIT->SC_POS.x(), Bottom->SBB_BROWSE->SC_POS.x() + Bottom->SBB_BROWSE->SC_WIDTH + spacing);
     EXPECT_EQ(Bottom->SBB_PATH_EDIT->SC_POS.x() + Bottom->SBB_PATH_EDIT->SC_WIDTH + spacing,
               Bottom->SBB_FILTER_EDIT->SC_POS.x());
+    // In a narrow window the filter narrows and the folders field keeps clear of it.
+    Manager.On_Resize(400, 400);
+    EXPECT_LT(Bottom->SBB_FILTER_EDIT->SC_WIDTH, 200);
+    EXPECT_GE(Bottom->SBB_PATH_EDIT->SC_WIDTH, 100);
+    EXPECT_EQ(Bottom->SBB_PATH_EDIT->SC_POS.x() + Bottom->SBB_PATH_EDIT->SC_WIDTH + spacing,
+              Bottom->SBB_FILTER_EDIT->SC_POS.x());
 }
 
 TEST_F(SearchBars, EnterInTheNameFieldSearchesForTheTypedNameAndTheBarFollows)
@@ -207,6 +213,9 @@ TEST_F(SearchBars, TheButtonStartsAndStopsTheSearchAndSaysWhichItWillDo)
     EXPECT_EQ(Top->FoundText(), "Found:  " + search->SH_STATUS_FOUND);
     EXPECT_EQ(Top->SB_PROGRESS->SP_DONE, search->SH_SEARCH_POS);
 
+    // A name typed meanwhile does not turn the stop into a new search.
+    FocusControl(Manager, Top->SB_NAME_EDIT);
+    Type(Top, "_1");
     Click(Top->SB_START);
     ASSERT_TRUE(WaitUntil([&] { return Searched == 1; }, 20000));
     EXPECT_FALSE(search->Searching());
