@@ -21,6 +21,7 @@
 #include "view/QV_RepaintServer.h"
 #include "widgets/QV_BlinkTimer.h"
 #include "widgets/QV_ItemBars.h"
+#include "widgets/QV_SearchBar.h"
 #include "widgets/QV_SelectTip.h"
 #include "widgets/QV_SmartEdit.h"
 #include "widgets/QV_SmartScroll.h"
@@ -193,6 +194,10 @@ void TQorView::CreateControls()
     ctrlManager_->AddControl(QStringLiteral("PathBar"), new TPathBar());
     ctrlManager_->AddControl(QStringLiteral("ActionBar"), new TActionBar());
     ctrlManager_->AddControl(QStringLiteral("SmartScroll"), new TSmartScroll());
+    // The search bars wait hidden until a search tab is shown.
+    for (TSmartCtrl* bar : {ctrlManager_->AddControl(QStringLiteral("SearchBarTop"), new TSearchBar()),
+                            ctrlManager_->AddControl(QStringLiteral("SearchBarBottom"), new TSearchBarBottom())})
+        if (bar) bar->SC_VISIBLE = false;
     ctrlManager_->AddControl(QStringLiteral("RenameEdit"), new TRenameEdit());
     ctrlManager_->AddControl(QStringLiteral("SelectTip"), new TSelectTip());
     ctrlManager_->AddControl(QStringLiteral("SmartTip"), new TSmartTip());

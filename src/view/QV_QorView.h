@@ -29,6 +29,7 @@ class TAboutQorvel;
 class TCtrlManager;
 class TQV_ControlSettingsFrm;
 class TQV_FolderCustomizeFrm;
+class TQV_SearchFoldersFrm;
 class TQV_SettingsForm;
 class TDataCore;
 class TIconManager;
@@ -158,9 +159,9 @@ public:
     void ReloadTheme();
     bool OpenSelected(const QString& AppPath, const QString& Param1) override;
     void FilesRename(bool FromClipboard) override;
-    // The search holders complete these.
-    void ToggleSearch() override {}
-    void DialogSearchFolder() override {}
+    // Start or stop the active tab's search; its folders in their dialog.
+    void ToggleSearch() override;
+    void DialogSearchFolder() override;
     // The dialogs: each made at its first showing, kept for the window's life,
     // shown without blocking the window.
     void DialogFolder() override;
@@ -171,6 +172,7 @@ public:
     TQV_SettingsForm* SettingsForm();
     TQV_FolderCustomizeFrm* FolderCustomizeForm();
     TQV_ControlSettingsFrm* ControlSettingsForm();
+    TQV_SearchFoldersFrm* SearchFoldersForm();
     TAboutQorvel* AboutForm();
 
     // --- The last session ---
@@ -219,6 +221,7 @@ private:
     TQV_SettingsForm* settingsForm_ = nullptr;
     TQV_FolderCustomizeFrm* folderForm_ = nullptr;
     TQV_ControlSettingsFrm* controlForm_ = nullptr;
+    TQV_SearchFoldersFrm* searchFoldersForm_ = nullptr;
     TAboutQorvel* aboutForm_ = nullptr;
     void ApplyWindowPlacement(QWidget* mainForm);
     void UpdateWindowTitle();

@@ -8,6 +8,7 @@
 #include "dialogs/QV_About.h"
 #include "dialogs/QV_ControlSettings.h"
 #include "dialogs/QV_FolderCustomize.h"
+#include "dialogs/QV_SearchFolders.h"
 #include "dialogs/QV_SettingsFrm.h"
 #include "foundation/QV_Settings.h"
 #include "foundation/QV_Utils.h"
@@ -16,6 +17,8 @@
 #include "platform/fs/QV_FileNames.h"
 #include "platform/ini/QV_IniFile.h"
 #include "shell/QV_Shell.h"
+#include "widgets/QV_SearchBar.h"
+#include "widgets/QV_WidgetControls.h"
 
 #include <QCoreApplication>
 
@@ -54,7 +57,11 @@ TDataHolder* TQorView::AddSearchTab(const QString& Path, bool Active)
     if (!holder) return nullptr;
     if (auto* search = dynamic_cast<TSearchHolder*>(holder); search && !start.isEmpty())
         search->SH_SEARCH_DATA->AddPath(ResolvePath(start), true);
-    if (Active) ActivateHolder(holder->DH_ID);
+    if (Active && ActivateHolder(holder->DH_ID)) {
+        // A new search starts with typing its name.
+        if (auto* bar = dynamic_cast<TSearchBar*>(ctrlManager_->GetControlData(QStringLiteral("SearchBarTop"))))
+            FocusControl(*ctrlManager_, bar->SB_NAME_EDIT);
+    }
     return holder;
 }
 
@@ -137,6 +144,9 @@ void TQorView::SwitchMode(const QString& Mode)
     };
     for (const char* bar : ExploreBars) show(bar, !search);
     for (const char* bar : SearchBars) show(bar, search);
+    // Keys sent to a bar that is no longer shown would be lost to the tab.
+    if (const TSmartCtrl* focused = ctrlManager_->FocusedControl(); focused && !focused->SC_VISIBLE)
+        ctrlManager_->ControlFocus(nullptr);
     ctrlManager_->Control_Update();
     ctrlManager_->On_Resize(QV_VISIBLE_W, QV_VISIBLE_H);
 }
@@ -276,6 +286,7 @@ TQV_SettingsForm* TQorView::SettingsForm()
 TQV_FolderCustomizeFrm* TQorView::FolderCustomizeForm() { return Ensure(folderForm_, this); }
 TQV_ControlSettingsFrm* TQorView::ControlSettingsForm() { return Ensure(controlForm_, this); }
 TAboutQorvel* TQorView::AboutForm() { return Ensure(aboutForm_, this); }
+TQV_SearchFoldersFrm* TQorView::SearchFoldersForm() { return Ensure(searchFoldersForm_, this); }
 
 void TQorView::ShowSettings() { Present(SettingsForm()); }
 
@@ -287,6 +298,25 @@ void TQorView::DialogFolder()
     if (!holder) return;
     Present(FolderCustomizeForm());
     folderForm_->LoadTheme(holder);
+}
+
+void TQorView::ToggleSearch()
+{
+    // The name in the field is what the search looks for, even when the
+    // button is pressed before any key reached the search.
+    auto* bar = dynamic_cast<TSearchBar*>(ctrlManager_->GetControlData(QStringLiteral("SearchBarTop")));
+    if (bar && bar->SC_VISIBLE) return bar->Toggle();
+    if (auto* search = dynamic_cast<TSearchHolder*>(dataCore_->DC_HOLDER); search && !search->SearchStop())
+        search->Search();
+}
+
+void TQorView::DialogSearchFolder()
+{
+    const auto* search = dynamic_cast<const TSearchHolder*>(dataCore_->DC_HOLDER);
+    if (!search) return;
+    TQV_SearchFoldersFrm* form = SearchFoldersForm();
+    form->AddPath(search->DH_ID);
+    form->open();
 }
 
 void TQorView::ShowControlItems(const QString& CtrlID)

@@ -14,6 +14,7 @@
 #include "menus/QV_SmartMenu.h"
 #include "support/QV_TestSupport.h"
 #include "widgets/QV_ItemBars.h"
+#include "widgets/QV_SearchBar.h"
 #include "widgets/QV_SelectTip.h"
 #include "widgets/QV_SmartEdit.h"
 #include "widgets/QV_SmartProgress.h"
@@ -107,11 +108,29 @@ struct TMaker<TSmartTab> {
     }
 };
 
+// The search bars build their parts themselves; the contract is about the
+// test's children, so theirs are hidden (a hidden child is never hit).
+template <typename T>
+struct TSearchBarMaker {
+    static std::unique_ptr<T> Make()
+    {
+        auto bar = std::make_unique<T>();
+        TControlList* parts = bar->SC_LIST.front();
+        for (int i = 0; i < parts->Count(); ++i) parts->Control(i)->SC_VISIBLE = false;
+        return bar;
+    }
+};
+template <>
+struct TMaker<TSearchBar> : TSearchBarMaker<TSearchBar> {};
+template <>
+struct TMaker<TSearchBarBottom> : TSearchBarMaker<TSearchBarBottom> {};
+
 using TControlTypes = ::testing::Types<TSmartCtrl, TActionButton, TExecButton, TBGoToMyPc, TBGoToMyDocs,
                                        TBGoToRecycleBin, TBRecentTabItem, TBItemGroup, TBControlSettings,
                                        TBTabClose, TMenuHolder, TSmartMenu, TSmartEdit, TFilterEdit, TRenameEdit,
                                        TPathEdit, TSmartScroll, TSmartTip, TSelectTip, TSmartProgress, TSmartTab,
-                                       TFileTab, TSearchTab, TNewTab, TQuickBar, TPathBar, TActionBar>;
+                                       TFileTab, TSearchTab, TNewTab, TQuickBar, TPathBar, TActionBar,
+                                       TSearchBar, TSearchBarBottom, TSearchFoldersEdit>;
 
 // The control under test at (0, 0, 200, 40), with two probe children side by side.
 template <typename T>

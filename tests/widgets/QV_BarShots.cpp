@@ -2,10 +2,12 @@
 // for looking at. QV_SHOTS names the output folder.
 #include "controls/QV_CtrlManager.h"
 #include "data/QV_DataCore.h"
+#include "data/QV_SearchHolder.h"
 #include "view/QV_Application.h"
 #include "view/QV_MainUnit.h"
 #include "view/QV_QorView.h"
 #include "widgets/QV_ItemBars.h"
+#include "widgets/QV_SearchBar.h"
 #include "widgets/QV_SmartTab.h"
 
 #include <QDir>
@@ -46,6 +48,30 @@ int main(int argc, char** argv)
         Serve(800);
         view->repaint();
         view->grab().save(out + "/manytabs_" + tag + ".png");
+
+        // A search tab that has found its results, with the name typed.
+        auto* search = dynamic_cast<TSearchHolder*>(view->AddSearchTab(files, true));
+        auto* bar = dynamic_cast<TSearchBar*>(view->CtrlManager()->GetControlData("SearchBarTop"));
+        if (!search || !bar) return 1;
+        for (QChar c : QString("photo_01")) bar->SB_NAME_EDIT->On_KeyPress(c);
+        view->ToggleSearch();
+        QElapsedTimer waited;
+        waited.start();
+        while (search->Searching() && waited.elapsed() < 10000) Serve(50);
+        Serve(800);
+        view->repaint();
+        view->grab().save(out + "/search_" + tag + ".png");
+
+        // And one under way over a large tree, with the stop button and the progress.
+        search->SH_SEARCH_DATA->AddPath("/usr", true);
+        view->CtrlManager()->Control_Update();
+        for (QChar c : QString("x")) bar->SB_NAME_EDIT->On_KeyPress(c);
+        view->ToggleSearch();
+        Serve(400);
+        view->repaint();
+        view->grab().save(out + "/searching_" + tag + ".png");
+        view->ToggleSearch();
+        while (search->Searching()) Serve(20);
     }
     return 0;
 }

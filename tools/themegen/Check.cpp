@@ -186,7 +186,7 @@ void CheckButtons(Checker& c, const QString& dir) {
       "Item.Copy", "Item.Cut", "Item.Delete", "Item.Paste", "Item.Rename", "Item.SysMenu", "Item.Group",
       "Item.Group.Name", "Item.Group.Ext", "Item.Group.Path", "Item.SelectAll", "Item.InTab", "Item.InExplorer",
       "Navigate.Back", "Navigate.Forward", "Navigate.Up", "Tabs.AddSearch", "Tabs.AddFile", "Tabs.Close",
-      "Tabs.CloseAll", "Tabs.Clone", "Create.Folder", "Show.Menu", "SmartMenu.Back", "Search.Toggle",
+      "Tabs.CloseAll", "Tabs.Clone", "Create.Folder", "Show.Menu", "SmartMenu.Back", "Search.Toggle", "Search.Stop",
       "Dialog.SearchBrowse", "Dialog.OpenWith", "Control.Settings", "Qorvel.Menu", "Qorvel.Settings",
       "Qorvel.About", "Text.Copy", "Text.Cut", "Text.Paste", "Text.Delete", "Customize.Folder",
       "Recent.Tabs.Item", "Recent.Tabs", "Recent.Tabs.Clear"};

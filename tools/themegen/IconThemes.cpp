@@ -81,6 +81,8 @@ const QList<Icon> kCommands = {
     {"Show.Menu", "application-menu", M},
     {"SmartMenu.Back", "go-previous", M},
     {"Search.Toggle", "edit-find", M},
+    // The search bar's start button while a search runs.
+    {"Search.Stop", "process-stop", M},
     {"Dialog.SearchBrowse", "document-open-folder", M},
     {"Dialog.OpenWith", "document-open", M},
     {"Control.Settings", "configure-toolbars", M},
