@@ -117,9 +117,9 @@ void TActionButton::LayoutRects()
     AB_RECT_TEXT = rects.Text;
 }
 
-void TActionButton::On_Resize(int W, int H)
+void TActionButton::On_Arrange()
 {
-    TSmartCtrl::On_Resize(W, H);
+    TSmartCtrl::On_Arrange();
     LayoutRects();
 }
 

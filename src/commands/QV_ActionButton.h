@@ -80,7 +80,8 @@ public:
     // A right release over the button itself pops up its own menu (SC_MENU)
     // through the view; without a menu, nothing happens.
     TSmartCtrl* On_MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) override;
-    void On_Resize(int W, int H) override;
+    // The icon and caption rectangles follow every move and resize.
+    void On_Arrange() override;
     // In dsTileAuto the width follows the caption.
     void On_SetWidth(int Value) override;
     // The base, then the caption (the language text of the command held before

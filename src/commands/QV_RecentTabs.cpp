@@ -86,9 +86,9 @@ void TBRecentTabItem::SetParams(const TParamString& Params)
 
 void TBRecentTabItem::On_SetHeight(int Value) { TActionButton::On_SetHeight(std::max(Value, 32)); }
 
-void TBRecentTabItem::On_Resize(int W, int H)
+void TBRecentTabItem::On_Arrange()
 {
-    TActionButton::On_Resize(W, H);
+    TActionButton::On_Arrange();
     const TRecentItemRects rects = RecentItemRects(SC_RECT, Settings().SmartMenu.ItemSize);
     IconRect = rects.Icon;
     NameRect = rects.Name;

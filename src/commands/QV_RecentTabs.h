@@ -25,7 +25,7 @@ public:
     void SetParams(const TParamString& Params) override;
     // At least 32 pixels high: two lines of text.
     void On_SetHeight(int Value) override;
-    void On_Resize(int W, int H) override;
+    void On_Arrange() override;
     void On_DrawImage(TBitmap32& Dest, int X, int Y, int W, int H) override;
     // The name, and below it the place with the middle of the path cut.
     void On_DrawText(TBitmap32& Dest, const TSmartRect& Rect, const QString& Text) override;

@@ -1,5 +1,6 @@
 #include "menus/QV_MenuItems.h"
 
+#include "commands/QV_ActionButton.h"
 #include "controls/QV_CtrlManager.h"
 #include "locale/QV_LocaleManager.h"
 #include "menus/QV_SmartMenu.h"
@@ -34,4 +35,20 @@ QString MenuText(const QString& Key, const QString& Default)
 {
     const TLocaleManager* locale = LocaleManager();
     return locale ? locale->GetLocalized(QStringLiteral("Menus"), Key, Default) : Default;
+}
+
+TMenuItemTraits ActionButtonTraits()
+{
+    TMenuItemTraits traits;
+    traits.IsButton = [](const TSmartCtrl* Item) { return dynamic_cast<const TActionButton*>(Item) != nullptr; };
+    traits.SetLook = [](TSmartCtrl* Item, TMenuItemLook Look) {
+        auto* button = dynamic_cast<TActionButton*>(Item);
+        if (!button) return;
+        button->AB_STYLE = Look == mlTile ? dsTile : dsIcon;
+    };
+    traits.Caption = [](const TSmartCtrl* Item) {
+        const auto* button = dynamic_cast<const TActionButton*>(Item);
+        return button ? button->AB_CAPTION : QString();
+    };
+    return traits;
 }

@@ -12,6 +12,7 @@
 class TMemIniFile;
 class TMenuHolder;
 class TSmartCtrl;
+struct TMenuItemTraits;
 
 struct TMenuItemData {
     QString MI_ID;          // the key
@@ -34,3 +35,8 @@ void CreateMenuItems(TSmartCtrl* Sender, TMenuHolder& Holder, const std::vector<
 
 // The text of the language section "Menus", Default without one.
 QString MenuText(const QString& Key, const QString& Default);
+
+// The command registry's buttons as menu items: every action button is one,
+// shown as a row with icon and caption (or as an icon alone for the back
+// button), found by its caption. The smart menu starts with these.
+TMenuItemTraits ActionButtonTraits();

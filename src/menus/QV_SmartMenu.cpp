@@ -3,6 +3,7 @@
 #include "controls/QV_CtrlManager.h"
 #include "controls/QV_HotTracking.h"
 #include "foundation/QV_Settings.h"
+#include "menus/QV_MenuItems.h"
 #include "menus/QV_MenuLayout.h"
 #include "platform/QV_Report.h"
 #include "theme/QV_SkinBuffer.h"
@@ -65,6 +66,7 @@ TSmartMenu::TSmartMenu() : SM_LIST(AddList(QStringLiteral("SM_LIST"))), skin_(st
     SC_ALIGN = asNone;
     SC_FIT_MODE = fmNone;
     SC_CAN_FOCUS = false;
+    ItemTraits = ActionButtonTraits();
     SC_POS = QPoint(100, 400);
     SC_WIDTH = 230;
     SC_HEIGHT = 300;

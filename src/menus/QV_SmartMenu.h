@@ -41,8 +41,9 @@ public:
 // What the menu needs to know of its items beyond the control base: which of
 // them are command buttons (chosen with a left click, which closes the menu),
 // how to draw them as menu rows or as the back icon, and their captions for
-// the first-letter search. The command registry's button class answers these;
-// without traits every item counts as a button and keeps its own look.
+// the first-letter search. A menu starts with the command registry's buttons
+// (ActionButtonTraits); without traits every item counts as a button and keeps
+// its own look.
 enum TMenuItemLook { mlTile, mlIcon };
 struct TMenuItemTraits {
     std::function<bool(const TSmartCtrl* Item)> IsButton;

@@ -1,10 +1,14 @@
 #include "QV_MenuProbe.h"
+#include "commands/QV_ActionButton.h"
+#include "commands/QV_ButtonManager.h"
 #include "menus/QV_ExtManager.h"
 #include "menus/QV_MenuManager.h"
 #include "platform/ini/QV_IniFile.h"
 #include "support/QV_TestSupport.h"
 
 #include <gtest/gtest.h>
+
+#include <QSet>
 
 #include <memory>
 
@@ -167,3 +171,39 @@ TEST(MenuManager, HostileFilesShowWhatIsSound)
 }
 
 }  // namespace
+
+// The program's own buttons, with the traits a menu starts with: every row is
+// a tile with its caption drawn in it.
+TEST(MenuManager, CommandButtonsShowAsRowsWithTheirCaptions)
+{
+    TAliasScope aliases{BuildDir()};
+    TCtrlManager controls;
+    const TButtonManager registry;
+    RegisterCommandControls(controls, registry);
+    controls.On_Resize(800, 600);
+    auto* menu = static_cast<TSmartMenu*>(controls.AddControl(QStringLiteral("SmartMenu"), new TSmartMenu));
+    TQvContextScope scope({.CtrlManager = &controls});
+    const TMenuManager manager(TMemIniFile::FromBytes(Menus));
+    manager.PopUpMenu(menu, 40, 50, {"MainMenu"});
+    ASSERT_TRUE(menu->SM_SHOWING);
+    ASSERT_EQ(menu->SM_HOLDER->MH_LIST->Count(), 2);
+
+    TBitmap32 canvas(800, 600);
+    canvas.Clear(0);
+    menu->On_Paint(canvas);
+    for (int i = 0; i < 2; ++i) {
+        const auto* row = dynamic_cast<TActionButton*>(menu->SM_HOLDER->MH_LIST->Control(i));
+        ASSERT_NE(row, nullptr);
+        EXPECT_EQ(row->AB_STYLE, dsTile);
+        // The caption's box moved with the row.
+        EXPECT_TRUE(row->SC_RECT.Rect().contains(row->AB_RECT_TEXT.Rect())) << i;
+        const QRect text = row->AB_RECT_TEXT.Rect();
+        QSet<TColor32> colours;
+        for (int y = text.top(); y <= text.bottom(); ++y)
+            for (int x = text.left(); x <= text.right(); ++x) colours.insert(canvas.Pixel(x, y));
+        EXPECT_GT(colours.size(), 3) << "no caption drawn in row " << i;
+        EXPECT_FALSE(menu->ItemTraits.Caption(row).isEmpty()) << i;
+    }
+    TSmartCtrl plain;
+    EXPECT_FALSE(menu->ItemTraits.IsButton(&plain));
+}
