@@ -132,18 +132,66 @@ void TActionButton::On_SetWidth(int Value)
 
 // --- Painting ---
 
+const TFont* TActionButton::StateFont() const
+{
+    if (!SC_SKIN || AB_State == bsPressed) return nullptr;
+    // The skin's font wins over the owner's, which stands in where the skin has none.
+    const bool hot = AB_State == bsHot;
+    if (const TFont* skin = SC_SKIN->Font(hot ? QStringLiteral("FontButtonHot") : QStringLiteral("FontButtonNormal")))
+        return skin;
+    return hot ? AB_FONT_H : AB_FONT_N;
+}
+
+void TActionButton::PaintFace(TBitmap32& Dest, int Dx, int Dy)
+{
+    if (SC_SKIN && AB_State != bsPressed) {
+        if (const TFont* font = StateFont()) Dest.Font = *font;
+        SC_SKIN->DrawImage(AB_State == bsHot ? QStringLiteral("ButtonHot") : QStringLiteral("ButtonNormal"), Dest,
+                           SC_POS.x() - Dx, SC_POS.y() - Dy, SC_WIDTH, SC_HEIGHT);
+    }
+    On_DrawImage(Dest, AB_RECT_ICON.Left() - Dx, AB_RECT_ICON.Top() - Dy, AB_RECT_ICON.Width(), AB_RECT_ICON.Height());
+    if (AB_STYLE == dsTile || AB_STYLE == dsTileAuto) {
+        TSmartRect text;
+        text.SetBounds(AB_RECT_TEXT.Left() - Dx, AB_RECT_TEXT.Top() - Dy, AB_RECT_TEXT.Width(), AB_RECT_TEXT.Height());
+        On_DrawText(Dest, text, AB_CAPTION);
+    }
+}
+
 void TActionButton::On_Paint(TBitmap32& SC_CANVAS)
 {
     if (AB_STYLE == dsNone) return;
-    if (SC_SKIN && AB_State != bsPressed) {
-        const bool hot = AB_State == bsHot;
-        if (const TFont* own = hot ? AB_FONT_H : AB_FONT_N) SC_CANVAS.Font = *own;
-        SC_SKIN->DrawImage(hot ? QStringLiteral("ButtonHot") : QStringLiteral("ButtonNormal"), SC_CANVAS, SC_POS.x(),
-                           SC_POS.y(), SC_WIDTH, SC_HEIGHT);
-        SC_SKIN->AssignFont(hot ? QStringLiteral("FontButtonHot") : QStringLiteral("FontButtonNormal"), SC_CANVAS);
+    // A bar repaints every button on every frame: blending one finished picture
+    // costs a third of drawing background, icon and caption afresh. Without a
+    // skin the caption would take whatever font the canvas holds, so such a
+    // button, and one too large to keep, draws directly.
+    const QRect bounds = QRect(SC_POS, QSize(SC_WIDTH, SC_HEIGHT)).united(SC_RECT.Rect());
+    constexpr qint64 MaxKeptPixels = 512 * 128;
+    if (!SC_SKIN || !KeepsPicture() || bounds.isEmpty() || qint64(bounds.width()) * bounds.height() > MaxKeptPixels) {
+        PaintFace(SC_CANVAS, 0, 0);
+        return;
     }
-    On_DrawImage(SC_CANVAS, AB_RECT_ICON.Left(), AB_RECT_ICON.Top(), AB_RECT_ICON.Width(), AB_RECT_ICON.Height());
-    if (AB_STYLE == dsTile || AB_STYLE == dsTileAuto) On_DrawText(SC_CANVAS, AB_RECT_TEXT, AB_CAPTION);
+    const bool text = AB_STYLE == dsTile || AB_STYLE == dsTileAuto;
+    const TFont* font = text ? StateFont() : nullptr;  // the canvas's own when none
+    const TPictureKey key{bounds.size(),
+                          SC_RECT.Rect().translated(-bounds.topLeft()),
+                          text ? AB_CAPTION : QString(),
+                          AB_STYLE,
+                          SC_VISIBLE,
+                          AB_ImageLoaded,
+                          SC_SKIN,
+                          SC_SKIN->ContentGeneration(),
+                          AB_SKIN->ContentGeneration(),
+                          text ? (font ? *font : SC_CANVAS.Font) : TFont()};
+    TPicture& picture = pictures_[AB_State];
+    if (!picture.Made || !(picture.Key == key)) {
+        picture.Bitmap = TBitmap32(bounds.width(), bounds.height());
+        picture.Bitmap.Clear(0);
+        picture.Bitmap.Font = SC_CANVAS.Font;
+        PaintFace(picture.Bitmap, bounds.left(), bounds.top());
+        picture.Key = key;
+        picture.Made = true;
+    }
+    SC_CANVAS.Draw(bounds.left(), bounds.top(), picture.Bitmap);
 }
 
 void TActionButton::On_DrawImage(TBitmap32& Dest, int X, int Y, int W, int H)

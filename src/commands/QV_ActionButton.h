@@ -17,16 +17,19 @@
 
 #include "controls/QV_SmartCtrl.h"
 #include "controls/QV_SmartRect.h"
+#include "platform/desktop/QV_Font.h"
+#include "platform/image/QV_Bitmap32.h"
 
+#include <QRect>
 #include <QString>
 
+#include <array>
 #include <functional>
 #include <memory>
 
 class TSkinBuffer;
 class TSmartTask;
 class TTaskThread;
-class TFont;
 
 // The mouse state of an action button (the data holders already have a
 // TButtonState of their own, the record of the pressed mouse buttons).
@@ -109,6 +112,40 @@ protected:
     void EndLoading();
     // The rectangles from SC_RECT.
     void LayoutRects();
+    // Whether the button may keep a finished picture of itself per state and
+    // draw that: true while its look depends only on its size, caption, style,
+    // fonts and the pictures of its skins. A class that also draws from state
+    // of its own (a count, rectangles of its own) answers false.
+    virtual bool KeepsPicture() const { return true; }
+
+private:
+    // What a kept picture was made from; a paint that finds anything changed
+    // makes it again.
+    struct TPictureKey {
+        QSize Size;
+        QRect Work;  // SC_RECT relative to SC_POS
+        QString Caption;
+        TDrawStyle Style = dsNone;
+        bool Visible = false;
+        bool ImageLoaded = false;
+        const TSkinBuffer* Skin = nullptr;
+        unsigned SkinGeneration = 0;
+        unsigned IconGeneration = 0;
+        TFont Font;
+        bool operator==(const TPictureKey&) const = default;
+    };
+    struct TPicture {
+        bool Made = false;
+        TPictureKey Key;
+        TBitmap32 Bitmap;
+    };
+    // The background, icon and caption, drawn shifted by (-Dx, -Dy).
+    void PaintFace(TBitmap32& Dest, int Dx, int Dy);
+    // The font a caption of the current state is drawn in; the canvas's own
+    // when neither the owner nor the skin names one.
+    const TFont* StateFont() const;
+
+    std::array<TPicture, 3> pictures_;  // by TActionButtonState
 };
 
 // "Buttons" text of the language file for the command, def when there is none.

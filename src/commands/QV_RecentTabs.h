@@ -32,6 +32,9 @@ public:
     // Left: the place in a new tab; middle: in the current tab.
     TSmartCtrl* On_MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) override;
     QString AccessibleName() const override { return AB_CAPTION + QStringLiteral(", ") + AB_P1; }
+
+protected:
+    bool KeepsPicture() const override { return false; }  // draws in rectangles of its own
 };
 
 class TBRecentTabsClear : public TActionButton {

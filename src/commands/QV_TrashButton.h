@@ -40,6 +40,9 @@ public:
     // A count is running.
     bool Counting() const;
 
+protected:
+    bool KeepsPicture() const override { return false; }  // full or empty by its count
+
 private:
     std::unique_ptr<TSkinBuffer> ownSkin_;
     std::unique_ptr<TSmartTask> countTask_;

@@ -143,6 +143,7 @@ int TSkinBuffer::LoadImage(const QString& id, const QString& path, const TResize
         ++entry->generation_;
     });
     entry->IMD_LOADING = false;
+    ContentChanged();
     if (!error.isEmpty()) throw EImageError(error);
     return idx;
 }
@@ -157,6 +158,7 @@ int TSkinBuffer::LoadImage(const QString& id, TBitmap32 image, const TResizePara
         state.IMD_Source = std::move(image);
         ++entry->generation_;
     });
+    ContentChanged();
     return idx;
 }
 
@@ -202,8 +204,11 @@ bool TSkinBuffer::CopyImageData(const TSkinBuffer& skinBuffer, const QString& da
     auto copy = std::make_shared<TImageData>();
     copy->SD_ID = dataId;
     copy->state_ = source->State();
-    std::lock_guard lock(lock_);
-    SB_IMAGE_LIST.push_back(copy);
+    {
+        std::lock_guard lock(lock_);
+        SB_IMAGE_LIST.push_back(copy);
+    }
+    ContentChanged();
     return true;
 }
 
@@ -218,6 +223,7 @@ void TSkinBuffer::ExchangeImage(const QString& id1, const QString& id2)
     const auto second = find(id2);
     if (first == SB_IMAGE_LIST.end() || second == SB_IMAGE_LIST.end()) return;
     std::swap((*first)->SD_ID, (*second)->SD_ID);
+    ContentChanged();
 }
 
 int TSkinBuffer::RenditionCount() const

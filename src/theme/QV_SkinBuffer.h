@@ -189,6 +189,10 @@ public:
 
     // Renditions made by all entries: drawing at a cached size makes none.
     int RenditionCount() const;
+    // Changes whenever a picture or a font of the buffer may look different (a
+    // load published, an exchange, a font added), so that a control keeping a
+    // finished picture of itself knows when to make it again.
+    unsigned ContentGeneration() const { return contentGeneration_.load(std::memory_order_acquire); }
 
 private:
     TImageDataPtr FindImage(const QString& id) const;
@@ -200,6 +204,9 @@ private:
     mutable std::mutex lock_;
     std::vector<TImageDataPtr> SB_IMAGE_LIST;
     std::vector<TFontDataPtr> SB_FONT_LIST;
+    std::atomic<unsigned> contentGeneration_{0};
+
+    void ContentChanged() { contentGeneration_.fetch_add(1, std::memory_order_acq_rel); }
 };
 
 // The image keys of a control theme: section, key, the identifier a control

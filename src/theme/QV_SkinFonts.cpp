@@ -28,8 +28,11 @@ TFont* TSkinBuffer::AppendFont(const QString& id)
 {
     auto entry = std::make_shared<TFontData>();
     entry->SD_ID = id;
-    std::lock_guard lock(lock_);
-    SB_FONT_LIST.push_back(entry);
+    {
+        std::lock_guard lock(lock_);
+        SB_FONT_LIST.push_back(entry);
+    }
+    ContentChanged();
     return &entry->FD_FONT;
 }
 
@@ -82,5 +85,6 @@ bool TSkinBuffer::CopyFontData(const TSkinBuffer& skinBuffer, const QString& dat
     if (!font) return false;
     const TFont copy = *font;
     *AppendFont(dataId) = copy;
+    ContentChanged();
     return true;
 }

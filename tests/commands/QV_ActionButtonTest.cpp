@@ -11,6 +11,10 @@
 
 #include <sys/stat.h>
 
+#include <functional>
+#include <utility>
+#include <vector>
+
 namespace {
 
 TSmartRect Rect(int left, int top, int width, int height)
@@ -229,6 +233,74 @@ TEST_F(ActionButton, AutoWidthFollowsTheCaptionInTheTabFont)
     for (const int asked : {1, 500}) {
         button.SetWidth(asked);
         EXPECT_EQ(button.SC_WIDTH, MeasureTextWidth(*tabFont, button.AB_CAPTION) + 24 + 10) << asked;
+    }
+}
+
+
+// The same button drawn afresh on every paint, to hold the kept picture against.
+class TDirectButton : public TActionButton {
+protected:
+    bool KeepsPicture() const override { return false; }
+};
+
+TEST_F(ActionButton, KeptPictureLooksLikeAFreshPaintAndFollowsEveryChange)
+{
+    WriteTheme("Item.Copy.png", ShippedIcon("Item.Copy.png"));
+    WriteTheme("Item.Cut.png", ShippedIcon("Item.Cut.png"));
+    TSkinBuffer skin;
+    skin.LoadImage("ButtonNormal", Filled(8, 8, 0x80336699), TResizeParams{rmStretch});  // half transparent
+    skin.LoadImage("ButtonHot", Filled(8, 8, 0xFFDCE8F8), TResizeParams{rmStretch});
+    TFont* font = skin.LoadFont("FontButtonNormal");
+    font->Size = 10;
+    skin.LoadFont("FontButtonHot")->Size = 10;
+
+    TActionButton kept;
+    TDirectButton direct;
+    for (TActionButton* b : {static_cast<TActionButton*>(&kept), static_cast<TActionButton*>(&direct)}) {
+        b->SetSkin(&skin);
+        Place(*b, 6, 4, 120, 28);
+        b->SetParams(TParamString{"CMD(Item.Copy), Caption(Copy here), Style(Tile)"});
+    }
+    ASSERT_TRUE(WaitUntil([&] { return kept.AB_ImageLoaded && direct.AB_ImageLoaded; }));
+
+    // Each step changes what the button must look like; a stale picture shows the step before.
+    const std::vector<std::pair<const char*, std::function<void(TActionButton&)>>> steps = {
+        {"first paint", [](TActionButton&) {}},
+        {"caption", [](TActionButton& b) { b.AB_CAPTION = "Copy there"; }},
+        {"font edited in place", [&](TActionButton&) { font->Color = 0x0000FF; }},
+        {"background reloaded", [&](TActionButton&) {
+             skin.LoadImage("ButtonNormal", Filled(8, 8, 0xFF20A040), TResizeParams{rmStretch});
+         }},
+        {"hot", [](TActionButton& b) { b.On_Enter(10, 10); }},
+        {"normal again", [](TActionButton& b) { b.On_Leave(-1, -1); }},
+        {"resized", [](TActionButton& b) { Place(b, 6, 4, 90, 24); }},
+        {"moved", [](TActionButton& b) { Place(b, 30, 10, 90, 24); }},
+        {"icon changed", [](TActionButton& b) {
+             b.SetParams(TParamString{"CMD(Item.Cut), Caption(Copy there), Style(Tile)"});
+         }},
+        {"icon only", [](TActionButton& b) { b.AB_STYLE = dsIcon; }},
+    };
+    for (const auto& [name, change] : steps) {
+        change(kept);
+        change(direct);
+        ASSERT_TRUE(WaitUntil([&] { return kept.AB_ImageLoaded && direct.AB_ImageLoaded; })) << name;
+        TBitmap32 a(160, 40), b(160, 40);
+        a.Clear(0xFFE0C0A0);
+        b.Clear(0xFFE0C0A0);
+        kept.On_Paint(a);
+        kept.On_Paint(a);  // the second paint draws the kept picture
+        direct.On_Paint(b);
+        direct.On_Paint(b);
+        // A kept picture ends at the button's edges; a fresh paint lets an
+        // icon rendition taller than its box spill over them.
+        const QRect own(kept.SC_POS, QSize(kept.SC_WIDTH, kept.SC_HEIGHT));
+        int worst = 0;
+        for (int y = own.top(); y <= own.bottom(); ++y)
+            for (int x = own.left(); x <= own.right(); ++x)
+                for (int shift : {0, 8, 16, 24})
+                    worst = std::max(worst, std::abs(int((a.Pixel(x, y) >> shift) & 0xFF) -
+                                                     int((b.Pixel(x, y) >> shift) & 0xFF)));
+        EXPECT_LE(worst, 2) << name;  // rounding of the two blends
     }
 }
 

@@ -8,6 +8,7 @@
 #include "platform/QV_Threads.h"
 #include "platform/fs/QV_DirList.h"
 #include "platform/image/QV_Bitmap32.h"
+#include "support/QV_HostTestSupport.h"
 #include "support/QV_TestSupport.h"
 
 #include <gtest/gtest.h>
@@ -445,16 +446,8 @@ TEST_F(DataHolder, MenuKeysOfTheSelectionEachOnce)
 }
 
 // Records the menus the holder asks for.
-class TMenuHost : public THolderHost {
+class TMenuHost : public TQuietHost {
 public:
-    TSkinBuffer* ItemSkin() override { return nullptr; }
-    TDataHolder* AddFileTab(const QString&, bool) override { return nullptr; }
-    TDataHolder* AddSearchTab(const QString&, bool) override { return nullptr; }
-    bool RemHolder(const QString&) override { return false; }
-    void ShowPropDialog() override {}
-    void FilesDelete(bool) override {}
-    void SwitchMode(const QString&) override {}
-    void ShowMessage(const QString&) override {}
     void PopUpMenu(int X, int Y, const TStringArray& ids) override
     {
         Asked << QString("menu %1,%2 %3").arg(X).arg(Y).arg(ids.join('+'));

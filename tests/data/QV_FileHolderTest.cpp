@@ -9,6 +9,7 @@
 #include "platform/fs/QV_FileSystem.h"
 #include "platform/image/QV_Bitmap32.h"
 #include "platform/image/QV_BmpCodec.h"
+#include "support/QV_HostTestSupport.h"
 #include "support/QV_TestSupport.h"
 
 #include <gtest/gtest.h>
@@ -29,22 +30,8 @@
 
 namespace {
 
-// Records the messages; every other request is out of this test's reach.
-class TRecordingHost : public THolderHost {
-public:
-    TSkinBuffer* ItemSkin() override { return nullptr; }
-    TDataHolder* AddFileTab(const QString&, bool) override { return nullptr; }
-    TDataHolder* AddSearchTab(const QString&, bool) override { return nullptr; }
-    bool RemHolder(const QString&) override { return false; }
-    void ShowPropDialog() override {}
-    void FilesDelete(bool) override {}
-    void SwitchMode(const QString& Mode) override { Modes << Mode; }
-    void ShowMessage(const QString& Text) override { Messages << Text; }
-    void PopUpMenu(int, int, const TStringArray&) override {}
-    void PopUpTypeMenu(int, int, const TStringArray&) override {}
-    QStringList Messages;
-    QStringList Modes;
-};
+// Records the messages and the modes.
+using TRecordingHost = TQuietHost;
 
 class FileHolder : public ::testing::Test {
 protected:

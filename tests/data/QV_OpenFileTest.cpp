@@ -8,6 +8,7 @@
 #include "platform/fs/QV_DirList.h"
 #include "platform/fs/QV_FileNames.h"
 #include "platform/fs/QV_FileSystem.h"
+#include "support/QV_HostTestSupport.h"
 #include "support/QV_TestSupport.h"
 
 #include <gtest/gtest.h>
@@ -24,18 +25,8 @@
 namespace {
 
 // Answers the run question as a test tells it to, and counts the questions.
-class TAnsweringHost : public THolderHost {
+class TAnsweringHost : public TQuietHost {
 public:
-    TSkinBuffer* ItemSkin() override { return nullptr; }
-    TDataHolder* AddFileTab(const QString&, bool) override { return nullptr; }
-    TDataHolder* AddSearchTab(const QString&, bool) override { return nullptr; }
-    bool RemHolder(const QString&) override { return false; }
-    void ShowPropDialog() override {}
-    void FilesDelete(bool) override {}
-    void SwitchMode(const QString&) override {}
-    void ShowMessage(const QString&) override {}
-    void PopUpMenu(int, int, const TStringArray&) override {}
-    void PopUpTypeMenu(int, int, const TStringArray&) override {}
     void AskRun(const QString& Path, std::function<void(TRunAnswer)> Answer) override
     {
         Asked << Path;

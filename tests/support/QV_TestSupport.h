@@ -30,7 +30,9 @@ private:
 
 // Processes main-loop events until the condition holds or the timeout passes;
 // answers whether the condition held.
-bool WaitUntil(const std::function<bool()>& condition, int timeoutMs = 5000);
+// Generous: a loaded machine (sanitizers, parallel builds) may take seconds where a
+// quiet one takes milliseconds, and a met condition returns at once.
+bool WaitUntil(const std::function<bool()>& condition, int timeoutMs = 20000);
 
 // Serves the main loop for the given time (for checking that something does NOT happen).
 void ServeFor(int ms);

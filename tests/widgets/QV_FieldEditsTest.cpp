@@ -4,26 +4,16 @@
 #include "data/QV_FileHolder.h"
 #include "data/QV_HolderHost.h"
 #include "platform/fs/QV_DirList.h"
+#include "support/QV_HostTestSupport.h"
 
 #include <QDir>
 #include <QFile>
 
 namespace {
 
-class TRecordingHost : public THolderHost {
+class TRecordingHost : public TQuietHost {
 public:
-    TSkinBuffer* ItemSkin() override { return nullptr; }
-    TDataHolder* AddFileTab(const QString&, bool) override { return nullptr; }
-    TDataHolder* AddSearchTab(const QString&, bool) override { return nullptr; }
-    bool RemHolder(const QString&) override { return false; }
-    void ShowPropDialog() override {}
-    void FilesDelete(bool) override {}
-    void SwitchMode(const QString&) override {}
-    void ShowMessage(const QString& Text) override { Messages << Text; }
-    void PopUpMenu(int, int, const TStringArray&) override {}
-    void PopUpTypeMenu(int, int, const TStringArray&) override {}
     void GoToPath(const QString& Path) override { Paths << Path; }
-    QStringList Messages;
     QStringList Paths;
 };
 
