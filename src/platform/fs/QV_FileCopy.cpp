@@ -344,14 +344,6 @@ TFsStatus RemoveTree(const QString& path)
     return {};
 }
 
-TFsStatus SyncFolder(const QString& path)
-{
-    TFd fd(::open(EncodeFileName(path).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-    if (fd.Get() < 0) return Failed("open the folder", path);
-    if (::fsync(fd.Get()) != 0 && errno != EINVAL) return Failed("flush", path);
-    return {};
-}
-
 TFsStatus SyncFileSystem(const QString& folder)
 {
     TFd fd(::open(EncodeFileName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));

@@ -69,9 +69,6 @@ TFsStatus ExchangePaths(const QString& a, const QString& b);
 // openat/unlinkat and O_NOFOLLOW, so a link inside is removed, never followed.
 TFsStatus RemoveTree(const QString& path);
 
-// Flushes a folder's entries (after renames into it) to the disk.
-TFsStatus SyncFolder(const QString& path);
-
 // Flushes everything written to the file system that holds the folder
 // (syncfs): one wait for a whole tree of copies instead of one per file.
 TFsStatus SyncFileSystem(const QString& folder);

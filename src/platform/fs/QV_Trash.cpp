@@ -101,7 +101,14 @@ bool WriteInfo(const QByteArray& infoPath, const QByteArray& text, bool flush)
         data += n;
         left -= size_t(n);
     }
-    if ((flush && ::fsync(fd) != 0) || ::close(fd) != 0) { const int e = errno; ::unlink(infoPath.constData()); errno = e; return false; }
+    // Closed whatever the flush answers; the first error is the one told.
+    int error = flush && ::fsync(fd) != 0 ? errno : 0;
+    if (::close(fd) != 0 && error == 0) error = errno;
+    if (error != 0) {
+        ::unlink(infoPath.constData());
+        errno = error;
+        return false;
+    }
     return true;
 }
 
