@@ -128,23 +128,42 @@ public:
         QObject::connect(&timer_, &QTimer::timeout, [this] {
             const TClock::time_point now = TClock::now();
             const double gap = std::chrono::duration<double, std::milli>(now - last_).count();
+            const double waited = RunQueueWaitMs();
             if (gap > LongestMs) {
                 LongestMs = gap;
                 LongestAtMs = std::chrono::duration<double, std::milli>(last_ - start_).count();
+                LongestWaitMs = waited - lastWait_;
             }
             last_ = now;
+            lastWait_ = waited;
         });
     }
     void Start()
     {
         start_ = last_ = TClock::now();
+        lastWait_ = RunQueueWaitMs();
         timer_.start();
     }
     void Stop() { timer_.stop(); }
     double LongestMs = 0;
     double LongestAtMs = 0;  // when the longest gap began, from the start
+    double LongestWaitMs = 0;  // how much of it the thread was ready but had no processor
 
 private:
+    // The time this thread has spent runnable but not running (schedstat).
+    static double RunQueueWaitMs()
+    {
+        char text[96] = {};
+        const int fd = ::open("/proc/thread-self/schedstat", O_RDONLY | O_CLOEXEC);
+        if (fd < 0) return 0;
+        const ssize_t n = ::read(fd, text, sizeof text - 1);
+        ::close(fd);
+        unsigned long long running = 0, waiting = 0;
+        if (n <= 0 || std::sscanf(text, "%llu %llu", &running, &waiting) != 2) return 0;
+        return double(waiting) / 1e6;
+    }
+    double lastWait_ = 0;
+
     QTimer timer_;
     TClock::time_point start_, last_;
 };
@@ -179,8 +198,8 @@ TJobRun RunJob(TFileOpKind kind, const QStringList& sources, const QString& targ
     run.Ms = MillisSince(start);
     watch.Stop();
     run.LongestGapMs = watch.LongestMs;
-    std::fprintf(stderr, "  job of %.0f ms: longest gap %.1f ms, %.0f ms after the start\n", run.Ms, watch.LongestMs,
-                 watch.LongestAtMs);
+    std::fprintf(stderr, "  job of %.0f ms: longest gap %.1f ms (%.1f ms of it waiting for a processor), %.0f ms after the start\n",
+                 run.Ms, watch.LongestMs, watch.LongestWaitMs, watch.LongestAtMs);
     if (result.Cancelled || !result.Failures.isEmpty() || result.Done != sources.size() || !result.NoTrash.isEmpty())
         Die("the job did not complete: " + result.Failures.join(QLatin1Char('\n')).toStdString());
     return run;
