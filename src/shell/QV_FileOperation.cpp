@@ -5,10 +5,13 @@
 #include "platform/fs/QV_Trash.h"
 
 #include <QCoreApplication>
+#include <QElapsedTimer>
 
 #include <cerrno>
 #include <optional>
 #include <random>
+#include <utility>
+#include <vector>
 
 namespace {
 
@@ -81,8 +84,9 @@ private:
     TFsStatus CopyTree(const QString& source, const TNodeInfo& info, const QString& target, bool& incomplete);
     TFsStatus CopyInto(const QString& source, const TNodeInfo& info, const QString& target, bool& incomplete);
     bool RemoveSource(const QString& source);
-    void Trash(const QString& source);
-    void Delete(const QString& source);
+    void Trash(const QString& source, const TTreeCount& count);
+    void CommitTrash();
+    void Delete(const QString& source, const TTreeCount& count);
     void EmptyTrashes(const QStringList& trashes);
 
     const TFileOpKind kind_;
@@ -90,6 +94,10 @@ private:
     TFileOpResult result_;
     TFileOpProgress progress_;
     std::optional<TConflictAnswer> forAll_;
+    // Entries go to the trash in batches, each flushed once (see TTrashBatch).
+    TTrashBatch trash_;
+    std::vector<std::pair<QString, TTreeCount>> trashing_;
+    QElapsedTimer trashClock_;
     bool cancelled_ = false;
     bool stopped_ = false;
 };
@@ -113,11 +121,14 @@ TFileOpResult TRun::Run(const QStringList& sources, const QString& targetFolder)
         return result_;
     }
     // Totals first, so progress can tell how far it has come.
-    for (const QString& source : sources) {
-        TTreeCount count;
-        if (CountTree(Trimmed(source), count, [this] { return !cancelled_; })) {
+    std::vector<TTreeCount> counts(size_t(sources.size()));
+    for (qsizetype i = 0; i < sources.size(); ++i) {
+        TTreeCount& count = counts[size_t(i)];
+        if (CountTree(Trimmed(sources[i]), count, [this] { return !cancelled_; })) {
             progress_.BytesTotal += count.Bytes;
             progress_.FilesTotal += count.Files + count.Folders;
+        } else {
+            count = {};
         }
     }
     if (!Tick(0, 0)) { result_.Cancelled = true; return result_; }
@@ -133,17 +144,17 @@ TFileOpResult TRun::Run(const QStringList& sources, const QString& targetFolder)
         folder = canonical.Value();
     }
 
-    for (const QString& raw : sources) {
+    for (qsizetype i = 0; i < sources.size(); ++i) {
         if (!Going()) break;
-        const QString source = Trimmed(raw);
+        const QString source = Trimmed(sources[i]);
         progress_.Current = source;
         const TFsResult<TNodeInfo> info = NodeInfo(source);
         if (!info) {
             Fail(Tr("%1 is no longer there.").arg(Shown(source)));
             continue;
         }
-        if (kind_ == TFileOpKind::foTrash) { Trash(source); continue; }
-        if (kind_ == TFileOpKind::foDelete) { Delete(source); continue; }
+        if (kind_ == TFileOpKind::foTrash) { Trash(source, counts[size_t(i)]); continue; }
+        if (kind_ == TFileOpKind::foDelete) { Delete(source, counts[size_t(i)]); continue; }
 
         const TFsResult<QString> sourceParent = CanonicalFolder(ParentOf(source));
         const bool sameFolder = sourceParent.Ok() && sourceParent.Value() == folder;
@@ -159,6 +170,9 @@ TFileOpResult TRun::Run(const QStringList& sources, const QString& targetFolder)
         if (sameFolder && kind_ == TFileOpKind::foMove) continue;  // already where it should go
         if (Transfer(source, info.Value(), Join(folder, NameOf(source)), sameFolder)) ++result_.Done;
     }
+    // A cancel leaves the entries not yet moved where they are.
+    if (cancelled_) trash_.Abandon();
+    else CommitTrash();
     if (cancelled_) result_.Cancelled = true;
     return result_;
 }
@@ -242,7 +256,12 @@ bool TRun::Transfer(const QString& source, const TNodeInfo& info, QString target
                 Fail(Tr("%1 was copied but not moved: some entries in it could not be copied.").arg(Shown(source)));
                 return false;
             }
-            (void)SyncFolder(ParentOf(target));
+            // The copy reaches the disk before its original goes.
+            if (TFsStatus flushed = SyncFileSystem(ParentOf(target)); !flushed) {
+                Fail(Tr("%1 was copied but not moved: %2").arg(Shown(source), flushed.Error().Message()));
+                if (EndsEverything(flushed.Code())) stopped_ = true;
+                return false;
+            }
             return RemoveSource(source);
         }
         return true;
@@ -284,7 +303,10 @@ TFsStatus TRun::CopyTree(const QString& source, const TNodeInfo& info, const QSt
     progress_.Current = source;
     switch (info.Kind) {
     case TNodeKind::nkFile: {
-        TFsStatus copied = CopyRegularFile(source, target, [this](qint64 bytes) { return Tick(bytes, 0); });
+        // Flushed where it matters, all at once: before a replace and before a
+        // moved original is removed (see Transfer and CopyInto).
+        TFsStatus copied = CopyRegularFile(source, target, [this](qint64 bytes) { return Tick(bytes, 0); },
+                                           TCopyFlush::cfNone);
         if (copied) Tick(0, 1);
         return copied;
     }
@@ -324,7 +346,7 @@ TFsStatus TRun::CopyTree(const QString& source, const TNodeInfo& info, const QSt
             return undo(copied);
     }
     if (!Going()) return undo(TFsError{ECANCELED, QString()});
-    if (TFsStatus finished = FinishFolder(source, target); !finished) return undo(finished);
+    if (TFsStatus finished = FinishFolder(source, target, TCopyFlush::cfNone); !finished) return undo(finished);
     return {};
 }
 
@@ -340,6 +362,11 @@ TFsStatus TRun::CopyInto(const QString& source, const TNodeInfo& info, const QSt
         TFsStatus copied = CopyTree(source, info, temp, incomplete);
         if (copied.Code() == EEXIST) continue;
         if (!copied) return copied;
+        // The old entry goes only for a copy that is on the disk.
+        if (TFsStatus flushed = SyncFileSystem(ParentOf(target)); !flushed) {
+            (void)RemoveTree(temp);
+            return flushed;
+        }
         const TFsResult<TNodeInfo> old = NodeInfo(target);
         const bool exchange = IsFolder(info) || (old && IsFolder(old.Value()));
         TFsStatus placed = exchange ? ExchangePaths(temp, target) : RenameReplacing(temp, target);
@@ -362,21 +389,37 @@ bool TRun::RemoveSource(const QString& source)
     return true;
 }
 
-void TRun::Trash(const QString& source)
+void TRun::Trash(const QString& source, const TTreeCount& count)
 {
-    TTreeCount count;
-    (void)CountTree(source, count);
-    const TFsResult<QString> trashed = MoveToTrash(source);
-    if (trashed) ++result_.Done;
-    else if (trashed.Code() == ENOTSUP || trashed.Code() == EXDEV) result_.NoTrash.append(source);
-    else FailWith(trashed.Error());
-    Tick(count.Bytes, count.Files + count.Folders);
+    if (TFsStatus added = trash_.Add(source); !added) {
+        if (added.Code() == ENOTSUP || added.Code() == EXDEV) result_.NoTrash.append(source);
+        else FailWith(added.Error());
+        Tick(count.Bytes, count.Files + count.Folders);
+        return;
+    }
+    if (trashing_.empty()) trashClock_.start();
+    trashing_.emplace_back(source, count);
+    if (!Tick(0, 0)) return;  // a cancel is heard between entries, not only between batches
+    // Big enough that the flush is rare, small enough that progress moves.
+    if (trashing_.size() >= 1000 || trashClock_.hasExpired(250)) CommitTrash();
 }
 
-void TRun::Delete(const QString& source)
+void TRun::CommitTrash()
 {
-    TTreeCount count;
-    (void)CountTree(source, count);
+    if (trashing_.empty()) return;
+    const std::vector<TFsResult<QString>> results = trash_.Commit();
+    for (size_t i = 0; i < results.size() && i < trashing_.size(); ++i) {
+        const auto& [source, count] = trashing_[i];
+        if (results[i]) ++result_.Done;
+        else if (results[i].Code() == ENOTSUP || results[i].Code() == EXDEV) result_.NoTrash.append(source);
+        else FailWith(results[i].Error());
+        Tick(count.Bytes, count.Files + count.Folders);
+    }
+    trashing_.clear();
+}
+
+void TRun::Delete(const QString& source, const TTreeCount& count)
+{
     if (TFsStatus gone = RemoveTree(source); gone) ++result_.Done;
     else FailWith(gone.Error());
     Tick(count.Bytes, count.Files + count.Folders);

@@ -8,10 +8,13 @@
 // - nothing is replaced unless the conflict hook answered Replace; creating a
 //   target never replaces (O_EXCL, mkdir, RENAME_NOREPLACE), so an entry that
 //   appears meanwhile is a conflict too. A replaced file is written beside its
-//   target and renamed over it, so the old file survives a failed copy;
+//   target, flushed, and renamed over it, so the old file survives a failed
+//   copy or a crash;
 // - a move on one file system is a rename; across file systems the whole item
 //   is copied and flushed first and only then is its source removed; an item
-//   whose copy was incomplete (a special file skipped) keeps its source;
+//   whose copy was incomplete (a special file skipped) keeps its source. The
+//   flush is one syncfs per item, not one fsync per file; a plain copy, whose
+//   original stays, is left to the kernel's writeback;
 // - a failed or cancelled item leaves no partial target and its source as it
 //   was; a full disk, quota or read-only target ends the whole operation;
 // - links are copied as links; FIFOs and device nodes are recreated, sockets

@@ -1,6 +1,7 @@
 #include "shell/QV_FileOperation.h"
 
 #include "platform/fs/QV_FileCopy.h"
+#include "platform/fs/QV_Trash.h"
 #include "QV_ShellTestSupport.h"
 
 #include <gtest/gtest.h>
@@ -290,6 +291,40 @@ TEST(FileOperation, TrashAndDeleteNeverFollowLinks)
     const TFileOpResult trashed = Op(TFileOpKind::foTrash, {dir.Sub("trashed")}, QString());
     EXPECT_EQ(trashed.Done, 1);
     EXPECT_EQ(dir.ReadFile("data/Trash/files/trashed"), "t");
+}
+
+// Many entries go to the trash in flushed batches: every one arrives with its
+// information file, a name already taken in files/ (its information lost) is
+// passed over, and a cancel leaves the entries not yet moved in place with no
+// information file behind.
+TEST(FileOperation, TrashesManyEntriesAndCancelsCleanly)
+{
+    TTestDir dir;
+    TEnvScope data("XDG_DATA_HOME", B(dir.Sub("data")));
+    dir.MakeDir("data/Trash/files/f3");  // an entry whose information file is lost
+    dir.MakeDir("data/Trash/info");
+    QStringList sources;
+    for (int i = 0; i < 1200; ++i) sources.append(dir.WriteFile(QStringLiteral("many/f%1").arg(i), "x"));
+    const TFileOpResult trashed = Op(TFileOpKind::foTrash, sources, QString());
+    EXPECT_TRUE(trashed.Failures.isEmpty()) << trashed.Failures.join('\n').toStdString();
+    EXPECT_EQ(trashed.Done, 1200);
+    EXPECT_TRUE(FolderNames(dir.Sub("many")).Value().isEmpty());
+    EXPECT_EQ(FolderNames(dir.Sub("data/Trash/info")).Value().size(), 1200);
+    EXPECT_EQ(dir.ReadFile("data/Trash/files/f3.2"), "x");
+    QByteArray path, date;
+    ASSERT_TRUE(ParseTrashInfo(dir.ReadFile("data/Trash/info/f3.2.trashinfo"), path, date));
+    EXPECT_EQ(path, EncodeTrashPath(B(dir.Sub("many/f3"))));
+
+    QStringList kept;
+    for (int i = 0; i < 10; ++i) kept.append(dir.WriteFile(QStringLiteral("kept/k%1").arg(i), "k"));
+    int calls = 0;
+    TFileOpHooks hooks;
+    hooks.Progress = [&](const TFileOpProgress&) { return ++calls < 5; };
+    const TFileOpResult cancelled = Op(TFileOpKind::foTrash, kept, QString(), hooks);
+    EXPECT_TRUE(cancelled.Cancelled);
+    EXPECT_EQ(cancelled.Done, 0);
+    EXPECT_EQ(FolderNames(dir.Sub("kept")).Value().size(), 10);
+    EXPECT_EQ(FolderNames(dir.Sub("data/Trash/info")).Value().size(), 1200);
 }
 
 TEST(FileOperation, Names)

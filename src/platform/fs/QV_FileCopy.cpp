@@ -174,7 +174,8 @@ TFsResult<TNodeInfo> NodeInfo(const QString& path)
     return info;
 }
 
-TFsStatus CopyRegularFile(const QString& source, const QString& target, const TCopyProgress& progress)
+TFsStatus CopyRegularFile(const QString& source, const QString& target, const TCopyProgress& progress,
+                          TCopyFlush flush)
 {
     const QByteArray s = EncodeFileName(source);
     const QByteArray t = EncodeFileName(target);
@@ -201,7 +202,8 @@ TFsStatus CopyRegularFile(const QString& source, const QString& target, const TC
     const struct timespec times[2] = {st.st_atim, st.st_mtim};
     // Times are kept where the target allows; a file system without them still has the data.
     (void)::futimens(out.Get(), times);
-    if (::fsync(out.Get()) != 0 && errno != EINVAL) return discard(Failed("flush", target));
+    if (flush == TCopyFlush::cfEach && ::fsync(out.Get()) != 0 && errno != EINVAL)
+        return discard(Failed("flush", target));
     if (out.Close() != 0) return discard(Failed("write", target));
     return {};
 }
@@ -250,7 +252,7 @@ TFsStatus MakeFolder(const QString& target)
     return {};
 }
 
-TFsStatus FinishFolder(const QString& source, const QString& target)
+TFsStatus FinishFolder(const QString& source, const QString& target, TCopyFlush flush)
 {
     TFd in(::open(EncodeFileName(source).constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
     if (in.Get() < 0) return Failed("open the folder", source);
@@ -259,7 +261,7 @@ TFsStatus FinishFolder(const QString& source, const QString& target)
     struct stat st {};
     if (::fstat(in.Get(), &st) != 0) return Failed("read the details of", source);
     CopyXattrs(in.Get(), out.Get());
-    if (::fsync(out.Get()) != 0 && errno != EINVAL) return Failed("flush", target);
+    if (flush == TCopyFlush::cfEach && ::fsync(out.Get()) != 0 && errno != EINVAL) return Failed("flush", target);
     if (::fchmod(out.Get(), CopiedMode(st.st_mode)) != 0) return Failed("set the permissions of", target);
     const struct timespec times[2] = {st.st_atim, st.st_mtim};
     (void)::futimens(out.Get(), times);
@@ -342,11 +344,11 @@ TFsStatus RemoveTree(const QString& path)
     return {};
 }
 
-TFsStatus SyncFolder(const QString& path)
+TFsStatus SyncFileSystem(const QString& folder)
 {
-    TFd fd(::open(EncodeFileName(path).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-    if (fd.Get() < 0) return Failed("open the folder", path);
-    if (::fsync(fd.Get()) != 0 && errno != EINVAL) return Failed("flush", path);
+    TFd fd(::open(EncodeFileName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (fd.Get() < 0) return Failed("open the folder", folder);
+    if (::syncfs(fd.Get()) != 0) return Failed("flush", folder);
     return {};
 }
 

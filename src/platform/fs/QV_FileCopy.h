@@ -30,12 +30,17 @@ TFsResult<TNodeInfo> NodeInfo(const QString& path);
 // copy (it then fails with ECANCELED and removes its output).
 using TCopyProgress = std::function<bool(qint64 bytes)>;
 
+// Whether a copy is flushed to the disk before it counts as made. A caller
+// that flushes many copies at once (SyncFileSystem) asks for none.
+enum class TCopyFlush { cfNone, cfEach };
+
 // Copies a regular file's contents, extended attributes, mode (without the
 // set-id bits) and times to target, which must not exist (O_EXCL). The copy is
-// created owner-only, flushed to the disk, and given its mode at the end. A
-// reflink is tried first, then copy_file_range, then read and write. On any
-// failure the partial target is removed.
-TFsStatus CopyRegularFile(const QString& source, const QString& target, const TCopyProgress& progress = {});
+// created owner-only and given its mode at the end. A reflink is tried first,
+// then copy_file_range, then read and write. On any failure the partial target
+// is removed.
+TFsStatus CopyRegularFile(const QString& source, const QString& target, const TCopyProgress& progress = {},
+                          TCopyFlush flush = TCopyFlush::cfEach);
 
 // Recreates a symbolic link with the same target text (never followed).
 TFsStatus CopySymlink(const QString& source, const QString& target);
@@ -48,7 +53,7 @@ TFsStatus CopySpecial(const QString& source, const QString& target);
 TFsStatus MakeFolder(const QString& target);
 
 // Gives a copied folder the source folder's mode, extended attributes and times.
-TFsStatus FinishFolder(const QString& source, const QString& target);
+TFsStatus FinishFolder(const QString& source, const QString& target, TCopyFlush flush = TCopyFlush::cfEach);
 
 // rename(2) that never replaces (RENAME_NOREPLACE); EXDEV across file systems.
 TFsStatus RenameNoReplace(const QString& from, const QString& to);
@@ -64,8 +69,9 @@ TFsStatus ExchangePaths(const QString& a, const QString& b);
 // openat/unlinkat and O_NOFOLLOW, so a link inside is removed, never followed.
 TFsStatus RemoveTree(const QString& path);
 
-// Flushes a folder's entries (after renames into it) to the disk.
-TFsStatus SyncFolder(const QString& path);
+// Flushes everything written to the file system that holds the folder
+// (syncfs): one wait for a whole tree of copies instead of one per file.
+TFsStatus SyncFileSystem(const QString& folder);
 
 // The canonical form of an existing folder (links resolved), for the
 // "into itself" test.

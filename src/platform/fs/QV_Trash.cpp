@@ -10,6 +10,8 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstdlib>
+#include <ctime>
+#include <map>
 #include <dirent.h>
 #include <fcntl.h>
 #include <stdio.h>
@@ -84,24 +86,9 @@ QStringList VolumeTrashes(const QString& topdir)
     return list;
 }
 
-// The top folder of the volume that holds path (links above it resolved).
-QString TopDirOf(const QString& path)
-{
-    const TFsResult<QString> folder = CanonicalFolder(ParentOf(path));
-    TMountEntry mount;
-    if (!folder || !CurrentMountOf(folder.Value(), mount)) return QStringLiteral("/");
-    return mount.MountPoint;
-}
-
-bool SameDevice(const QString& a, const QString& b)
-{
-    struct stat sa {}, sb {};
-    return ::lstat(Bytes(a).constData(), &sa) == 0 && ::lstat(Bytes(b).constData(), &sb) == 0 &&
-           sa.st_dev == sb.st_dev;
-}
-
-// Writes the information file with O_EXCL; false with errno when the name is taken.
-bool WriteInfo(const QByteArray& infoPath, const QByteArray& text)
+// Writes the information file with O_EXCL; false with errno when the name is
+// taken. Unflushed, it reaches the disk with its batch (TTrashBatch::Commit).
+bool WriteInfo(const QByteArray& infoPath, const QByteArray& text, bool flush)
 {
     const int fd = ::open(infoPath.constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
     if (fd < 0) return false;
@@ -114,19 +101,36 @@ bool WriteInfo(const QByteArray& infoPath, const QByteArray& text)
         data += n;
         left -= size_t(n);
     }
-    if (::fsync(fd) != 0 || ::close(fd) != 0) { const int e = errno; ::unlink(infoPath.constData()); errno = e; return false; }
+    // Closed whatever the flush answers; the first error is the one told.
+    int error = flush && ::fsync(fd) != 0 ? errno : 0;
+    if (::close(fd) != 0 && error == 0) error = errno;
+    if (error != 0) {
+        ::unlink(infoPath.constData());
+        errno = error;
+        return false;
+    }
     return true;
 }
 
+QByteArray InfoText(const QByteArray& infoPathText, const QByteArray& date)
+{
+    return "[Trash Info]\nPath=" + EncodeTrashPath(infoPathText) + "\nDeletionDate=" + date + '\n';
+}
+
+QByteArray DeletionDateNow()
+{
+    return QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-ddTHH:mm:ss")).toLatin1();
+}
+
+// One entry at once, its information file flushed before the entry moves.
 TFsResult<QString> TrashInto(const QString& trash, const QString& path, const QByteArray& infoPathText)
 {
     const QString name = NameOf(path);
-    const QByteArray info = "[Trash Info]\nPath=" + EncodeTrashPath(infoPathText) + "\nDeletionDate=" +
-                            QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-ddTHH:mm:ss")).toLatin1() + '\n';
+    const QByteArray info = InfoText(infoPathText, DeletionDateNow());
     for (int n = 1; n < 10000; ++n) {
         const QString entry = n == 1 ? name : name + QStringLiteral(".%1").arg(n);
         const QByteArray infoPath = Bytes(trash + QStringLiteral("/info/") + entry + QStringLiteral(".trashinfo"));
-        if (!WriteInfo(infoPath, info)) {
+        if (!WriteInfo(infoPath, info, true)) {
             if (errno == EEXIST) continue;
             return Failed("write the trash information of", path);
         }
@@ -295,40 +299,146 @@ bool ParseTrashInfo(const QByteArray& text, QByteArray& path, QByteArray& date)
     return sawGroup && !path.isEmpty();
 }
 
-TFsResult<QString> MoveToTrash(const QString& path)
+TTrashBatch::TTrashBatch() = default;
+
+TTrashBatch::~TTrashBatch() { Abandon(); }
+
+const TTrashBatch::TFolder* TTrashBatch::FolderOf(const QString& parent)
+{
+    const auto known = folders_.find(parent);
+    if (known != folders_.end()) return &known->second;
+    const TFsResult<QString> canonical = CanonicalFolder(parent);
+    if (!canonical) return nullptr;
+    TFolder folder;
+    folder.Canonical = canonical.Value();
+    TMountEntry mount;
+    folder.Top = CurrentMountOf(folder.Canonical, mount) ? mount.MountPoint : QStringLiteral("/");
+    return &folders_.emplace(parent, folder).first->second;
+}
+
+// The trash for entries of the device under top: the home trash serves its
+// own file system (its parent must exist there), a volume its own trash.
+const TTrashBatch::TTrash& TTrashBatch::TrashFor(unsigned long long device, const QString& top)
+{
+    const std::pair<unsigned long long, QString> key{device, top};
+    const auto known = trashes_.find(key);
+    if (known != trashes_.end()) return known->second;
+    const auto deviceOf = [](const QString& path) -> unsigned long long {
+        struct stat st {};
+        return ::lstat(Bytes(path).constData(), &st) == 0 ? st.st_dev : ~0ull;
+    };
+    TTrash trash;
+    const QString homeTrash = HomeTrashFolder();
+    if (deviceOf(HomeTrashParent()) == device && PrepareTrash(homeTrash, true)) {
+        if (deviceOf(homeTrash) == device) trash = {homeTrash, true};
+    } else {
+        for (const QString& candidate : VolumeTrashes(top)) {
+            const bool shared = candidate.contains(QStringLiteral("/.Trash/"));
+            if (!PrepareTrash(candidate, true) || deviceOf(candidate) != device) {
+                if (shared) continue;
+                break;
+            }
+            trash = {candidate, false};
+            break;
+        }
+    }
+    return trashes_.emplace(key, trash).first->second;
+}
+
+TFsStatus TTrashBatch::Add(const QString& path)
 {
     QString clean = path;
     while (clean.size() > 1 && clean.endsWith(QLatin1Char('/'))) clean.chop(1);
     struct stat st {};
     if (::lstat(Bytes(clean).constData(), &st) != 0) return Failed("move to the trash", clean);
-
-    const QString homeTrash = HomeTrashFolder();
-    const QString top = TopDirOf(clean);
-    if (Inside(clean, homeTrash) || Inside(clean, top + QStringLiteral("/.Trash-") + Uid()))
-        return Failed("move to the trash", clean, EINVAL);
-    // The home trash serves its own file system; its parent must exist there.
-    if (SameDevice(clean, HomeTrashParent()) && PrepareTrash(homeTrash, true)) {
-        if (!SameDevice(clean, homeTrash)) return Failed("move to the trash", clean, ENOTSUP);
-        const TFsResult<QString> folder = CanonicalFolder(ParentOf(clean));
-        if (!folder) return folder.Error();
-        const QString absolute = (folder.Value() == QLatin1String("/") ? QString() : folder.Value()) +
-                                 QLatin1Char('/') + NameOf(clean);
-        return TrashInto(homeTrash, clean, Bytes(absolute));
-    }
-    const TFsResult<QString> folder = CanonicalFolder(ParentOf(clean));
-    if (!folder) return folder.Error();
-    const QString absolute = (folder.Value() == QLatin1String("/") ? QString() : folder.Value()) +
+    const TFolder* folder = FolderOf(ParentOf(clean));
+    if (!folder) return Failed("move to the trash", clean);
+    const QString absolute = (folder->Canonical == QLatin1String("/") ? QString() : folder->Canonical) +
                              QLatin1Char('/') + NameOf(clean);
-    const QString relative = top == QLatin1String("/") ? absolute.mid(1) : absolute.mid(top.size() + 1);
-    for (const QString& trash : VolumeTrashes(top)) {
-        const bool shared = trash.contains(QStringLiteral("/.Trash/"));
-        if (!PrepareTrash(trash, true) || !SameDevice(clean, trash)) {
-            if (shared) continue;
-            break;
-        }
-        return TrashInto(trash, clean, Bytes(relative));
+    const QString& top = folder->Top;
+    if (Inside(clean, HomeTrashFolder()) || Inside(absolute, HomeTrashFolder()) ||
+        Inside(absolute, (top == QLatin1String("/") ? QString() : top) + QStringLiteral("/.Trash-") + Uid()))
+        return Failed("move to the trash", clean, EINVAL);
+    const TTrash& trash = TrashFor(st.st_dev, top);
+    if (trash.Folder.isEmpty()) return Failed("move to the trash (the volume has none)", clean, ENOTSUP);
+
+    TPending pending;
+    pending.Path = clean;
+    pending.Trash = trash.Folder;
+    pending.InfoPathText = Bytes(trash.Home ? absolute
+                                 : top == QLatin1String("/") ? absolute.mid(1)
+                                                             : absolute.mid(top.size() + 1));
+    // The date has whole seconds: worked out once a second, not once an entry.
+    if (const long long now = ::time(nullptr); now != dateSecond_) {
+        date_ = DeletionDateNow();
+        dateSecond_ = now;
     }
-    return Failed("move to the trash (the volume has none)", clean, ENOTSUP);
+    const QByteArray info = InfoText(pending.InfoPathText, date_);
+    const QString name = NameOf(clean);
+    const QByteArray files = Bytes(trash.Folder + QStringLiteral("/files/"));
+    for (int n = 1; n < 10000; ++n) {
+        pending.Entry = n == 1 ? name : name + QStringLiteral(".%1").arg(n);
+        // A name taken in files/ (its information file lost) is skipped too.
+        struct stat taken {};
+        if (::lstat((files + Bytes(pending.Entry)).constData(), &taken) == 0) continue;
+        pending.InfoPath = Bytes(trash.Folder + QStringLiteral("/info/") + pending.Entry + QStringLiteral(".trashinfo"));
+        if (WriteInfo(pending.InfoPath, info, false)) {
+            pending_.push_back(std::move(pending));
+            return {};
+        }
+        if (errno != EEXIST) return Failed("write the trash information of", clean);
+    }
+    return Failed("find a free trash name for", clean, EEXIST);
+}
+
+std::vector<TFsResult<QString>> TTrashBatch::Commit()
+{
+    // The information files reach the disk before any entry moves: a crash
+    // leaves at worst an information file without its entry, which no trash
+    // lists, never an entry whose origin is lost.
+    std::vector<QString> flushed;
+    std::vector<std::pair<QString, TFsError>> unflushed;
+    for (const TPending& pending : pending_) {
+        if (std::find(flushed.begin(), flushed.end(), pending.Trash) != flushed.end()) continue;
+        flushed.push_back(pending.Trash);
+        if (TFsStatus synced = SyncFileSystem(pending.Trash + QStringLiteral("/info")); !synced)
+            unflushed.emplace_back(pending.Trash, synced.Error());
+    }
+    std::vector<TFsResult<QString>> results;
+    results.reserve(pending_.size());
+    for (const TPending& pending : pending_) {
+        const auto failed = std::find_if(unflushed.begin(), unflushed.end(),
+                                         [&](const auto& u) { return u.first == pending.Trash; });
+        if (failed != unflushed.end()) {
+            ::unlink(pending.InfoPath.constData());
+            results.emplace_back(failed->second);
+            continue;
+        }
+        const TFsStatus moved = RenameNoReplace(pending.Path, pending.Trash + QStringLiteral("/files/") + pending.Entry);
+        if (moved) {
+            results.emplace_back(pending.Entry);
+            continue;
+        }
+        ::unlink(pending.InfoPath.constData());
+        // The name was taken meanwhile: this one alone, under the next free name.
+        if (moved.Code() == EEXIST) results.push_back(TrashInto(pending.Trash, pending.Path, pending.InfoPathText));
+        else results.emplace_back(moved.Error());
+    }
+    pending_.clear();
+    return results;
+}
+
+void TTrashBatch::Abandon()
+{
+    for (const TPending& pending : pending_) ::unlink(pending.InfoPath.constData());
+    pending_.clear();
+}
+
+TFsResult<QString> MoveToTrash(const QString& path)
+{
+    TTrashBatch batch;
+    if (TFsStatus added = batch.Add(path); !added) return added.Error();
+    return batch.Commit().front();
 }
 
 std::vector<QString> TrashFolders()

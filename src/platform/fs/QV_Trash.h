@@ -9,9 +9,11 @@
 
 #include "platform/fs/QV_FsResult.h"
 
+#include <QByteArray>
 #include <QString>
 
 #include <functional>
+#include <map>
 #include <vector>
 
 // The home trash folder ($XDG_DATA_HOME/Trash, default ~/.local/share/Trash).
@@ -20,6 +22,52 @@ QString HomeTrashFolder();
 // Moves path to the trash of its volume; answers the entry's name in files/.
 // ENOTSUP: the volume has no trash we may use.
 TFsResult<QString> MoveToTrash(const QString& path);
+
+// Many entries to the trash at the cost of one flush: Add writes each entry's
+// information file, Commit flushes them all (one syncfs per trash) and only
+// then moves the entries. What is known about their folders and trashes is
+// looked up once per batch. Entries added but not committed stay where they
+// are; their information files go with Abandon or the batch.
+class TTrashBatch {
+public:
+    TTrashBatch();
+    ~TTrashBatch();
+    TTrashBatch(const TTrashBatch&) = delete;
+    TTrashBatch& operator=(const TTrashBatch&) = delete;
+
+    // ENOTSUP: the volume has no trash we may use; the entry is untouched.
+    TFsStatus Add(const QString& path);
+    // For each entry added since the last commit, in order: its name in
+    // files/, or why it stayed where it was.
+    std::vector<TFsResult<QString>> Commit();
+    void Abandon();
+    qsizetype Count() const { return qsizetype(pending_.size()); }
+
+private:
+    struct TPending {
+        QString Path;
+        QString Trash;
+        QString Entry;            // its name in files/
+        QByteArray InfoPath;
+        QByteArray InfoPathText;  // the Path= value, for a retry under another name
+    };
+    struct TFolder {
+        QString Canonical;  // links resolved
+        QString Top;        // the top folder of its volume
+    };
+    struct TTrash {
+        QString Folder;  // empty: none we may use
+        bool Home = false;
+    };
+    const TFolder* FolderOf(const QString& parent);
+    const TTrash& TrashFor(unsigned long long device, const QString& top);
+
+    std::vector<TPending> pending_;
+    std::map<QString, TFolder> folders_;
+    std::map<std::pair<unsigned long long, QString>, TTrash> trashes_;
+    QByteArray date_;
+    long long dateSecond_ = -1;
+};
 
 struct TTrashEntry {
     QString TrashFolder;   // the trash folder that holds it
