@@ -76,11 +76,12 @@ public:
         return bucket;
     }
 
-    uint32_t ForText(const QString& text)
+    uint32_t ForText(const QString& text, bool upperCased)
     {
         if (text.constData() == lastData_ && text.size() == lastSize_) return lastBucket_;
         const auto found = byText_.constFind(text);
-        const uint32_t bucket = found != byText_.cend() ? *found : byText_.insert(text, ForKey(text.toUpper())).value();
+        const uint32_t bucket =
+            found != byText_.cend() ? *found : byText_.insert(text, ForKey(upperCased ? text.toUpper() : text)).value();
         Remember(text, bucket);
         return bucket;
     }
@@ -213,8 +214,10 @@ void TDataHolder::GroupItems_Task(TSmartTask* SmartTask)
         if (run.IsHeader[i]) continue;
         switch (run.Kind) {
         case TGroupKind::gkName: bucketOf[i] = buckets.ForCharacter(run.FirstCharacters[i], run.Locale); break;
-        case TGroupKind::gkExt:
-        case TGroupKind::gkPath: bucketOf[i] = buckets.ForText(run.Texts[i]); break;
+        case TGroupKind::gkExt: bucketOf[i] = buckets.ForText(run.Texts[i], true); break;
+        // Folders differing only in letter case are different folders here,
+        // and the header shows the folder as it is spelled.
+        case TGroupKind::gkPath: bucketOf[i] = buckets.ForText(run.Texts[i], false); break;
         case TGroupKind::gkOther:
             if (defaultBucket == NoBucket) defaultBucket = buckets.ForKey(DefaultGroup);
             bucketOf[i] = defaultBucket;

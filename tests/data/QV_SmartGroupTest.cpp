@@ -105,7 +105,7 @@ TEST_F(SmartGroup, SectionsByEachKeyInOrderOfFirstAppearance)
     const TGroupCase cases[] = {
         {"type extensions, apart items gathered", files, "Ext",
          "[.TXT] a.txt b.TXT [.FOLDER] sub [.DOC] c.doc [] README"},
-        {"containing folders, upper-cased", files, "Path", "[/HOME/X/] a.txt sub b.TXT README [/SRV/] c.doc"},
+        {"containing folders, as spelled", files, "Path", "[/home/x/] a.txt sub README [/home/X/] b.TXT [/srv/] c.doc"},
         {"first letters, upper-cased",
          {{"report", ".txt", ""}, {"Readme", ".md", ""}, {"apple", "", ""}, {"Äpfel", "", ""}, {"ärger", "", ""}},
          "Name", "[R] report Readme [A] apple [Ä] Äpfel ärger"},
