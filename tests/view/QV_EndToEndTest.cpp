@@ -77,6 +77,40 @@ public:
     QString Display;
 };
 
+// The program running in an X server of its own, from its program folder and
+// with its own runtime folder, once it has painted its first frame and its
+// window shows. The program ends before the server.
+struct TRunningProgram {
+    TXServer X;
+    QProcessEnvironment Env;
+    QProcess Program;
+    QString Window;
+
+    // Empty once it runs; else what went wrong.
+    QString Start(const QString& folder, const QString& runtime, const QStringList& arguments = {})
+    {
+        if (!X.Start()) return "Xvfb did not start";
+        Env = QProcessEnvironment::systemEnvironment();
+        Env.insert("DISPLAY", X.Display);
+        Env.insert("QT_QPA_PLATFORM", "xcb");
+        Env.insert("XDG_RUNTIME_DIR", runtime);
+        Env.insert("QORVEL_REPORT_FIRST_PAINT", "1");
+        Env.remove("WAYLAND_DISPLAY");
+        Program.setProcessEnvironment(Env);
+        Program.setWorkingDirectory(folder);
+        Program.start(QStringLiteral(QV_QORVEL_BINARY), arguments);
+        QByteArray output;
+        WaitUntil([&] {
+            output += Program.readAllStandardOutput();
+            return output.contains("qorvel: first paint") || Program.state() == QProcess::NotRunning;
+        }, 30000);
+        if (!output.contains("qorvel: first paint"))
+            return "no first paint: " + QString::fromLocal8Bit(Program.readAllStandardError());
+        Window = RunTool("xdotool", {"search", "--sync", "--onlyvisible", "--name", "Qorvel$"}, Env).section('\n', 0, 0);
+        return Window.isEmpty() ? QStringLiteral("no window named Qorvel") : QString();
+    }
+};
+
 }  // namespace
 
 TEST(EndToEnd, TheProgramPaintsTakesInputAndSavesItsWindowState)
@@ -93,29 +127,12 @@ TEST(EndToEnd, TheProgramPaintsTakesInputAndSavesItsWindowState)
     const QString runtime = folder.MakeDir("runtime");
     QFile::setPermissions(runtime, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
 
-    TXServer x;
-    ASSERT_TRUE(x.Start()) << "Xvfb did not start";
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert("DISPLAY", x.Display);
-    env.insert("QT_QPA_PLATFORM", "xcb");
-    env.insert("XDG_RUNTIME_DIR", runtime);
-    env.insert("QORVEL_REPORT_FIRST_PAINT", "1");
-    env.remove("WAYLAND_DISPLAY");
-
-    QProcess program;
-    program.setProcessEnvironment(env);
-    program.setWorkingDirectory(folder.Path());
-    program.start(QStringLiteral(QV_QORVEL_BINARY), {});
-    QByteArray output;
-    ASSERT_TRUE(WaitUntil([&] {
-        output += program.readAllStandardOutput();
-        return output.contains("qorvel: first paint") || program.state() == QProcess::NotRunning;
-    }, 30000));
-    ASSERT_TRUE(output.contains("qorvel: first paint")) << program.readAllStandardError().toStdString();
-
-    const QString window = RunTool("xdotool", {"search", "--sync", "--onlyvisible", "--name", "Qorvel$"}, env)
-                               .section('\n', 0, 0);
-    ASSERT_FALSE(window.isEmpty());
+    TRunningProgram run;
+    const QString why = run.Start(folder.Path(), runtime);
+    ASSERT_TRUE(why.isEmpty()) << why.toStdString();
+    const QProcessEnvironment& env = run.Env;
+    QProcess& program = run.Program;
+    const QString& window = run.Window;
     EXPECT_EQ(Geometry(window, env), QRect(30, 40, 900, 665));
 
     // A click and a key reach the program, which goes on running.
@@ -190,28 +207,12 @@ TEST(EndToEnd, KeysAndModifierClicksSelectAsOnEveryDesktop)
     const QString runtime = folder.MakeDir("runtime");
     QFile::setPermissions(runtime, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
 
-    TXServer x;
-    ASSERT_TRUE(x.Start()) << "Xvfb did not start";
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert("DISPLAY", x.Display);
-    env.insert("QT_QPA_PLATFORM", "xcb");
-    env.insert("XDG_RUNTIME_DIR", runtime);
-    env.insert("QORVEL_REPORT_FIRST_PAINT", "1");
-    env.remove("WAYLAND_DISPLAY");
-
-    QProcess program;
-    program.setProcessEnvironment(env);
-    program.setWorkingDirectory(folder.Path());
-    program.start(QStringLiteral(QV_QORVEL_BINARY), {place});
-    QByteArray output;
-    ASSERT_TRUE(WaitUntil([&] {
-        output += program.readAllStandardOutput();
-        return output.contains("qorvel: first paint") || program.state() == QProcess::NotRunning;
-    }, 30000));
-    ASSERT_TRUE(output.contains("qorvel: first paint")) << program.readAllStandardError().toStdString();
-    const QString window = RunTool("xdotool", {"search", "--sync", "--onlyvisible", "--name", "Qorvel$"}, env)
-                               .section('\n', 0, 0);
-    ASSERT_FALSE(window.isEmpty());
+    TRunningProgram run;
+    const QString why = run.Start(folder.Path(), runtime, {place});
+    ASSERT_TRUE(why.isEmpty()) << why.toStdString();
+    const QProcessEnvironment& env = run.Env;
+    QProcess& program = run.Program;
+    const QString& window = run.Window;
     RunTool("xdotool", {"windowfocus", "--sync", window}, env);
 
     // Each line of the answer: "x y width height name".
@@ -306,28 +307,12 @@ TEST(EndToEnd, TabsOpenSwitchAndCloseWithKeysAndClicks)
     const QString runtime = folder.MakeDir("runtime");
     QFile::setPermissions(runtime, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
 
-    TXServer x;
-    ASSERT_TRUE(x.Start()) << "Xvfb did not start";
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert("DISPLAY", x.Display);
-    env.insert("QT_QPA_PLATFORM", "xcb");
-    env.insert("XDG_RUNTIME_DIR", runtime);
-    env.insert("QORVEL_REPORT_FIRST_PAINT", "1");
-    env.remove("WAYLAND_DISPLAY");
-
-    QProcess program;
-    program.setProcessEnvironment(env);
-    program.setWorkingDirectory(folder.Path());
-    program.start(QStringLiteral(QV_QORVEL_BINARY), {});
-    QByteArray output;
-    ASSERT_TRUE(WaitUntil([&] {
-        output += program.readAllStandardOutput();
-        return output.contains("qorvel: first paint") || program.state() == QProcess::NotRunning;
-    }, 30000));
-    ASSERT_TRUE(output.contains("qorvel: first paint")) << program.readAllStandardError().toStdString();
-    const QString window = RunTool("xdotool", {"search", "--sync", "--onlyvisible", "--name", "Qorvel$"}, env)
-                               .section('\n', 0, 0);
-    ASSERT_FALSE(window.isEmpty());
+    TRunningProgram run;
+    const QString why = run.Start(folder.Path(), runtime);
+    ASSERT_TRUE(why.isEmpty()) << why.toStdString();
+    const QProcessEnvironment& env = run.Env;
+    QProcess& program = run.Program;
+    const QString& window = run.Window;
     RunTool("xdotool", {"windowfocus", "--sync", window}, env);
 
     struct TTab {

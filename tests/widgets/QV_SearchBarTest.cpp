@@ -8,6 +8,7 @@
 #include "data/QV_SearchHolder.h"
 #include "foundation/QV_Settings.h"
 #include "platform/image/QV_Bitmap32.h"
+#include "support/QV_HostTestSupport.h"
 #include "widgets/QV_SearchBar.h"
 #include "widgets/QV_SmartProgress.h"
 #include "widgets/QV_WidgetControls.h"
@@ -52,18 +53,8 @@ TEST(SearchFoldersText, ListsEveryFolderInOrder)
 
 // What the bars ask of the view, as the view answers: the start button and
 // Enter go to the upper bar's search.
-class TSearchHost : public THolderHost {
+class TSearchHost : public TQuietHost {
 public:
-    TSkinBuffer* ItemSkin() override { return nullptr; }
-    TDataHolder* AddFileTab(const QString&, bool) override { return nullptr; }
-    TDataHolder* AddSearchTab(const QString&, bool) override { return nullptr; }
-    bool RemHolder(const QString&) override { return false; }
-    void ShowPropDialog() override {}
-    void FilesDelete(bool) override {}
-    void SwitchMode(const QString&) override {}
-    void ShowMessage(const QString&) override {}
-    void PopUpMenu(int, int, const TStringArray&) override {}
-    void PopUpTypeMenu(int, int, const TStringArray&) override {}
     void ToggleSearch() override
     {
         if (Bar) Bar->Toggle();
