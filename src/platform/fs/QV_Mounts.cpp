@@ -4,7 +4,6 @@
 #include "platform/fs/QV_FileNames.h"
 #include "platform/fs/QV_FileSystem.h"
 
-#include <QMutex>
 #include <QSet>
 #include <QList>
 #include <QStringList>
@@ -19,6 +18,7 @@
 #include <algorithm>
 #include <climits>
 #include <cstdlib>
+#include <mutex>
 
 namespace {
 
@@ -190,7 +190,7 @@ class TMountCache {
 public:
     template <typename Visit> auto With(Visit visit)
     {
-        QMutexLocker locker(&lock_);
+        std::lock_guard locker(lock_);
         Refresh();
         return visit(mounts_);
     }
@@ -214,7 +214,9 @@ private:
         mounts_ = ParseMountInfo(text);
     }
 
-    QMutex lock_;
+    // A standard mutex, which the thread checker sees, unlike QMutex: workers
+    // and the interface thread share the strings of the table.
+    std::mutex lock_;
     int fd_ = -1;
     std::vector<TMountEntry> mounts_;
 };
