@@ -56,7 +56,7 @@ TActionButton* MakeButton(TSmartCtrl* bar, const char* params, TControlList* lis
 {
     TCtrlManager* manager = CtrlManager();
     if (!manager) return nullptr;
-    auto* button = AsButton(manager->CreateControl(bar, TParamString(QString::fromLatin1(params)), list));
+    auto* button = AsButton(manager->CreateControl(bar, TParamString{QString::fromLatin1(params)}, list));
     if (!button) return nullptr;
     button->SC_PARENT = bar;
     button->SC_SKIN = bar->SC_SKIN;
