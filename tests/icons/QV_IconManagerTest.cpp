@@ -117,8 +117,9 @@ TEST_F(IconManager, TextFilesShareOneDecodeAndEachHolderItsOwnCopy)
     EXPECT_EQ(Centre(*shared), kTxtColour);
     EXPECT_EQ(many->DH_ICONS_G.Count(), 1);
     EXPECT_EQ(manager_->Sources().Decodes.load(), 1);
-    // One request per 40 icons, not one per icon.
-    EXPECT_LE(repaints_ - repaintsBefore, 500 / 40 + 2);
+    // About one request per 40 icons, not one per icon; a slow machine may see
+    // a few more (a batch cut short when the worker waits), never hundreds.
+    EXPECT_LE(repaints_ - repaintsBefore, 2 * (500 / 40));
 
     TFileHolder* few = NewHolder();
     Show(few, files_.Sub("few"));
