@@ -28,16 +28,6 @@ const char* const GroupImages[4] = {"GroupNormalBack", "GroupHotBack", "GroupSel
 constexpr unsigned ItemCaptionFlags = tfVCenter | tfWordBreak | tfSingleLine | tfNoPrefix | tfEndEllipsis;
 constexpr unsigned GroupCaptionFlags = 0x8825;
 
-const TFont* StateFont(const TFolderTheme& theme, TItemSate state)
-{
-    switch (state) {
-    case isNormal: return &theme.FT_FONT_NORMAL;
-    case isHot: return &theme.FT_FONT_HOT;
-    case isSel: return &theme.FT_FONT_SEL;
-    case isHotSel: return &theme.FT_FONT_HOTSEL;
-    default: return nullptr;
-    }
-}
 
 // A name the user typed is one path component: nothing that walks elsewhere.
 bool IsPlainName(const QString& name)
@@ -112,7 +102,7 @@ void TItemData::PaintItem(TDataHolder* DataHolder, TBitmap32& Canvas, const QRec
                           int CaptionLeft, unsigned Flags, bool DrawIcon)
 {
     if (!DataHolder) return;
-    const TFont* font = StateFont(*DataHolder->DH_FOLDER_THEME, ID_STATE);
+    const TFont* font = ItemStateFont(*DataHolder->DH_FOLDER_THEME, ID_STATE);
     if (!font) return;  // the cut states have neither image nor font
     if (THolderHost* host = HolderHost())
         if (TSkinBuffer* skin = host->ItemSkin())
@@ -202,6 +192,22 @@ TDataHolder* HolderOf(const TItemData* item)
 
 }  // namespace
 
+const TFont* ItemStateFont(const TFolderTheme& Theme, TItemSate State)
+{
+    switch (State) {
+    case isNormal: return &Theme.FT_FONT_NORMAL;
+    case isHot: return &Theme.FT_FONT_HOT;
+    case isSel: return &Theme.FT_FONT_SEL;
+    case isHotSel: return &Theme.FT_FONT_HOTSEL;
+    default: return nullptr;
+    }
+}
+
+QString ItemBackImage(TItemSate State)
+{
+    return State >= isNormal && State <= isHotSel ? QString::fromLatin1(ItemImages[State]) : QString();
+}
+
 void TItemData::Rename(const QString& Name)
 {
     TFileData& data = ID_FILE_DATA;
@@ -237,7 +243,7 @@ QRect TItemData::ItemRect(const TDataHolder* DataHolder) const
 QString TItemData::CutCaptionTip(const TDataHolder* DataHolder) const
 {
     if (!DataHolder) return QString();
-    const TFont* font = StateFont(*DataHolder->DH_FOLDER_THEME, ID_STATE);
+    const TFont* font = ItemStateFont(*DataHolder->DH_FOLDER_THEME, ID_STATE);
     if (!font) font = &DataHolder->DH_FOLDER_THEME->FT_FONT_NORMAL;
     // Measured when asked, not at every paint: a tip is asked for rarely.
     return MeasureTextWidth(*font, ID_CAPTION) > ID_WIDTH - CaptionLeftOf(*this) ? ID_CAPTION : QString();

@@ -24,6 +24,8 @@
 class TBitmap32;
 class TDataHolder;
 class TDataLink;
+class TFolderTheme;
+class TFont;
 struct TDirEntry;
 
 struct TFileData {
@@ -47,6 +49,11 @@ struct TFileData {
 
 // Spelled as the program has always spelled it.
 enum TItemSate { isNormal, isHot, isSel, isHotSel, isCut, isHotCut };
+
+// The folder theme's font of an item state, and the skin's background image
+// of it; none for the cut states, which items do not draw.
+const TFont* ItemStateFont(const TFolderTheme& Theme, TItemSate State);
+QString ItemBackImage(TItemSate State);
 enum TViewStyle { vsIcon, vsTile, vsList };
 
 class TItemData {

@@ -17,20 +17,7 @@
 
 namespace {
 
-const char* const ItemImages[4] = {"ItemNormalBack", "ItemHotBack", "ItemSelBack", "ItemHotSelBack"};
-
 constexpr unsigned LineFlags = tfSingleLine | tfNoPrefix | tfEndEllipsis;
-
-const TFont* StateFont(const TFolderTheme& theme, TItemSate state)
-{
-    switch (state) {
-    case isNormal: return &theme.FT_FONT_NORMAL;
-    case isHot: return &theme.FT_FONT_HOT;
-    case isSel: return &theme.FT_FONT_SEL;
-    case isHotSel: return &theme.FT_FONT_HOTSEL;
-    default: return nullptr;
-    }
-}
 
 QString LastComponent(const QString& path) { return path.mid(path.lastIndexOf(QLatin1Char('/')) + 1); }
 
@@ -60,11 +47,11 @@ TTrashItem::TTrashItem()
 void TTrashItem::On_Paint(TDataHolder* DataHolder, TBitmap32& ID_CANVAS, const QRect& Rect)
 {
     if (!DataHolder) return;
-    const TFont* font = StateFont(*DataHolder->DH_FOLDER_THEME, ID_STATE);
+    const TFont* font = ItemStateFont(*DataHolder->DH_FOLDER_THEME, ID_STATE);
     if (!font) return;
     if (THolderHost* host = HolderHost())
         if (TSkinBuffer* skin = host->ItemSkin())
-            skin->DrawImage(QString::fromLatin1(ItemImages[ID_STATE]), ID_CANVAS, Rect.left(), Rect.top(), ID_WIDTH,
+            skin->DrawImage(ItemBackImage(ID_STATE), ID_CANVAS, Rect.left(), Rect.top(), ID_WIDTH,
                             ID_HEIGHT);
     const int left = Rect.left() + Settings().Browsing.ItemHeight + 5;
     const int width = ID_WIDTH - (left - Rect.left()) - 4;
