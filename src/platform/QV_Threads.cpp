@@ -90,18 +90,97 @@ int CurrentThreadNice()
 
 bool IsMainThread() { return std::this_thread::get_id() == gMainThread.load(); }
 
+namespace {
+
+// Finished threads wait a while for the next body instead of ending: a start
+// makes dozens of short runs, and on a virtual machine a new thread's stack,
+// its allocator arena and the unmapping at its end each cost more than the run.
+// A body never waits behind another: it goes to an idle thread or to a new
+// one. Each nice value has its own idle threads, as an unprivileged thread
+// cannot take back a priority it gave up.
+class TThreadPool {
+public:
+    explicit TThreadPool(int nice) : nice_(nice) {}
+
+    void Run(std::function<void()> body, TThreadPriority priority)
+    {
+        {
+            std::lock_guard lock(mutex_);
+            if (idle_ > int(pending_.size())) {
+                pending_.push_back(std::move(body));
+                wake_.notify_one();
+                return;
+            }
+        }
+        std::thread([this, body = std::move(body), priority]() mutable {
+            ApplyPriority(priority);
+            RunBody(body);
+            body = nullptr;
+            Serve();
+        }).detach();
+    }
+
+private:
+    static constexpr int kMaxIdle = 16;
+    static constexpr auto kIdleTime = std::chrono::seconds(20);
+
+    static void RunBody(const std::function<void()>& body)
+    {
+        try {
+            body();
+        } catch (...) {
+            ReportCurrentException("Thread body");
+        }
+        tTag = nullptr;
+    }
+
+    void Serve()
+    {
+        std::unique_lock lock(mutex_);
+        for (;;) {
+            // A body may have moved the thread's priority where this pool's
+            // others are not; such a thread ends rather than serve them.
+            if (idle_ >= kMaxIdle || CurrentThreadNice() != nice_) return;
+            ++idle_;
+            const bool got = wake_.wait_for(lock, kIdleTime, [this] { return !pending_.empty(); });
+            --idle_;
+            if (!got) return;
+            std::function<void()> body = std::move(pending_.front());
+            pending_.pop_front();
+            lock.unlock();
+            RunBody(body);
+            body = nullptr;  // its captures go before the thread waits again
+            lock.lock();
+        }
+    }
+
+    const int nice_;
+    std::mutex mutex_;
+    std::condition_variable wake_;
+    std::deque<std::function<void()>> pending_;
+    int idle_ = 0;
+};
+
+// Never destroyed: idle threads wait in them while the process exits.
+TThreadPool& PoolFor(TThreadPriority priority)
+{
+    static TThreadPool* const pools[] = {new TThreadPool(NiceValueOf(tpIdle)), new TThreadPool(NiceValueOf(tpLowest)),
+                                         new TThreadPool(NiceValueOf(tpLower)), new TThreadPool(NiceValueOf(tpNormal))};
+    switch (priority) {
+    case tpIdle: return *pools[0];
+    case tpLowest: return *pools[1];
+    case tpLower: return *pools[2];
+    default: return *pools[3];
+    }
+}
+
+}  // namespace
+
 bool StartThread(std::function<void()> body, TThreadPriority priority)
 {
     PrepareMainThread();
     try {
-        std::thread([body = std::move(body), priority] {
-            ApplyPriority(priority);
-            try {
-                body();
-            } catch (...) {
-                ReportCurrentException("Thread body");
-            }
-        }).detach();
+        PoolFor(priority).Run(std::move(body), priority);
         return true;
     } catch (const std::system_error& error) {
         ReportFailure("StartThread", QString::fromLocal8Bit(error.what()));

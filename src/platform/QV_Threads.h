@@ -26,11 +26,12 @@ int CurrentThreadNice();
 // True on the thread that runs (or will run) the application's event loop.
 bool IsMainThread();
 
-// Starts body on a new detached thread at the given priority. A new thread
+// Starts body at once on a detached thread of the given priority: an idle one
+// that ran an earlier body of that priority, or a new one. A new thread
 // inherits its creator's nice value; lowering it always works, raising it needs
 // privileges and is silently skipped without them. An exception leaving body
-// is swallowed. Answers false, without running body, when the system refuses
-// another thread.
+// is reported and swallowed; thread tags do not carry over to the next body.
+// Answers false, without running body, when the system refuses another thread.
 bool StartThread(std::function<void()> body, TThreadPriority priority);
 
 // A thread that is waited for: destroying the object waits until body has
