@@ -13,6 +13,7 @@ class TViewHolder {
 public:
     virtual ~TViewHolder() = default;
 
+    // Paints every pixel of the canvas: the view does not clear it first.
     virtual void On_Paint(TBitmap32& DH_CANVAS) = 0;
     // W and H are the view's client size.
     virtual void On_Resize(int W, int H) = 0;

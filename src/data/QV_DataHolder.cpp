@@ -105,9 +105,7 @@ TLayoutMargins& TDataHolder::Margins()
 
 void TDataHolder::On_Paint(TBitmap32& DH_CANVAS)
 {
-    const TFolderTheme& theme = *DH_FOLDER_THEME;
-    DH_CANVAS.FillRect(DH_CANVAS.BoundsRect(), ToColor32(theme.FT_BACK_COLOR), TDrawMode::dmOpaque);
-    if (!theme.FT_BACK_DEST.Empty()) DH_CANVAS.Draw(DH_POS.x(), DH_POS.y(), theme.FT_BACK_DEST);
+    PaintBackground(DH_CANVAS);
     if (DH_CANDRAW.load()) {
         const auto [first, last] = ItemWindow(DH_ITEMS, layoutIndex_, DH_SCROLL_POS, DH_SCROLL_POS + DH_HEIGHT);
         for (size_t i = first; i < last; ++i) {
@@ -143,24 +141,33 @@ void TDataHolder::DrawFocus(TBitmap32& Canvas)
     Canvas.FrameRect(focus_->ItemRect(this).adjusted(-2, -2, 2, 2), Argb(255, 106, 165, 230), TDrawMode::dmBlend);
 }
 
-void TDataHolder::UpdateBackground()
+// Straight onto the canvas rather than through a window-sized copy kept per
+// holder: each frame fills the window once instead of three times, and a
+// start touches one large buffer less.
+void TDataHolder::PaintBackground(TBitmap32& Canvas) const
 {
-    TFolderTheme& theme = *DH_FOLDER_THEME;
-    if (DH_HEIGHT <= 0 || theme.FT_BACK_SOURCE.Empty()) return;
-    TBitmap32& dest = theme.FT_BACK_DEST;
-    dest.SetSize(DH_WIDTH, DH_HEIGHT);
-    dest.Clear(0xFFFFFFFF);
-    dest.DrawMode = TDrawMode::dmOpaque;
+    const TFolderTheme& theme = *DH_FOLDER_THEME;
+    const QRect area(DH_POS, QSize(std::max(DH_WIDTH, 0), std::max(DH_HEIGHT, 0)));
+    const bool picture = DH_HEIGHT > 0 && DH_WIDTH > 0 && !theme.FT_BACK_SOURCE.Empty();
+    if (!picture || !area.contains(Canvas.BoundsRect()))
+        Canvas.FillRect(Canvas.BoundsRect(), ToColor32(theme.FT_BACK_COLOR), TDrawMode::dmOpaque);
+    if (!picture) return;
+    // The holder's area is white where the picture leaves it free.
+    Canvas.FillRect(area, 0xFFFFFFFF, TDrawMode::dmOpaque);
+    const int w = theme.FT_BACK_SOURCE.Width(), h = theme.FT_BACK_SOURCE.Height();
+    QPoint at;
+    switch (theme.FT_BACK_ALIGN) {
+    case asTopLeft: at = QPoint(0, 0); break;
+    case asTopRight: at = QPoint(DH_WIDTH - w, DH_POS.y()); break;
+    case asBottLeft: at = QPoint(DH_POS.x(), DH_HEIGHT - h); break;
+    case asBottRight: at = QPoint(DH_WIDTH - w, DH_HEIGHT - h); break;
+    case asStretch: return;
+    }
+    const QRect placed = QRect(area.topLeft() + at, QSize(w, h)).intersected(area);
+    if (placed.isEmpty()) return;
     TBitmap32 source = theme.FT_BACK_SOURCE;  // shares the pixels
     source.DrawMode = TDrawMode::dmOpaque;
-    const int w = source.Width(), h = source.Height();
-    switch (theme.FT_BACK_ALIGN) {
-    case asTopLeft: dest.Draw(0, 0, source); break;
-    case asTopRight: dest.Draw(DH_WIDTH - w, DH_POS.y(), source); break;
-    case asBottLeft: dest.Draw(DH_POS.x(), DH_HEIGHT - h, source); break;
-    case asBottRight: dest.Draw(DH_WIDTH - w, DH_HEIGHT - h, source); break;
-    case asStretch: break;
-    }
+    Canvas.Draw(placed, placed.translated(-(area.topLeft() + at)), source);
 }
 
 void TDataHolder::DrawSelRect(TBitmap32& SR_CANVAS)
@@ -845,7 +852,6 @@ void TDataHolder::On_Resize(int W, int H)
         DH_FOLDER_THEME->FT_PATH.clear();
         ThemeLoad();
     }
-    UpdateBackground();
 }
 
 void TDataHolder::On_Update() {}

@@ -208,7 +208,7 @@ public:
     // --- Layout and look ---
     void CalcScroll();
     void Arrange();
-    void UpdateBackground();
+    void PaintBackground(TBitmap32& Canvas) const;
     // Shows only the items whose names contain Text (any letter case). When
     // Text extends the previous filter only the items shown so far are tested.
     void QuickFilter(const QString& Text);

@@ -31,7 +31,6 @@ public:
     QString FT_PATH;                 // the picture path as written, before alias expansion
     TColor FT_BACK_COLOR = 0xFFFFFF;
     TBitmap32 FT_BACK_SOURCE;
-    TBitmap32 FT_BACK_DEST;          // prepared by the holder for its size
     TAlignStyle FT_BACK_ALIGN = asTopLeft;
     TFont FT_FONT_NORMAL;
     TFont FT_FONT_HOT;
@@ -73,7 +72,7 @@ TFolderThemeSource FolderThemeSource(TThemePlace place, const QString& folder = 
 // is held). A picture that cannot be read is replaced by the file-holder
 // default, and an unreadable default leaves FT_BACK_SOURCE empty. With a view
 // size, only the part of the picture such a view shows is decoded. Answers
-// whether a picture was read. FT_BACK_DEST is the holder's to prepare.
+// whether a picture was read.
 bool LoadFolderTheme(TFolderTheme& theme, const TFolderThemeSource& source, QSize view = QSize());
 
 // Called between writing a new folder picture under a temporary name and

@@ -55,6 +55,5 @@ void TDataHolder::TakeTheme(const TFolderTheme& Loaded, bool Picture)
         theme.PictureSize = Loaded.PictureSize;
         theme.PictureAlign = Loaded.PictureAlign;
     }
-    UpdateBackground();
     RequestRepaint();
 }

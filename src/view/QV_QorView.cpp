@@ -386,8 +386,9 @@ void TQorView::paintEvent(QPaintEvent*)
     // Cleared first: a change made while this frame is drawn asks for the next.
     QV_INVALIDATING = false;
     QV_CANVAS.SetSize(QV_VISIBLE_W, QV_VISIBLE_H);
-    QV_CANVAS.Clear(0xFFFFFFFF);
+    // A holder paints every pixel of the canvas, beginning with its back colour.
     if (TViewHolder* holder = ActiveHolder()) holder->On_Paint(QV_CANVAS);
+    else QV_CANVAS.Clear(0xFFFFFFFF);
     ctrlManager_->PaintControls(QV_CANVAS);
     UpdateWindowTitle();
     QPainter painter(this);

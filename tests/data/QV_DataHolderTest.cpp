@@ -361,6 +361,7 @@ TEST_F(DataHolder, BackgroundPlacementByAlignment)
     TBitmap32 picture(10, 10);
     picture.Clear(0xFFFF0000);
     holder_.DH_FOLDER_THEME->FT_BACK_SOURCE = picture;
+    holder_.DH_FOLDER_THEME->FT_BACK_COLOR = 0x00FF00;  // BGR: green
     holder_.On_Resize(200, 100);
     struct {
         TAlignStyle Align;
@@ -368,17 +369,27 @@ TEST_F(DataHolder, BackgroundPlacementByAlignment)
     } cases[] = {{asTopLeft, {5, 5}}, {asTopRight, {195, 5}}, {asBottLeft, {5, 95}}, {asBottRight, {195, 95}}};
     for (const auto& c : cases) {
         holder_.DH_FOLDER_THEME->FT_BACK_ALIGN = c.Align;
-        holder_.UpdateBackground();
         TBitmap32 canvas(200, 100);
         holder_.On_Paint(canvas);
         EXPECT_EQ(canvas.Pixel(c.Red.x(), c.Red.y()), 0xFFFF0000u) << c.Align;
         EXPECT_EQ(canvas.Pixel(100, 50), 0xFFFFFFFFu) << c.Align;
     }
     holder_.DH_FOLDER_THEME->FT_BACK_ALIGN = asStretch;
-    holder_.UpdateBackground();
     TBitmap32 canvas(200, 100);
     holder_.On_Paint(canvas);
     EXPECT_EQ(canvas.Pixel(5, 5), 0xFFFFFFFFu);
+
+    // A holder that does not fill the canvas: the back colour around it, the
+    // picture cut at the holder's edges.
+    holder_.DH_FOLDER_THEME->FT_BACK_ALIGN = asTopLeft;
+    holder_.DH_POS = QPoint(195, 5);
+    holder_.On_Resize(8, 8);
+    TBitmap32 wide(220, 120);
+    holder_.On_Paint(wide);
+    EXPECT_EQ(wide.Pixel(2, 2), 0xFF00FF00u);
+    EXPECT_EQ(wide.Pixel(202, 12), 0xFFFF0000u);
+    EXPECT_EQ(wide.Pixel(203, 12), 0xFF00FF00u);
+    EXPECT_EQ(wide.Pixel(202, 13), 0xFF00FF00u);
 }
 
 TEST_F(DataHolder, PaintAndHitTestSeeOnlyItemsOnScreen)

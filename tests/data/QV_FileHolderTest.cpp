@@ -415,7 +415,9 @@ TEST_F(FileHolder, FolderThemeArrivesAfterEnteringTheFolder)
     EXPECT_NE(holder_->DH_FOLDER_THEME->FT_PATH, picturePath);
     ASSERT_TRUE(WaitUntil([&] { return holder_->DH_FOLDER_THEME->FT_PATH == picturePath; }));
     EXPECT_EQ(holder_->DH_FOLDER_THEME->FT_FONT_NORMAL.Name, "Mine");
-    EXPECT_EQ(holder_->DH_FOLDER_THEME->FT_BACK_DEST.Pixel(0, 0), 0xFF336699u);
+    TBitmap32 canvas(holder_->DH_POS.x() + 10, holder_->DH_POS.y() + 10);
+    holder_->On_Paint(canvas);
+    EXPECT_EQ(canvas.Pixel(holder_->DH_POS.x(), holder_->DH_POS.y()), 0xFF336699u);
 }
 
 TEST_F(FileHolder, QuickDriveListsTheVisibleDrives)

@@ -68,6 +68,7 @@ public:
     void On_Paint(TBitmap32& canvas) override
     {
         Note("Paint");
+        canvas.Clear(0xFFFFFFFF);
         canvas.FillRect(PaintRect, PaintColor);
     }
     void On_Resize(int W, int H) override { Size = QSize(W, H); }
