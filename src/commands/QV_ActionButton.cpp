@@ -237,6 +237,12 @@ TSmartCtrl* TActionButton::On_MouseUp(TMouseButton Button, TShiftState Shift, in
 
 // --- Icon loading ---
 
+void TActionButton::On_HandedOver()
+{
+    TSmartCtrl::On_HandedOver();
+    if (imagePending_) LoadImage();
+}
+
 void TActionButton::SetLoadParams(TSmartTask& Task)
 {
     Task.SetParam(QStringLiteral("CMD"), AB_CMD);
@@ -246,10 +252,13 @@ void TActionButton::SetLoadParams(TSmartTask& Task)
 void TActionButton::LoadImage()
 {
     if (!IsMainThread()) {
-        // A bar filling its list on a worker: tasks start on the interface thread.
-        Synchronize([this] { LoadImage(); });
+        // A bar filling its list on a worker: tasks start on the interface
+        // thread, once the list is handed over. A round trip per button would
+        // hold the bar's whole load behind whatever the interface thread does.
+        imagePending_ = true;
         return;
     }
+    imagePending_ = false;
     if (!LoadTask) return;
     AB_ImageLoaded = false;
     LoadTask->Stop();

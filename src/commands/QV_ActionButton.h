@@ -74,6 +74,7 @@ public:
     std::unique_ptr<TSmartTask> LoadTask;
 
     // --- Overrides of the control base ---
+    void On_HandedOver() override;
     void On_Paint(TBitmap32& SC_CANVAS) override;
     void On_Enter(int X, int Y) override;
     void On_Leave(int X, int Y) override;
@@ -120,6 +121,8 @@ protected:
     virtual bool KeepsPicture() const { return true; }
 
 private:
+    // LoadImage was asked for on the worker that filled the button's list.
+    bool imagePending_ = false;
     // What a kept picture was made from; a paint that finds anything changed
     // makes it again.
     struct TPictureKey {

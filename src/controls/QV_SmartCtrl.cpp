@@ -400,6 +400,13 @@ void TSmartCtrl::HandOverItems(TControlList* List, std::unique_ptr<TControlList>
     List->items_ = std::move(Items->items_);
     Items->items_.clear();
     old.clear();
+    for (const auto& item : List->items_) item->On_HandedOver();
+}
+
+void TSmartCtrl::On_HandedOver()
+{
+    for (TControlList* list : SC_LIST)
+        for (int i = 0; i < list->Count(); ++i) list->Control(i)->On_HandedOver();
 }
 
 void TSmartCtrl::ReDraw() { RequestRepaint(); }

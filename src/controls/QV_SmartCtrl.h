@@ -163,6 +163,10 @@ public:
     virtual void Reset();
     // 33: passed to the visible children.
     virtual void EventNotify(const QString& ID);
+    // On the interface thread, for each control of a list a worker filled once
+    // HandOverItems has put it in place: work a control could not start on
+    // the worker starts here. By default passed to the control's own lists.
+    virtual void On_HandedOver();
     // 34: CMD + Param1 + Param2 as identifier, Width, Height, Menu, Fit, Align
     // (absent Align means left). A malformed Width or Height keeps the size.
     virtual void SetParams(const TParamString& Params);

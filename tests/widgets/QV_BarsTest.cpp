@@ -202,6 +202,21 @@ TEST_F(BarItems, TheQuickBarSkipsUnknownAndRepeatedCommandsAndFoldsItsAlignments
     EXPECT_EQ(bar->SC_HEIGHT, 48 + bar->SC_OFFSET_TOP + bar->SC_OFFSET_BOTTOM);
 }
 
+// The buttons are made on the loader's worker; their pictures load once the
+// list is on the interface thread.
+TEST_F(BarItems, ButtonsMadeOnTheWorkerLoadTheirPicturesAfterTheHandOver)
+{
+    auto* bar = static_cast<TQuickBar*>(Manager.AddControl("QuickBar", new TQuickBar()));
+    ASSERT_TRUE(WaitUntil([&] { return bar->ItemLoads() >= 1; }));
+    const TControlList& items = *bar->Items();
+    ASSERT_EQ(items.Count(), 4);
+    EXPECT_TRUE(WaitUntil([&] {
+        for (int i = 0; i < items.Count(); ++i)
+            if (!static_cast<const TActionButton*>(items.Control(i))->AB_ImageLoaded) return false;
+        return true;
+    }));
+}
+
 TEST_F(BarItems, ThePathBarStretchesItsFieldBetweenTheButtonAndTheFilter)
 {
     auto* bar = static_cast<TPathBar*>(Manager.AddControl("PathBar", new TPathBar()));
