@@ -15,6 +15,7 @@
 #include "view/QV_FileManagerService.h"
 #include "view/QV_InstanceLink.h"
 #include "view/QV_MainUnit.h"
+#include "view/QV_QorView.h"
 
 #include <QDBusConnection>
 #include <QTimer>
@@ -45,6 +46,7 @@ int main(int argc, char** argv)
     // A stop request closes the window like the user would, so the window
     // state and the session are saved.
     OnTerminationRequest([&form] { form.close(); });
+    form.QorView()->AfterFirstFrame([&app] { app.SetBundledWindowIcon(); });
     form.show();
     form.Open(OpenRequestsFrom(arguments, workingFolder));
     const int result = app.exec();

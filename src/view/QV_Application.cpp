@@ -11,10 +11,14 @@ TQvApplication::TQvApplication(int& argc, char** argv) : QApplication(argc, argv
 {
     setApplicationName(QStringLiteral("Qorvel"));
     setApplicationDisplayName(QStringLiteral("Qorvel"));
-    // Docks and task bars match the window to qorvel.desktop and its icon. The
-    // window's own icon is the bundled one: asking the icon theme for the same
-    // picture costs a tenth of the start.
+    // Docks and task bars match the window to qorvel.desktop and its icon.
     setDesktopFileName(QStringLiteral("qorvel"));
+}
+
+void TQvApplication::SetBundledWindowIcon()
+{
+    // The bundled pictures rather than the icon theme's: looking the same
+    // picture up in the theme costs a tenth of the start.
     QIcon bundled;
     for (const int size : {16, 32, 48, 64, 128, 256})
         bundled.addFile(QStringLiteral(":/qorvel/qorvel-%1.png").arg(size), QSize(size, size));

@@ -14,6 +14,10 @@ public:
 
     bool notify(QObject* receiver, QEvent* event) override;
 
+    // The window icon, from the bundled pictures. Decoding them and handing
+    // them to the window system is left until the window shows.
+    void SetBundledWindowIcon();
+
     // Where the text of an escaped exception goes; by default a message box.
     // Tests replace it to see the text without a modal box.
     void SetExceptionSink(std::function<void(const QString&)> sink);

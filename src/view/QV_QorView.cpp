@@ -43,6 +43,7 @@
 #include <cstdio>
 #include <exception>
 #include <limits>
+#include <utility>
 
 namespace {
 
@@ -397,11 +398,32 @@ void TQorView::paintEvent(QPaintEvent*)
     ++paintCount_;
     // The first frame that shows the window complete: every bar and the tab
     // strip with the items they load in the background.
-    if (!firstPaintReported_ && qEnvironmentVariableIsSet("QORVEL_REPORT_FIRST_PAINT") && BarsLoaded()) {
-        firstPaintReported_ = true;
-        std::fputs("qorvel: first paint\n", stdout);
-        std::fflush(stdout);
+    if (!firstFrameDone_ && BarsLoaded()) {
+        if (!firstPaintReported_ && qEnvironmentVariableIsSet("QORVEL_REPORT_FIRST_PAINT")) {
+            firstPaintReported_ = true;
+            std::fputs("qorvel: first paint\n", stdout);
+            std::fflush(stdout);
+        }
+        // Queued: the frame reaches the screen before the work starts.
+        QTimer::singleShot(0, this, [this] { FirstFrameDone(); });
     }
+}
+
+void TQorView::AfterFirstFrame(std::function<void()> fn)
+{
+    if (firstFrameDone_) {
+        QTimer::singleShot(0, this, std::move(fn));
+        return;
+    }
+    if (afterFirstFrame_.empty()) QTimer::singleShot(3000, this, [this] { FirstFrameDone(); });
+    afterFirstFrame_.push_back(std::move(fn));
+}
+
+void TQorView::FirstFrameDone()
+{
+    if (firstFrameDone_) return;
+    firstFrameDone_ = true;
+    for (auto& fn : std::exchange(afterFirstFrame_, {})) fn();
 }
 
 bool TQorView::BarsLoaded() const

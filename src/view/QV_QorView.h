@@ -22,6 +22,7 @@
 #include <atomic>
 #include <functional>
 #include <memory>
+#include <vector>
 
 class QTimer;
 class TButtonManager;
@@ -196,6 +197,10 @@ public:
     int PaintCount() const { return paintCount_; }
     // Every bar and the tab strip have loaded their items once.
     bool BarsLoaded() const;
+    // Runs fn from the event loop once the first frame with every bar loaded
+    // has been painted, or after three seconds should that frame not come: for work
+    // the window need not wait for.
+    void AfterFirstFrame(std::function<void()> fn);
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -244,6 +249,9 @@ private:
     std::unique_ptr<TDataCore> dataCore_;
     int paintCount_ = 0;
     bool firstPaintReported_ = false;
+    bool firstFrameDone_ = false;
+    std::vector<std::function<void()>> afterFirstFrame_;
+    void FirstFrameDone();
     bool sessionRestored_ = false;
     // The modifiers held when each key still down was pressed: its release
     // acts with them, whichever was let go first.

@@ -63,6 +63,28 @@ TEST(MainForm, SettingsPlaceTheWindowAndItsStateIsSavedAtTheEnd)
     EXPECT_FALSE(bool(Settings().Window.Maximized));
 }
 
+// Work left for after the first frame runs once that frame, with the bars
+// loaded, has been painted; asked for later, it runs at once.
+TEST(MainForm, WorkAfterTheFirstFrameWaitsForACompleteFrame)
+{
+    TProgramFolder folder;
+    TQV_MainForm form;
+    TQorView* view = form.QorView();
+    int paintsWhenRun = -1;
+    bool barsWhenRun = false;
+    view->AfterFirstFrame([&] {
+        paintsWhenRun = view->PaintCount();
+        barsWhenRun = view->BarsLoaded();
+    });
+    form.show();
+    ASSERT_TRUE(WaitUntil([&] { return paintsWhenRun >= 0; }));
+    EXPECT_GE(paintsWhenRun, 1);
+    EXPECT_TRUE(barsWhenRun);
+    bool later = false;
+    view->AfterFirstFrame([&] { later = true; });
+    EXPECT_TRUE(WaitUntil([&] { return later; }));
+}
+
 TEST(MainForm, MaximizedSettingMaximizes)
 {
     TProgramFolder folder("Window=Maximized(1)\n");
