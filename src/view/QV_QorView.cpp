@@ -32,6 +32,7 @@
 #include <QInputMethodEvent>
 #include <QKeyEvent>
 #include <QApplication>
+#include <QBackingStore>
 #include <QCheckBox>
 #include <QPushButton>
 #include <QMessageBox>
@@ -392,7 +393,14 @@ void TQorView::paintEvent(QPaintEvent*)
     else QV_CANVAS.Clear(0xFFFFFFFF);
     ctrlManager_->PaintControls(QV_CANVAS);
     UpdateWindowTitle();
+    // A new window buffer is mapped in whole before the copy writes it.
+    if (QBackingStore* store = backingStore(); store && store->size() != preparedStoreSize_) {
+        preparedStoreSize_ = store->size();
+        if (auto* target = dynamic_cast<QImage*>(store->paintDevice())) PrefaultPixels(*target);
+    }
     QPainter painter(this);
+    // The canvas is opaque: copied, not blended, onto the window's buffer.
+    painter.setCompositionMode(QPainter::CompositionMode_Source);
     painter.drawImage(0, 0, QV_CANVAS.Image());
 
     ++paintCount_;

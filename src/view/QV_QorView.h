@@ -250,6 +250,7 @@ private:
     int paintCount_ = 0;
     bool firstPaintReported_ = false;
     bool firstFrameDone_ = false;
+    QSize preparedStoreSize_;  // of the window buffer last mapped in ahead
     std::vector<std::function<void()>> afterFirstFrame_;
     void FirstFrameDone();
     bool sessionRestored_ = false;

@@ -92,6 +92,27 @@ TEST(Bitmap32, CopiesAreIndependent)
     EXPECT_EQ(b.Font.Name, QStringLiteral("Carlito"));
 }
 
+// Window-sized bitmaps take their pixels straight from the kernel: cleared,
+// drawn into, copied on write and given back like any other.
+TEST(Bitmap32, WindowSizedBitmapsBehaveLikeSmallOnes)
+{
+    for (const QSize size : {QSize(1920, 1080), QSize(725, 725), QSize(3000, 1)}) {
+        TBitmap32 a(size.width(), size.height());
+        ASSERT_FALSE(a.Empty()) << size.width();
+        EXPECT_EQ(a.Pixel(size.width() - 1, size.height() - 1), 0u);
+        a.Clear(0xFF102030);
+        TBitmap32 b = a;  // shares until written
+        b.SetPixel(size.width() - 1, size.height() - 1, 0xFFFFFFFF);
+        EXPECT_EQ(a.Pixel(size.width() - 1, size.height() - 1), 0xFF102030u);
+        EXPECT_EQ(b.Pixel(size.width() - 1, size.height() - 1), 0xFFFFFFFFu);
+        a.SetSize(size.width(), size.height() + 1);  // a new size, cleared again
+        EXPECT_EQ(a.Pixel(0, 0), 0u);
+        EXPECT_EQ(b.Pixel(0, 0), 0xFF102030u);
+        PrefaultPixels(a.Image());
+        EXPECT_EQ(a.Pixel(0, size.height()), 0u);
+    }
+}
+
 TEST(Bitmap32, BlendedDrawRespectsSourceAlphaAndClips)
 {
     TBitmap32 dst = Filled(4, 4, 0xFFFFFFFF);
