@@ -7,62 +7,89 @@
 
 namespace {
 
-// Weights of the source pixels (relative to the rectangle's start) behind one
-// target pixel along one axis.
-struct TTap {
-    int First = 0;
+// Weights of the source pixels (relative to the rectangle's start) behind each
+// target pixel along one axis, in one flat list: target i takes Count[i]
+// weights from Offset[i] on, for the source pixels from First[i] on.
+struct TTaps {
+    std::vector<int> First, Count, Offset;
     std::vector<float> Weights;
+    // Every target pixel is its own source pixel, unweighted.
+    bool Identity = false;
 };
 
-std::vector<TTap> AxisTaps(int srcLength, int dstLength, TResampler kind)
+TTaps AxisTaps(int srcLength, int dstLength, TResampler kind)
 {
-    std::vector<TTap> taps(dstLength);
+    TTaps taps;
+    taps.First.resize(dstLength);
+    taps.Count.resize(dstLength);
+    taps.Offset.resize(dstLength);
+    taps.Identity = dstLength == srcLength;
     const double scale = double(srcLength) / dstLength;
     for (int i = 0; i < dstLength; ++i) {
-        TTap& tap = taps[i];
+        taps.Offset[i] = int(taps.Weights.size());
         if (dstLength > srcLength) {
             const double centre = (i + 0.5) * scale - 0.5;
             const int left = int(std::floor(centre));
             const float frac = float(centre - left);
             const int a = std::clamp(left, 0, srcLength - 1);
             const int b = std::clamp(left + 1, 0, srcLength - 1);
-            tap.First = a;
-            if (a == b) tap.Weights = {1.0f};
-            else tap.Weights = {1.0f - frac, frac};
+            taps.First[i] = a;
+            if (a == b) {
+                taps.Weights.push_back(1.0f);
+            } else {
+                taps.Weights.push_back(1.0f - frac);
+                taps.Weights.push_back(frac);
+            }
         } else if (kind == TResampler::rsDraft || dstLength == srcLength) {
             const int from = int(std::int64_t(i) * srcLength / dstLength);
             const int to = int(std::int64_t(i + 1) * srcLength / dstLength);
-            tap.First = from;
-            tap.Weights.assign(to - from, 1.0f / float(to - from));
+            taps.First[i] = from;
+            taps.Weights.insert(taps.Weights.end(), std::size_t(to - from), 1.0f / float(to - from));
         } else {
             const double from = i * scale, to = (i + 1) * scale;
             const int first = int(std::floor(from));
             const int last = std::min(srcLength - 1, int(std::ceil(to)) - 1);
-            tap.First = first;
+            taps.First[i] = first;
             for (int j = first; j <= last; ++j) {
                 const double cover = std::min<double>(to, j + 1) - std::max<double>(from, j);
-                tap.Weights.push_back(float(std::max(0.0, cover) / scale));
+                taps.Weights.push_back(float(std::max(0.0, cover) / scale));
             }
         }
+        taps.Count[i] = int(taps.Weights.size()) - taps.Offset[i];
     }
     return taps;
 }
 
-// The separable general path: rows first into floats, then columns.
+// One premultiplied pixel from weighted channel sums.
+std::uint32_t PackPixel(const float* sums)
+{
+    auto channel = [](float v) { return std::uint32_t(std::clamp(v + 0.5f, 0.0f, 255.0f)); };
+    const std::uint32_t a = channel(sums[0]);
+    // Rounding may lift a colour channel above alpha; premultiplied pixels must not.
+    const std::uint32_t red = std::min(a, channel(sums[1]));
+    const std::uint32_t g = std::min(a, channel(sums[2]));
+    const std::uint32_t b = std::min(a, channel(sums[3]));
+    return (a << 24) | (red << 16) | (g << 8) | b;
+}
+
+// The separable general path: rows first into floats, then columns. An axis
+// whose length stays is passed through rather than weighted by ones, which
+// gives the same pixels: the skins' slices mostly stretch along one axis.
 QImage ResampleSeparable(const QImage& src, const QRect& r, int width, int height, TResampler kind)
 {
-    const std::vector<TTap> xTaps = AxisTaps(r.width(), width, kind);
-    const std::vector<TTap> yTaps = AxisTaps(r.height(), height, kind);
+    const TTaps xTaps = AxisTaps(r.width(), width, kind);
+    const TTaps yTaps = AxisTaps(r.height(), height, kind);
     std::vector<float> rows(std::size_t(r.height()) * width * 4);
     for (int y = 0; y < r.height(); ++y) {
         const auto* line = reinterpret_cast<const std::uint32_t*>(src.constScanLine(r.top() + y)) + r.left();
         float* out = rows.data() + std::size_t(y) * width * 4;
         for (int x = 0; x < width; ++x) {
-            const TTap& tap = xTaps[x];
+            const std::uint32_t* from = line + xTaps.First[x];
+            const float* weights = xTaps.Weights.data() + xTaps.Offset[x];
             float a = 0, red = 0, g = 0, b = 0;
-            for (std::size_t k = 0; k < tap.Weights.size(); ++k) {
-                const std::uint32_t p = line[tap.First + k];
-                const float w = tap.Weights[k];
+            for (int k = 0; k < xTaps.Count[x]; ++k) {
+                const std::uint32_t p = from[k];
+                const float w = weights[k];
                 a += w * float(p >> 24);
                 red += w * float((p >> 16) & 0xFF);
                 g += w * float((p >> 8) & 0xFF);
@@ -76,25 +103,21 @@ QImage ResampleSeparable(const QImage& src, const QRect& r, int width, int heigh
     }
     QImage dst(width, height, QImage::Format_ARGB32_Premultiplied);
     if (dst.isNull()) return dst;
-    std::vector<float> acc(std::size_t(width) * 4);
+    std::vector<float> acc(yTaps.Identity ? 0 : std::size_t(width) * 4);
     for (int y = 0; y < height; ++y) {
-        const TTap& tap = yTaps[y];
-        std::fill(acc.begin(), acc.end(), 0.0f);
-        for (std::size_t k = 0; k < tap.Weights.size(); ++k) {
-            const float w = tap.Weights[k];
-            const float* row = rows.data() + std::size_t(tap.First + k) * width * 4;
-            for (int i = 0; i < width * 4; ++i) acc[i] += w * row[i];
+        const float* sums = rows.data() + std::size_t(y) * width * 4;
+        if (!yTaps.Identity) {
+            std::fill(acc.begin(), acc.end(), 0.0f);
+            const float* weights = yTaps.Weights.data() + yTaps.Offset[y];
+            for (int k = 0; k < yTaps.Count[y]; ++k) {
+                const float w = weights[k];
+                const float* row = rows.data() + std::size_t(yTaps.First[y] + k) * width * 4;
+                for (int i = 0; i < width * 4; ++i) acc[i] += w * row[i];
+            }
+            sums = acc.data();
         }
         auto* out = reinterpret_cast<std::uint32_t*>(dst.scanLine(y));
-        for (int x = 0; x < width; ++x) {
-            auto channel = [](float v) { return std::uint32_t(std::clamp(v + 0.5f, 0.0f, 255.0f)); };
-            const std::uint32_t a = channel(acc[x * 4 + 0]);
-            // Rounding may lift a colour channel above alpha; premultiplied pixels must not.
-            const std::uint32_t red = std::min(a, channel(acc[x * 4 + 1]));
-            const std::uint32_t g = std::min(a, channel(acc[x * 4 + 2]));
-            const std::uint32_t b = std::min(a, channel(acc[x * 4 + 3]));
-            out[x] = (a << 24) | (red << 16) | (g << 8) | b;
-        }
+        for (int x = 0; x < width; ++x) out[x] = PackPixel(sums + x * 4);
     }
     return dst;
 }
