@@ -10,8 +10,31 @@ struct TMemIniFile::TData {
     struct TSection {
         QString Name;
         QList<QPair<QString, QString>> Entries;
-        QHash<QString, qsizetype> FirstKey; // case-folded key name to its first entry
+        // Case-folded key name to its first entry; only for sections long
+        // enough to be worth a table: most files hold hundreds of short ones.
+        QHash<QString, qsizetype> FirstKey;
+
+        // The first entry of the key, in any letter case; -1 without one.
+        qsizetype IndexOf(const QString& key) const
+        {
+            const QString trimmed = TrimIniBlanks(key).toString();
+            if (Entries.size() <= kShortSection) {
+                for (qsizetype i = 0; i < Entries.size(); ++i)
+                    if (Entries[i].first.compare(trimmed, Qt::CaseInsensitive) == 0) return i;
+                return -1;
+            }
+            return FirstKey.value(trimmed.toCaseFolded(), -1);
+        }
+
+        void Index()
+        {
+            if (Entries.size() <= kShortSection) return;
+            FirstKey.reserve(Entries.size());
+            // Backwards, so that the first entry of a repeated key is the one kept.
+            for (qsizetype i = Entries.size() - 1; i >= 0; --i) FirstKey.insert(Entries[i].first.toCaseFolded(), i);
+        }
     };
+    static constexpr qsizetype kShortSection = 12;
     std::vector<TSection> Sections;
     QHash<QString, qsizetype> FirstSection; // case-folded section name to its first section
 
@@ -43,11 +66,10 @@ std::shared_ptr<const TMemIniFile::TData> Parse(const QByteArray& bytes)
             data->Sections.push_back({parse.Name.toString(), {}, {}});
             current = &data->Sections.back();
         } else if (parse.Kind == TIniLineKind::lkKey && current) {
-            const QString folded = parse.Name.toString().toCaseFolded();
-            if (!current->FirstKey.contains(folded)) current->FirstKey.insert(folded, current->Entries.size());
             current->Entries.append({parse.Name.toString(), parse.Value.toString()});
         }
     }
+    for (TMemIniFile::TData::TSection& section : data->Sections) section.Index();
     return data;
 }
 
@@ -80,8 +102,8 @@ QString TMemIniFile::ReadString(const QString& section, const QString& key, cons
 {
     const TData::TSection* found = data_->Find(section);
     if (!found) return def;
-    const auto it = found->FirstKey.constFind(TrimIniBlanks(key).toString().toCaseFolded());
-    return it == found->FirstKey.constEnd() ? def : found->Entries[it.value()].second;
+    const qsizetype index = found->IndexOf(key);
+    return index < 0 ? def : found->Entries[index].second;
 }
 
 QList<QPair<QString, QString>> TMemIniFile::SectionEntries(const QString& section) const

@@ -70,6 +70,16 @@ TEST(IniFile, ReadersFollowPrivateProfileRules)
         {"[unclosed\nk=v\n", "unclosed", "k", "v"},
         {"[s] trailing text\nk=v\n", "s", "k", "v"},
         {"", "s", "k", nullptr},
+        // Letter case beyond ASCII, in a short section and in a long one.
+        {"[s]\n\xc3\x84pfel=1\n", "s", "\xc3\xa4PFEL", "1"},
+        {"[s]\nk0=0\nk1=1\nk2=2\nk3=3\nk4=4\nk5=5\nk6=6\nk7=7\nk8=8\nk9=9\nk10=10\nk11=11\nk12=12\n"
+         "K5=again\n\xc3\x84pfel=a\n",
+         "s", "k5", "5"},
+        {"[s]\nk0=0\nk1=1\nk2=2\nk3=3\nk4=4\nk5=5\nk6=6\nk7=7\nk8=8\nk9=9\nk10=10\nk11=11\nk12=12\n"
+         "\xc3\x84pfel=a\n",
+         "s", " \xc3\xa4PFEL ", "a"},
+        {"[s]\nk0=0\nk1=1\nk2=2\nk3=3\nk4=4\nk5=5\nk6=6\nk7=7\nk8=8\nk9=9\nk10=10\nk11=11\nk12=12\n",
+         "s", "k13", nullptr},
     };
     TTestDir dir;
     for (const Case& c : cases) {
