@@ -72,6 +72,52 @@ std::uint32_t PackPixel(const float* sums)
     return (a << 24) | (red << 16) | (g << 8) | b;
 }
 
+// One source row weighted along x into four floats per target pixel.
+void WeighRow(const std::uint32_t* line, const TTaps& xTaps, int width, float* out)
+{
+    for (int x = 0; x < width; ++x) {
+        const std::uint32_t* from = line + xTaps.First[x];
+        const float* weights = xTaps.Weights.data() + xTaps.Offset[x];
+        float a = 0, red = 0, g = 0, b = 0;
+        for (int k = 0; k < xTaps.Count[x]; ++k) {
+            const std::uint32_t p = from[k];
+            const float w = weights[k];
+            a += w * float(p >> 24);
+            red += w * float((p >> 16) & 0xFF);
+            g += w * float((p >> 8) & 0xFF);
+            b += w * float(p & 0xFF);
+        }
+        out[x * 4 + 0] = a;
+        out[x * 4 + 1] = red;
+        out[x * 4 + 2] = g;
+        out[x * 4 + 3] = b;
+    }
+}
+
+// Floats for the weighted rows. A small buffer is kept per thread: the skins'
+// slices are resampled by the dozen, and a fresh buffer each time costs its
+// page faults again.
+class TRowBuffer {
+public:
+    explicit TRowBuffer(std::size_t count)
+    {
+        static thread_local std::vector<float> kept;
+        constexpr std::size_t kKeep = std::size_t(1) << 18;  // 1 MiB of floats
+        if (count <= kKeep) {
+            if (kept.size() < count) kept.resize(count);
+            data_ = kept.data();
+        } else {
+            own_.resize(count);
+            data_ = own_.data();
+        }
+    }
+    float* Data() { return data_; }
+
+private:
+    std::vector<float> own_;
+    float* data_ = nullptr;
+};
+
 // The separable general path: rows first into floats, then columns. An axis
 // whose length stays is passed through rather than weighted by ones, which
 // gives the same pixels: the skins' slices mostly stretch along one axis.
@@ -79,45 +125,34 @@ QImage ResampleSeparable(const QImage& src, const QRect& r, int width, int heigh
 {
     const TTaps xTaps = AxisTaps(r.width(), width, kind);
     const TTaps yTaps = AxisTaps(r.height(), height, kind);
-    std::vector<float> rows(std::size_t(r.height()) * width * 4);
-    for (int y = 0; y < r.height(); ++y) {
-        const auto* line = reinterpret_cast<const std::uint32_t*>(src.constScanLine(r.top() + y)) + r.left();
-        float* out = rows.data() + std::size_t(y) * width * 4;
-        for (int x = 0; x < width; ++x) {
-            const std::uint32_t* from = line + xTaps.First[x];
-            const float* weights = xTaps.Weights.data() + xTaps.Offset[x];
-            float a = 0, red = 0, g = 0, b = 0;
-            for (int k = 0; k < xTaps.Count[x]; ++k) {
-                const std::uint32_t p = from[k];
-                const float w = weights[k];
-                a += w * float(p >> 24);
-                red += w * float((p >> 16) & 0xFF);
-                g += w * float((p >> 8) & 0xFF);
-                b += w * float(p & 0xFF);
-            }
-            out[x * 4 + 0] = a;
-            out[x * 4 + 1] = red;
-            out[x * 4 + 2] = g;
-            out[x * 4 + 3] = b;
-        }
-    }
     QImage dst(width, height, QImage::Format_ARGB32_Premultiplied);
     if (dst.isNull()) return dst;
-    std::vector<float> acc(yTaps.Identity ? 0 : std::size_t(width) * 4);
+    const auto sourceLine = [&](int y) {
+        return reinterpret_cast<const std::uint32_t*>(src.constScanLine(r.top() + y)) + r.left();
+    };
+    if (yTaps.Identity) {
+        // Row by row: no buffer of every weighted row.
+        TRowBuffer sums(std::size_t(width) * 4);
+        for (int y = 0; y < height; ++y) {
+            WeighRow(sourceLine(y), xTaps, width, sums.Data());
+            auto* out = reinterpret_cast<std::uint32_t*>(dst.scanLine(y));
+            for (int x = 0; x < width; ++x) out[x] = PackPixel(sums.Data() + x * 4);
+        }
+        return dst;
+    }
+    TRowBuffer rows(std::size_t(r.height()) * width * 4 + std::size_t(width) * 4);
+    float* const acc = rows.Data() + std::size_t(r.height()) * width * 4;
+    for (int y = 0; y < r.height(); ++y) WeighRow(sourceLine(y), xTaps, width, rows.Data() + std::size_t(y) * width * 4);
     for (int y = 0; y < height; ++y) {
-        const float* sums = rows.data() + std::size_t(y) * width * 4;
-        if (!yTaps.Identity) {
-            std::fill(acc.begin(), acc.end(), 0.0f);
-            const float* weights = yTaps.Weights.data() + yTaps.Offset[y];
-            for (int k = 0; k < yTaps.Count[y]; ++k) {
-                const float w = weights[k];
-                const float* row = rows.data() + std::size_t(yTaps.First[y] + k) * width * 4;
-                for (int i = 0; i < width * 4; ++i) acc[i] += w * row[i];
-            }
-            sums = acc.data();
+        std::fill(acc, acc + std::size_t(width) * 4, 0.0f);
+        const float* weights = yTaps.Weights.data() + yTaps.Offset[y];
+        for (int k = 0; k < yTaps.Count[y]; ++k) {
+            const float w = weights[k];
+            const float* row = rows.Data() + std::size_t(yTaps.First[y] + k) * width * 4;
+            for (int i = 0; i < width * 4; ++i) acc[i] += w * row[i];
         }
         auto* out = reinterpret_cast<std::uint32_t*>(dst.scanLine(y));
-        for (int x = 0; x < width; ++x) out[x] = PackPixel(sums + x * 4);
+        for (int x = 0; x < width; ++x) out[x] = PackPixel(acc + x * 4);
     }
     return dst;
 }
