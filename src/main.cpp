@@ -8,6 +8,7 @@
 // the drives and the last session. When a window runs already, the arguments
 // go to it and this start ends.
 
+#include "controls/QV_Repaint.h"
 #include "platform/desktop/QV_Font.h"
 #include "platform/desktop/QV_Signals.h"
 #include "platform/fs/QV_ProgramFolder.h"
@@ -15,7 +16,6 @@
 #include "view/QV_FileManagerService.h"
 #include "view/QV_InstanceLink.h"
 #include "view/QV_MainUnit.h"
-#include "view/QV_QorView.h"
 
 #include <QDBusConnection>
 #include <QTimer>
@@ -46,7 +46,7 @@ int main(int argc, char** argv)
     // A stop request closes the window like the user would, so the window
     // state and the session are saved.
     OnTerminationRequest([&form] { form.close(); });
-    form.QorView()->AfterFirstFrame([&app] { app.SetBundledWindowIcon(); });
+    AfterFirstFrame([&app] { app.SetBundledWindowIcon(); });
     form.show();
     form.Open(OpenRequestsFrom(arguments, workingFolder));
     const int result = app.exec();

@@ -1,6 +1,7 @@
 #include "commands/QV_ActionButton.h"
 
 #include "controls/QV_CtrlManager.h"
+#include "controls/QV_Repaint.h"
 #include "data/QV_HolderHost.h"
 #include "foundation/QV_System.h"
 #include "locale/QV_LocaleManager.h"
@@ -240,7 +241,11 @@ TSmartCtrl* TActionButton::On_MouseUp(TMouseButton Button, TShiftState Shift, in
 void TActionButton::On_HandedOver()
 {
     TSmartCtrl::On_HandedOver();
-    if (imagePending_) LoadImage();
+    if (!imagePending_) return;
+    // The bars fill in after the window's first frame rather than hold it up.
+    AfterFirstFrame([alive = std::weak_ptr<char>(alive_), this] {
+        if (!alive.expired() && imagePending_) LoadImage();
+    });
 }
 
 void TActionButton::SetLoadParams(TSmartTask& Task)

@@ -123,6 +123,8 @@ protected:
 private:
     // LoadImage was asked for on the worker that filled the button's list.
     bool imagePending_ = false;
+    // Expires with the button, for a load it has left waiting.
+    std::shared_ptr<char> alive_ = std::make_shared<char>();
     // What a kept picture was made from; a paint that finds anything changed
     // makes it again.
     struct TPictureKey {

@@ -115,6 +115,10 @@ TQorView::TQorView(QWidget* mainForm) : QWidget(mainForm)
 
     QV_CANVAS = TBitmap32();
 
+    // What the first frame need not show waits for it, or for three seconds
+    // should that frame not come.
+    HoldUntilFirstFrame(true);
+    QTimer::singleShot(3000, this, [this] { FirstFrameDone(); });
     RegisterWidgetControls(*ctrlManager_);
     CreateControls();
 
@@ -157,6 +161,7 @@ TQorView::~TQorView()
     shellUi_.reset();
     if (HolderHost() == this) SetHolderHost(nullptr);
     SetRepaintHandler(nullptr);
+    FirstFrameDone();
     SetFailureHook(std::move(previousFailureHook_));
     TQorView* self = this;
     QvContext().View.compare_exchange_strong(self, nullptr);
@@ -417,21 +422,11 @@ void TQorView::paintEvent(QPaintEvent*)
     }
 }
 
-void TQorView::AfterFirstFrame(std::function<void()> fn)
-{
-    if (firstFrameDone_) {
-        QTimer::singleShot(0, this, std::move(fn));
-        return;
-    }
-    if (afterFirstFrame_.empty()) QTimer::singleShot(3000, this, [this] { FirstFrameDone(); });
-    afterFirstFrame_.push_back(std::move(fn));
-}
-
 void TQorView::FirstFrameDone()
 {
     if (firstFrameDone_) return;
     firstFrameDone_ = true;
-    for (auto& fn : std::exchange(afterFirstFrame_, {})) fn();
+    HoldUntilFirstFrame(false);
 }
 
 bool TQorView::BarsLoaded() const

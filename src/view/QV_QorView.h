@@ -197,10 +197,6 @@ public:
     int PaintCount() const { return paintCount_; }
     // Every bar and the tab strip have loaded their items once.
     bool BarsLoaded() const;
-    // Runs fn from the event loop once the first frame with every bar loaded
-    // has been painted, or after three seconds should that frame not come: for work
-    // the window need not wait for.
-    void AfterFirstFrame(std::function<void()> fn);
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -251,7 +247,6 @@ private:
     bool firstPaintReported_ = false;
     bool firstFrameDone_ = false;
     QSize preparedStoreSize_;  // of the window buffer last mapped in ahead
-    std::vector<std::function<void()>> afterFirstFrame_;
     void FirstFrameDone();
     bool sessionRestored_ = false;
     // The modifiers held when each key still down was pressed: its release
