@@ -241,11 +241,7 @@ TSmartCtrl* TActionButton::On_MouseUp(TMouseButton Button, TShiftState Shift, in
 void TActionButton::On_HandedOver()
 {
     TSmartCtrl::On_HandedOver();
-    if (!imagePending_) return;
-    // The bars fill in after the window's first frame rather than hold it up.
-    AfterFirstFrame([alive = std::weak_ptr<char>(alive_), this] {
-        if (!alive.expired() && imagePending_) LoadImage();
-    });
+    if (imagePending_) LoadImage();
 }
 
 void TActionButton::SetLoadParams(TSmartTask& Task)
@@ -256,13 +252,19 @@ void TActionButton::SetLoadParams(TSmartTask& Task)
 
 void TActionButton::LoadImage()
 {
-    if (!IsMainThread()) {
-        // A bar filling its list on a worker: tasks start on the interface
-        // thread, once the list is handed over. A round trip per button would
-        // hold the bar's whole load behind whatever the interface thread does.
-        imagePending_ = true;
-        return;
-    }
+    imagePending_ = true;
+    // A bar filling its list on a worker: tasks start on the interface
+    // thread, once the list is handed over. A round trip per button would
+    // hold the bar's whole load behind whatever the interface thread does.
+    if (!IsMainThread()) return;
+    // The bars fill in after the window's first frame rather than hold it up.
+    AfterFirstFrame([alive = std::weak_ptr<char>(alive_), this] {
+        if (!alive.expired() && imagePending_) StartLoading();
+    });
+}
+
+void TActionButton::StartLoading()
+{
     imagePending_ = false;
     if (!LoadTask) return;
     AB_ImageLoaded = false;

@@ -121,7 +121,10 @@ protected:
     virtual bool KeepsPicture() const { return true; }
 
 private:
-    // LoadImage was asked for on the worker that filled the button's list.
+    // Starts the icon task with the button's present parameters.
+    void StartLoading();
+    // A load was asked for and has not started: on the worker that filled the
+    // button's list, or before the window's first frame.
     bool imagePending_ = false;
     // Expires with the button, for a load it has left waiting.
     std::shared_ptr<char> alive_ = std::make_shared<char>();
