@@ -41,14 +41,17 @@ void TBarItemLoader::Start()
         }
         // Only the latest load reaches the bar; an older one's items go, on the
         // interface thread, which their icon tasks need.
+        // The bar is complete at the hand-over: waiting for the worker to
+        // wake once more and end its run would hold a busy start's first
+        // frame behind the scheduler.
         Synchronize([&] {
-            if (generation == generation_) owner_->HandOverItems(list_, std::move(items));
+            if (generation == generation_) {
+                owner_->HandOverItems(list_, std::move(items));
+                ++loads_;
+                if (done_) done_();
+            }
             items.reset();
         });
-    });
-    task_->OnTerminatedEvent([this](TTaskThread*) {
-        ++loads_;
-        if (done_) done_();
     });
     task_->Start();
 }

@@ -3,7 +3,8 @@
 // worker: the control manager makes each line's control (unknown commands make
 // none), Prepare adjusts the new items on the worker, and the whole list is
 // handed over on the interface thread at once, so painting never meets a list
-// being filled. Done then runs on the interface thread.
+// being filled. Done then runs on the interface thread, right after the
+// hand-over; a load that a newer one replaced hands over nothing.
 //
 // The loader belongs to its owner and stops (and waits for) its run when it
 // goes, before the owner's lists do.
@@ -30,7 +31,7 @@ public:
     void Start();
     // A load has been started and has not ended yet.
     bool Running() const;
-    // Loads ended since creation (for the tests).
+    // Loads handed over since creation.
     int Loads() const { return loads_; }
 
 private:
