@@ -85,19 +85,22 @@ struct TRunningProgram {
     QProcessEnvironment Env;
     QProcess Program;
     QString Window;
+    QString Runtime;  // the program's private runtime folder, with its sockets
 
     // Empty once it runs; else what went wrong.
-    QString Start(const QString& folder, const QString& runtime, const QStringList& arguments = {})
+    QString Start(const TTestDir& folder, const QStringList& arguments = {})
     {
+        Runtime = folder.MakeDir("runtime");
+        QFile::setPermissions(Runtime, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
         if (!X.Start()) return "Xvfb did not start";
         Env = QProcessEnvironment::systemEnvironment();
         Env.insert("DISPLAY", X.Display);
         Env.insert("QT_QPA_PLATFORM", "xcb");
-        Env.insert("XDG_RUNTIME_DIR", runtime);
+        Env.insert("XDG_RUNTIME_DIR", Runtime);
         Env.insert("QORVEL_REPORT_FIRST_PAINT", "1");
         Env.remove("WAYLAND_DISPLAY");
         Program.setProcessEnvironment(Env);
-        Program.setWorkingDirectory(folder);
+        Program.setWorkingDirectory(folder.Path());
         Program.start(QStringLiteral(QV_QORVEL_BINARY), arguments);
         QByteArray output;
         WaitUntil([&] {
@@ -124,11 +127,9 @@ TEST(EndToEnd, TheProgramPaintsTakesInputAndSavesItsWindowState)
                                "RestoreLastSession(1), RestorePosition(1), RestoreWH(1)"));
     ASSERT_TRUE(IniWriteString(settingsFile, "Qorvel", "Window",
                                "PosX(30), PosY(40), Width(900), Height(665), Maximized(0)"));
-    const QString runtime = folder.MakeDir("runtime");
-    QFile::setPermissions(runtime, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
 
     TRunningProgram run;
-    const QString why = run.Start(folder.Path(), runtime);
+    const QString why = run.Start(folder);
     ASSERT_TRUE(why.isEmpty()) << why.toStdString();
     const QProcessEnvironment& env = run.Env;
     QProcess& program = run.Program;
@@ -142,7 +143,7 @@ TEST(EndToEnd, TheProgramPaintsTakesInputAndSavesItsWindowState)
 
     // One request through the repaint socket: answered once the program's event
     // loop has come round to it, so it also tells that earlier events were served.
-    const auto repaintRoundTrip = [&] { return Ask(runtime + "/qorvel-repaint", "repaint\n"); };
+    const auto repaintRoundTrip = [&] { return Ask(run.Runtime + "/qorvel-repaint", "repaint\n"); };
     EXPECT_EQ(repaintRoundTrip(), "1");
 
     // The back buffer reached the screen with the quick-drive view the program
@@ -204,11 +205,9 @@ TEST(EndToEnd, KeysAndModifierClicksSelectAsOnEveryDesktop)
     const QString place = folder.MakeDir("place");
     const QStringList names{"alpha.txt", "beta.txt", "delta.txt", "epsilon.txt", "gamma.txt", "zeta.txt"};
     for (const QString& name : names) folder.WriteFile("place/" + name, "x");
-    const QString runtime = folder.MakeDir("runtime");
-    QFile::setPermissions(runtime, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
 
     TRunningProgram run;
-    const QString why = run.Start(folder.Path(), runtime, {place});
+    const QString why = run.Start(folder, {place});
     ASSERT_TRUE(why.isEmpty()) << why.toStdString();
     const QProcessEnvironment& env = run.Env;
     QProcess& program = run.Program;
@@ -219,7 +218,7 @@ TEST(EndToEnd, KeysAndModifierClicksSelectAsOnEveryDesktop)
     QMap<QString, QPoint> centres;
     const auto selected = [&] {
         QStringList found;
-        for (const QByteArray& line : Ask(runtime + "/qorvel-repaint", "selection\n").split('\n')) {
+        for (const QByteArray& line : Ask(run.Runtime + "/qorvel-repaint", "selection\n").split('\n')) {
             const QList<QByteArray> fields = line.split(' ');
             if (fields.size() != 5) continue;
             const QString name = QString::fromUtf8(QByteArray::fromPercentEncoding(fields[4]));
@@ -304,11 +303,9 @@ TEST(EndToEnd, TabsOpenSwitchAndCloseWithKeysAndClicks)
     ASSERT_TRUE(strip.contains("TabPreview(1)"));
     ASSERT_TRUE(IniWriteString(settingsFile, "Qorvel", "SmartTabs",
                                QString(strip).replace("TabPreview(1)", "TabPreview(0)")));
-    const QString runtime = folder.MakeDir("runtime");
-    QFile::setPermissions(runtime, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
 
     TRunningProgram run;
-    const QString why = run.Start(folder.Path(), runtime);
+    const QString why = run.Start(folder);
     ASSERT_TRUE(why.isEmpty()) << why.toStdString();
     const QProcessEnvironment& env = run.Env;
     QProcess& program = run.Program;
@@ -322,7 +319,7 @@ TEST(EndToEnd, TabsOpenSwitchAndCloseWithKeysAndClicks)
     };
     const auto tabs = [&] {
         QList<TTab> found;
-        for (const QByteArray& line : Ask(runtime + "/qorvel-repaint", "tabs\n").split('\n')) {
+        for (const QByteArray& line : Ask(run.Runtime + "/qorvel-repaint", "tabs\n").split('\n')) {
             const QList<QByteArray> f = line.split(' ');
             if (f.size() != 6) continue;
             found.push_back({QRect(f[0].toInt(), f[1].toInt(), f[2].toInt(), f[3].toInt()), f[4] == "1",
